@@ -1,0 +1,44 @@
+// The viewer's eye, the model's orientation angles and the mouse-drag state.
+#pragma once
+
+#include "math/vector_math.h"
+
+class Camera {
+public:
+    void SetOrigin(float x, float y, float z);
+    void MoveForward(float amount);
+    void MoveUp(float amount);
+    // Moves along up x forward: with the start directions a positive amount goes towards -x.
+    void Strafe(float amount);
+    // Turns forward about up by angle (radians).
+    void Turn(float angle);
+
+    void GetOrigin(Vec3f& out) const { out = origin; }
+    void GetForward(Vec3f& out) const { out = forward; }
+    void GetUp(Vec3f& out) const { out = up; }
+
+    // Multiplies the view transform onto the current GL matrix; needs a current context.
+    void ApplyView(bool rotationOnly) const;
+    // The matrix ApplyView multiplies before its translation (rows: right, up, -forward).
+    Mat4f RotationMatrix() const;
+
+private:
+    void Move(const Vec3f& direction, float amount);
+
+    Vec3f origin{0.0f, 0.0f, 0.0f};
+    Vec3f forward{0.0f, 0.0f, -1.0f};
+    Vec3f up{0.0f, 1.0f, 0.0f};
+};
+
+enum DragMode : int { DragNone = 0, DragPan = 1, DragRotate = 2, DragDolly = 3 };
+
+extern Camera camera;
+extern float modelRotX, modelRotY, modelRotZ;  // degrees
+extern int dragMode;
+extern int mouseX, mouseY;
+extern int lastMouseX, lastMouseY;
+
+// Eye 20 units in front of the origin, model angles 0.
+void ResetCamera();
+// One drag step from (lastMouseX, lastMouseY) to (mouseX, mouseY) in the current dragMode.
+void ApplyMouseDrag();
