@@ -1,0 +1,85 @@
+// The one model the viewer shows: an indexed triangle mesh with separate,
+// tightly packed arrays that go to OpenGL as client arrays with stride 0.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "model/zeroed_array.h"
+#include "textures/messages.h"
+
+// The outcome of a model load: ok, or the reason the file was refused.
+struct LoadResult {
+    bool ok = true;
+    bool cancelled = false;  // the progress callback asked to stop
+    std::string reason;      // empty when ok
+
+    static LoadResult Success() { return {}; }
+    static LoadResult Failure(std::string why) { return {false, false, std::move(why)}; }
+    explicit operator bool() const { return ok; }
+};
+
+// Called now and then during a load with the bytes read so far and the
+// file's size; returning false cancels the load.
+using LoadProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+class Mesh {
+public:
+    Mesh() = default;
+    Mesh(Mesh&&) noexcept = default;
+    Mesh& operator=(Mesh&&) noexcept = default;
+    Mesh(const Mesh&) = delete;
+    Mesh& operator=(const Mesh&) = delete;
+    // Frees memory only: the own texture is released with ClearTexture while
+    // the GL context is still current.
+    ~Mesh() = default;
+
+    ZeroedArray<float> verts;            // 3 per vertex
+    ZeroedArray<float> normals;          // 3 per vertex
+    ZeroedArray<std::uint32_t> faces;    // 3 per face
+    ZeroedArray<float> uvs;              // 2 per vertex
+    std::uint32_t numVerts = 0;
+    std::int32_t numFaces = 0;
+    std::uint32_t numTextures = 0;
+    unsigned int texture = 0;            // GL texture name of the own texture, 0 = none
+    std::string texturePath;             // as the model file gives it
+
+    // (Re)allocate an array for the current count, zero-filled. False when
+    // the memory can't be had (the array is then empty).
+    bool AllocVerts();
+    bool AllocNormals();
+    bool AllocFaces();
+    bool AllocUVs();
+
+    void Scale(float factor);
+    void FlipNormals();
+    // Unit-length normals; a zero-length normal stays (0, 0, 0).
+    void NormalizeNormals();
+    std::uint32_t GetNumTextures() const { return numTextures; }
+    unsigned int GetTexture() const { return texture; }
+
+    // GL: a context must be current.
+    void ClearTexture();
+    // Loads the own texture from texturePath (BMP or TGA by extension,
+    // any case). On failure: ClearTexture, false.
+    bool LoadTexture(MessageSink& messages);
+    void Draw() const;
+
+    // Load a model file into this mesh. The file is read into a fresh mesh;
+    // only when all of it is valid does it replace this one (whose own
+    // texture is then released). Otherwise this mesh stays exactly as it was
+    // and the result says why. GL: a context must be current.
+    LoadResult LoadXML(const std::string& path, MessageSink& messages, const LoadProgress& progress = {});
+    LoadResult LoadBIN(const std::string& path, const LoadProgress& progress = {});
+
+    // Takes over other's geometry and own texture, releasing this one's own texture first.
+    void ReplaceWith(Mesh&& other);
+};
+
+// The model on screen.
+extern Mesh model;
+
+// Writes mesh in the BIN layout (for tests, fixtures and tools).
+bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error);

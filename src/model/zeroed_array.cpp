@@ -1,0 +1,40 @@
+#include "model/zeroed_array.h"
+
+#include <sys/mman.h>
+
+#include <cstdlib>
+
+namespace {
+// Below this, calloc's pooled memory is cheaper than a mapping of its own.
+constexpr std::size_t kMapThreshold = 1u << 20;
+}  // namespace
+
+bool ZeroedBlock::Allocate(std::size_t bytes) {
+    Release();
+    if (bytes == 0) return true;
+    if (bytes >= kMapThreshold) {
+        void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (p == MAP_FAILED) return false;
+        madvise(p, bytes, MADV_HUGEPAGE);
+        data_ = p;
+        mapped_ = true;
+    } else {
+        data_ = std::calloc(bytes, 1);
+        if (!data_) return false;
+        mapped_ = false;
+    }
+    bytes_ = bytes;
+    return true;
+}
+
+void ZeroedBlock::Release() {
+    if (data_) {
+        if (mapped_)
+            munmap(data_, bytes_);
+        else
+            std::free(data_);
+    }
+    data_ = nullptr;
+    bytes_ = 0;
+    mapped_ = false;
+}

@@ -1,0 +1,22 @@
+// Uploads of BMP, TGA and DDS images into OpenGL textures. Each binds the
+// given texture name to its target, sets the common texture state (mipmap
+// generation, trilinear minification, linear magnification, repeat,
+// modulate) and uploads level 0. On failure it reports its message through
+// messages (caption "Error") and returns false. A GL context must be current.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "textures/messages.h"
+
+// Six face paths in the order +X, -X, +Y, -Y, +Z, -Z.
+using CubeFacePaths = std::array<std::string, 6>;
+
+bool LoadBMPTexture(const std::string& path, unsigned int name, MessageSink& messages);
+bool LoadBMPTextureCompressed(const std::string& path, unsigned int name, MessageSink& messages);
+bool LoadBMPCubeMap(const CubeFacePaths& paths, unsigned int name, MessageSink& messages);
+bool LoadTGATexture(const std::string& path, unsigned int name, MessageSink& messages);
+bool LoadTGATextureCompressed(const std::string& path, unsigned int name, MessageSink& messages);
+bool LoadDDSTexture(const std::string& path, unsigned int name, MessageSink& messages);
+bool LoadDDSCubeMap(const CubeFacePaths& paths, unsigned int name, MessageSink& messages);
