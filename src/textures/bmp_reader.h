@@ -1,0 +1,27 @@
+// Reader for uncompressed 24-bit BMP files. No GL: the pixels come back as
+// the GL takes them with GL_BGR and the default 4-byte row alignment.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+struct BMPImage {
+    std::int32_t width = 0;
+    // Positive after a successful read; until then the header's value, sign
+    // included (negative for a top-down file).
+    std::int32_t height = 0;
+    // B, G, R rows, each padded to a multiple of 4 bytes, bottom row first
+    // (a top-down file's rows are reversed into this order).
+    std::vector<std::uint8_t> pixels;
+};
+
+// Reads a BMP from a file or from memory. Returns false and sets error (a
+// short reason) for anything but a well-formed 24-bit image; width and
+// height are filled as soon as the info header has been read.
+bool ReadBMP(const std::string& path, BMPImage& image, std::string& error);
+bool ReadBMP(std::span<const std::uint8_t> bytes, BMPImage& image, std::string& error);
+
+// Bytes in one stored row of a 24-bit image: 3 per pixel, padded to 4.
+std::uint64_t BMPRowBytes(std::uint64_t width);

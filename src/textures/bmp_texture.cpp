@@ -1,0 +1,52 @@
+// BMP uploads: a 2D texture (plain or driver-compressed) and a cube map.
+#include <epoxy/gl.h>
+
+#include "textures/bmp_reader.h"
+#include "textures/loader_messages.h"
+#include "textures/texture_loaders.h"
+#include "textures/texture_upload.h"
+
+namespace {
+bool Fail(MessageSink& messages, std::string_view text) {
+    messages.ShowMessage(text, kErrorCaption);
+    return false;
+}
+
+// BMP rows are padded to 4 bytes, which the upload is told explicitly in
+// case someone changed the unpack alignment.
+bool UploadBMP(GLenum target, GLint internalFormat, const BMPImage& image) {
+    const ScopedUnpackAlignment alignment(4);
+    return UploadImage(target, internalFormat, image.width, image.height, GL_BGR, image.pixels.data());
+}
+
+bool LoadBMP2D(const std::string& path, unsigned int name, GLint internalFormat, MessageSink& messages) {
+    glBindTexture(GL_TEXTURE_2D, name);
+    BMPImage image;
+    std::string error;
+    if (!ReadBMP(path, image, error)) return Fail(messages, kBMPNotFound);
+    SetTextureState(GL_TEXTURE_2D);
+    if (!UploadBMP(GL_TEXTURE_2D, internalFormat, image)) return Fail(messages, kBMPNotFound);
+    return true;
+}
+}  // namespace
+
+bool LoadBMPTexture(const std::string& path, unsigned int name, MessageSink& messages) {
+    return LoadBMP2D(path, name, GL_RGB, messages);
+}
+
+bool LoadBMPTextureCompressed(const std::string& path, unsigned int name, MessageSink& messages) {
+    return LoadBMP2D(path, name, GL_COMPRESSED_RGB, messages);
+}
+
+bool LoadBMPCubeMap(const CubeFacePaths& paths, unsigned int name, MessageSink& messages) {
+    glBindTexture(GL_TEXTURE_CUBE_MAP, name);
+    for (GLenum face = 0; face < paths.size(); ++face) {
+        // A missing face ends the cube map: the faces before it stay uploaded.
+        BMPImage image;
+        std::string error;
+        if (!ReadBMP(paths[face], image, error)) return Fail(messages, kBMPCubeNotFound);
+        SetTextureState(GL_TEXTURE_CUBE_MAP);
+        if (!UploadBMP(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, GL_RGB, image)) return Fail(messages, kBMPCubeNotFound);
+    }
+    return true;
+}

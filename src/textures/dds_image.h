@@ -1,0 +1,114 @@
+// Reader for DDS files: S3TC blocks (DXT1, DXT3, DXT5) or uncompressed 24-
+// and 32-bit pixels, single images or six-face cube maps, with their stored
+// mip levels. Every level is turned upside down on loading, so that its
+// first row in memory is the bottom row of the picture, as the GL expects.
+// No GL: formats are GL enumerant values (textures/image_formats.h).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// One block of pixel data: a mip level of one image.
+class DDSSurface {
+public:
+    DDSSurface() = default;
+    // A zero-filled surface of size bytes.
+    DDSSurface(std::int32_t width, std::int32_t height, std::int32_t size);
+
+    // Replaces the contents by a zero-filled block of size bytes.
+    void Create(std::int32_t width, std::int32_t height, std::int32_t size);
+    void Clear();
+
+    std::int32_t GetWidth() const { return width_; }
+    std::int32_t GetHeight() const { return height_; }
+    std::int32_t GetSize() const { return static_cast<std::int32_t>(pixels_.size()); }
+    std::span<std::uint8_t> GetPixels() { return pixels_; }
+    std::span<const std::uint8_t> GetPixels() const { return pixels_; }
+
+private:
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+    std::vector<std::uint8_t> pixels_;
+};
+
+// One image: its base level and the stored mip levels below it.
+class DDSTexture {
+public:
+    DDSTexture() = default;
+    DDSTexture(std::int32_t width, std::int32_t height, std::int32_t size) : surface_(width, height, size) {}
+
+    std::int32_t GetWidth() const { return surface_.GetWidth(); }
+    std::int32_t GetHeight() const { return surface_.GetHeight(); }
+    std::int32_t GetSize() const { return surface_.GetSize(); }
+    std::span<std::uint8_t> GetPixels() { return surface_.GetPixels(); }
+    std::span<const std::uint8_t> GetPixels() const { return surface_.GetPixels(); }
+    DDSSurface& GetSurface() { return surface_; }
+    const DDSSurface& GetSurface() const { return surface_; }
+
+    void AddMipmap(DDSSurface mipmap) { mipmaps_.push_back(std::move(mipmap)); }
+    // Levels 1, 2, ... in order.
+    const std::vector<DDSSurface>& GetMipmaps() const { return mipmaps_; }
+
+private:
+    DDSSurface surface_;
+    std::vector<DDSSurface> mipmaps_;
+};
+
+class DDSImage {
+public:
+    // Reads a DDS file from disk or from memory, replacing what the image
+    // held. On failure the image is empty and GetError() says why.
+    bool Load(const std::string& path);
+    bool Load(std::span<const std::uint8_t> bytes);
+    void Clear();
+
+    // The image at index i (faces in the order +X, -X, +Y, -Y, +Z, -Z).
+    // Precondition: 0 <= i < GetNumImages(); asserted in debug builds, and
+    // std::out_of_range is thrown otherwise.
+    const DDSTexture& GetImage(int i) const;
+    int GetNumImages() const { return static_cast<int>(images_.size()); }
+
+    // GL_COMPRESSED_RGBA_S3TC_DXT1/3/5_EXT, GL_BGR or GL_BGRA; 0 when empty.
+    std::uint32_t GetFormat() const { return format_; }
+    // Bytes per pixel of uncompressed data; 3 for DXT1, 4 for DXT3 and DXT5.
+    int GetComponents() const { return components_; }
+    bool IsCompressed() const { return compressed_; }
+    bool IsCubemap() const { return cubemap_; }
+    // Why the last Load failed.
+    const std::string& GetError() const { return error_; }
+
+    // Byte counts of one level under the current format, computed in 64
+    // bits (saturating) so that oversized headers can be refused.
+    std::uint64_t CompressedSize(std::uint32_t width, std::uint32_t height) const;
+    std::uint64_t UncompressedSize(std::uint32_t width, std::uint32_t height) const;
+
+    // Turns one level of the current format upside down in place. A block
+    // of fewer than 4 rows has only its used rows reversed. Pixels of the
+    // wrong size for (width, height) are left alone.
+    void Flip(std::span<std::uint8_t> pixels, std::int32_t width, std::int32_t height) const;
+
+private:
+    bool Fail(const char* why);
+    std::uint64_t LevelSize(std::uint32_t width, std::uint32_t height) const;
+
+    std::int32_t components_ = 0;
+    bool compressed_ = false;
+    bool cubemap_ = false;
+    std::uint32_t format_ = 0;
+    std::vector<DDSTexture> images_;
+    std::string error_;
+};
+
+// Exchanges two non-overlapping ranges of equal length.
+void SwapBytes(std::span<std::uint8_t> a, std::span<std::uint8_t> b);
+
+// Reverse the first rows (1 to 4) pixel rows inside every block of a run of
+// blocks: 8-byte DXT1 blocks, 16-byte DXT3 and DXT5 blocks. A trailing
+// partial block is left alone.
+void FlipDXT1Blocks(std::span<std::uint8_t> blocks, int rows = 4);
+void FlipDXT3Blocks(std::span<std::uint8_t> blocks, int rows = 4);
+// The alpha half of a DXT5 block holds sixteen 3-bit indices in 48 bits,
+// four rows of 12 bits, which are reversed as rows.
+void FlipDXT5Blocks(std::span<std::uint8_t> blocks, int rows = 4);

@@ -1,0 +1,77 @@
+#include "textures/image_bytes.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <memory>
+#include <utility>
+
+namespace {
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+    bytes.clear();
+    // A path the system cannot take is a missing file, never a shortened one.
+    if (path.empty() || path.size() >= PATH_MAX || path.find('\0') != std::string::npos) {
+        error = path.empty() ? "no file name" : "file name too long or malformed";
+        return false;
+    }
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        error = "cannot open " + path;
+        return false;
+    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+        error = "cannot seek in " + path;
+        return false;
+    }
+    const long size = std::ftell(file.get());
+    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+        error = "cannot size " + path;
+        return false;
+    }
+    if (static_cast<std::uint64_t>(size) > kMaxImageBytes) {
+        error = "file too large: " + path;
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+        bytes.clear();
+        error = "cannot read " + path;
+        return false;
+    }
+    return true;
+}
+
+std::uint16_t LoadU16(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+std::uint32_t LoadU32(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return static_cast<std::uint32_t>(bytes[offset]) | (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) | (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
+}
+
+std::int32_t LoadI32(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return static_cast<std::int32_t>(LoadU32(bytes, offset));
+}
+
+std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
+    if (a != 0 && b > UINT64_MAX / a) return UINT64_MAX;
+    return a * b;
+}
+
+void ReverseRows(std::span<std::uint8_t> pixels, std::size_t rowBytes) {
+    if (rowBytes == 0) return;
+    const std::size_t rows = pixels.size() / rowBytes;
+    for (std::size_t top = 0; top < rows / 2; ++top) {
+        const std::size_t bottom = rows - 1 - top;
+        std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(top * rowBytes),
+                         pixels.begin() + static_cast<std::ptrdiff_t>((top + 1) * rowBytes),
+                         pixels.begin() + static_cast<std::ptrdiff_t>(bottom * rowBytes));
+    }
+}

@@ -1,0 +1,11 @@
+// The texts the texture loaders show through their MessageSink.
+#pragma once
+
+#include <string_view>
+
+inline constexpr std::string_view kErrorCaption = "Error";
+inline constexpr std::string_view kBMPNotFound = "Texture File Not Found (BMP)";
+inline constexpr std::string_view kBMPCubeNotFound = "Cube Texture File Not Found (BMP)";
+inline constexpr std::string_view kTGANotFound = "Texture File Not Found (TGA)";
+inline constexpr std::string_view kDDSNotFound = "Texture File Not Found (DDS)";
+inline constexpr std::string_view kDDSCubeNotFound = "Cube Texture File Not Found (DDS)";

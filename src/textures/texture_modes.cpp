@@ -1,0 +1,67 @@
+#include "textures/texture_modes.h"
+
+#include <epoxy/gl.h>
+
+#include <array>
+
+#include "textures/texture_loaders.h"
+
+int textureMode = Off;
+unsigned int testTexture = 0;
+std::string startupDir;
+
+namespace {
+constexpr std::array<std::string_view, 9> kModeNames = {
+    "Off", "BMP", "BMPCompressed", "TGA", "TGACompressed", "DDS", "BMPCubemap", "DDSCubemap", "ModelsOwn"};
+
+constexpr std::string_view kSphereMapBMP = "/Assets/spheremap.bmp";
+constexpr std::string_view kSphereMapTGA = "/Assets/spheremap.tga";
+constexpr std::string_view kSphereMapDDS = "/Assets/spheremap.dds";
+// Faces in the order +X, -X, +Y, -Y, +Z, -Z.
+constexpr std::array<std::string_view, 6> kCubeFacesBMP = {
+    "/Assets/Terrain_posx.bmp", "/Assets/Terrain_negx.bmp", "/Assets/Terrain_posy.bmp",
+    "/Assets/Terrain_negy.bmp", "/Assets/Terrain_posz.bmp", "/Assets/Terrain_negz.bmp"};
+constexpr std::array<std::string_view, 6> kCubeFacesDDS = {
+    "/Assets/cube_face_posx.dds", "/Assets/cube_face_negx.dds", "/Assets/cube_face_posy.dds",
+    "/Assets/cube_face_negy.dds", "/Assets/cube_face_posz.dds", "/Assets/cube_face_negz.dds"};
+
+// The directory is taken exactly as recorded, separators and all; a path
+// too long for the system fails in the reader like a missing file.
+std::string AssetPath(std::string_view suffix) {
+    std::string path = startupDir;
+    path += suffix;
+    return path;
+}
+
+CubeFacePaths FacePaths(const std::array<std::string_view, 6>& suffixes) {
+    CubeFacePaths paths;
+    for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = AssetPath(suffixes[i]);
+    return paths;
+}
+}  // namespace
+
+std::string_view TextureModeName(int mode) {
+    if (mode < 0 || mode >= static_cast<int>(kModeNames.size())) return {};
+    return kModeNames[static_cast<std::size_t>(mode)];
+}
+
+bool ReloadTestTexture(MessageSink& messages) {
+    // A fresh name each time, so that a 2D image never goes into a former
+    // cube map or the other way round.
+    if (testTexture != 0) glDeleteTextures(1, &testTexture);
+    testTexture = 0;
+    glGenTextures(1, &testTexture);
+
+    // The loaders report their own failures; the mode keeps the empty texture then.
+    switch (textureMode) {
+        case BMP: LoadBMPTexture(AssetPath(kSphereMapBMP), testTexture, messages); break;
+        case BMPCompressed: LoadBMPTextureCompressed(AssetPath(kSphereMapBMP), testTexture, messages); break;
+        case TGA: LoadTGATexture(AssetPath(kSphereMapTGA), testTexture, messages); break;
+        case TGACompressed: LoadTGATextureCompressed(AssetPath(kSphereMapTGA), testTexture, messages); break;
+        case DDS: LoadDDSTexture(AssetPath(kSphereMapDDS), testTexture, messages); break;
+        case BMPCubemap: LoadBMPCubeMap(FacePaths(kCubeFacesBMP), testTexture, messages); break;
+        case DDSCubemap: LoadDDSCubeMap(FacePaths(kCubeFacesDDS), testTexture, messages); break;
+        default: break;
+    }
+    return true;
+}

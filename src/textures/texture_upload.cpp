@@ -1,0 +1,50 @@
+#include "textures/texture_upload.h"
+
+#include "textures/image_formats.h"
+
+// The readers report formats by value; they must be the GL's own.
+static_assert(kGlLuminance == GL_LUMINANCE && kGlLuminance8 == GL_LUMINANCE8 && kGlRgb8 == GL_RGB8 &&
+              kGlRgba8 == GL_RGBA8 && kGlBgr == GL_BGR && kGlBgra == GL_BGRA);
+static_assert(kGlCompressedLuminance == GL_COMPRESSED_LUMINANCE && kGlCompressedRgb == GL_COMPRESSED_RGB &&
+              kGlCompressedRgba == GL_COMPRESSED_RGBA);
+static_assert(kGlCompressedRgbaDxt1 == GL_COMPRESSED_RGBA_S3TC_DXT1_EXT &&
+              kGlCompressedRgbaDxt3 == GL_COMPRESSED_RGBA_S3TC_DXT3_EXT &&
+              kGlCompressedRgbaDxt5 == GL_COMPRESSED_RGBA_S3TC_DXT5_EXT);
+
+namespace {
+void ClearErrors() {
+    // Bounded: a lost context keeps reporting an error forever.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+}  // namespace
+
+void SetTextureState(GLenum target) {
+    glTexParameteri(target, GL_GENERATE_MIPMAP, GL_TRUE);
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+ScopedUnpackAlignment::ScopedUnpackAlignment(GLint alignment) {
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previous_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
+ScopedUnpackAlignment::~ScopedUnpackAlignment() { glPixelStorei(GL_UNPACK_ALIGNMENT, previous_); }
+
+bool UploadImage(GLenum target, GLint internalFormat, GLsizei width, GLsizei height, GLenum format,
+                 const void* pixels) {
+    ClearErrors();
+    glTexImage2D(target, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+    return glGetError() == GL_NO_ERROR;
+}
+
+bool UploadCompressedImage(GLenum target, GLenum format, GLsizei width, GLsizei height, GLsizei size,
+                           const void* data) {
+    ClearErrors();
+    glCompressedTexImage2D(target, 0, format, width, height, 0, size, data);
+    return glGetError() == GL_NO_ERROR;
+}
