@@ -1,0 +1,29 @@
+// The scene: the fixed GL state, the light, the first test texture and the
+// default model, and one frame of the current model. Every function needs a
+// current GL context.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "textures/messages.h"
+
+// The model loaded at start-up, relative to the current directory.
+inline constexpr const char* kDefaultModelPath = "Assets/TexturedCube.xml";
+
+// The text of the message box for a model file that could not be loaded.
+std::string LoadFailureText(std::string_view path, std::string_view reason);
+
+// Runs once when the context exists and startupDir is recorded. A default
+// model that can't be loaded is reported through messages (caption "Error");
+// the viewer goes on with an empty model.
+void InitScene(MessageSink& messages);
+// Draws one frame into the bound framebuffer. Expects GL_MODELVIEW current
+// and leaves the model-view matrix as it found it.
+void RenderFrame();
+// Viewport and projection for a drawing area of width x height pixels.
+void ResizeViewport(int width, int height);
+void DeleteTestTexture();
+// Releases every texture the viewer owns (test texture and the model's own);
+// safe to call twice.
+void ShutdownScene();

@@ -1,0 +1,138 @@
+#include "app/shell/gl_view.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSurfaceFormat>
+
+#include <cmath>
+
+#include "app/scene.h"
+#include "app/viewer.h"
+#include "textures/texture_modes.h"
+
+namespace {
+
+ViewerKey ToViewerKey(int key) {
+    switch (key) {
+    case Qt::Key_Escape: return ViewerKey::Escape;
+    case Qt::Key_Up: return ViewerKey::Up;
+    case Qt::Key_Down: return ViewerKey::Down;
+    case Qt::Key_Left: return ViewerKey::Left;
+    case Qt::Key_Right: return ViewerKey::Right;
+    case Qt::Key_A: return ViewerKey::A;
+    case Qt::Key_D: return ViewerKey::D;
+    case Qt::Key_W: return ViewerKey::W;
+    case Qt::Key_S: return ViewerKey::S;
+    default: return ViewerKey::Other;
+    }
+}
+
+// Ctrl with the keypad's minus or plus: the scale commands. Qt ignores the
+// keypad modifier when it matches shortcuts, so these can't be QAction
+// shortcuts without also firing on the main keyboard's keys.
+int KeypadCommand(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    if (!(mods & Qt::ControlModifier) || !(mods & Qt::KeypadModifier)) return 0;
+    switch (event.key()) {
+    case Qt::Key_Minus: return CMD_SCALE_DOWN;
+    case Qt::Key_Plus: return CMD_SCALE_UP;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+GLView::GLView(ViewerShell& shell, QWidget* parent) : QOpenGLWidget(parent), shell_(shell) {
+    setFormat(ViewerFormat());
+    setFocusPolicy(Qt::StrongFocus);
+    // The frame covers the whole area: nothing needs to be erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+GLView::~GLView() { Shutdown(); }
+
+QSurfaceFormat GLView::ViewerFormat() {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setVersion(2, 1);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setAlphaBufferSize(8);
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    return format;
+}
+
+void GLView::Shutdown() {
+    if (!sceneReady_ || shutDown_) return;
+    shutDown_ = true;
+    makeCurrent();
+    ShutdownScene();
+    doneCurrent();
+}
+
+bool GLView::MakeCurrentIfReady() {
+    if (!sceneReady_ || shutDown_) return false;
+    makeCurrent();
+    return true;
+}
+
+void GLView::initializeGL() {
+    startupDir = QDir::currentPath().toStdString();
+    InitViewer(shell_);
+    sceneReady_ = true;
+    emit sceneReady();
+}
+
+void GLView::resizeGL(int width, int height) {
+    const double ratio = devicePixelRatioF();
+    ResizeViewport(static_cast<int>(std::lround(width * ratio)), static_cast<int>(std::lround(height * ratio)));
+}
+
+void GLView::paintGL() {
+    if (!shutDown_) RenderFrame();
+}
+
+bool GLView::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && KeypadCommand(static_cast<QKeyEvent&>(*event)) != 0) {
+        event->accept();
+        return true;
+    }
+    return QOpenGLWidget::event(event);
+}
+
+void GLView::keyPressEvent(QKeyEvent* event) {
+    if (const int command = KeypadCommand(*event)) {
+        if (MakeCurrentIfReady()) DoCommand(command, shell_);
+        return;
+    }
+    KeyDown(ToViewerKey(event->key()), shell_);
+}
+
+void GLView::mousePressEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    switch (event->button()) {
+    case Qt::LeftButton: MouseDown(MouseButton::Left, pos.x(), pos.y()); break;
+    case Qt::RightButton: MouseDown(MouseButton::Right, pos.x(), pos.y()); break;
+    case Qt::MiddleButton: MouseDown(MouseButton::Middle, pos.x(), pos.y()); break;
+    default: QOpenGLWidget::mousePressEvent(event); break;
+    }
+}
+
+void GLView::mouseReleaseEvent(QMouseEvent* event) {
+    switch (event->button()) {
+    case Qt::LeftButton:
+    case Qt::RightButton:
+    case Qt::MiddleButton: MouseUp(); break;
+    default: QOpenGLWidget::mouseReleaseEvent(event); break;
+    }
+}
+
+void GLView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    MouseMove(pos.x(), pos.y(), shell_);
+}

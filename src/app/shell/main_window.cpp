@@ -1,0 +1,186 @@
+#include "app/shell/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QShortcut>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "app/shell/about_dialog.h"
+#include "app/shell/app_icon.h"
+#include "app/shell/gl_view.h"
+#include "app/shell/menu_bar.h"
+#include "app/viewer.h"
+
+namespace {
+
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+constexpr int kOuterWidth = 800;
+constexpr int kOuterHeight = 600;
+constexpr int kProgressSteps = 1000;
+
+}  // namespace
+
+MainWindow::MainWindow(ShellDialogs dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(std::move(dialogs)) {
+    setWindowTitle(QStringLiteral("Tessaview"));
+    setWindowIcon(AppIcon());
+
+    actions_ = BuildMenuBar(*menuBar());
+    for (QAction* action : std::as_const(actions_)) {
+        const int id = action->data().toInt();
+        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    }
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::SyncCheckMarks);
+
+    actions_.value(CMD_OPEN)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
+    for (const Qt::Key key : {Qt::Key_Slash, Qt::Key_Question}) {
+        auto* about = new QShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, key)), this);
+        connect(about, &QShortcut::activated, this, [this] { RunCommand(CMD_ABOUT); });
+    }
+
+    view_ = new GLView(*this, this);
+    setCentralWidget(view_);
+    view_->setFocus();
+    connect(view_, &GLView::sceneReady, this, [this] {
+        if (!deferredMessages_.empty()) QTimer::singleShot(0, this, &MainWindow::ShowDeferredMessages);
+    });
+
+    // The outer size, frame included; corrected once the frame is known.
+    resize(kOuterWidth, kOuterHeight);
+}
+
+MainWindow::~MainWindow() { view_->Shutdown(); }
+
+QStringList MainWindow::FileFilters() {
+    return {QStringLiteral("XML (*.[xX][mM][lL])"), QStringLiteral("BIN (*.[bB][iI][nN])"), QStringLiteral("All (*)")};
+}
+
+void MainWindow::RunCommand(int id) {
+    // Commands change GL state and upload textures: they need the view's context.
+    if (!view_->MakeCurrentIfReady() && id != CMD_EXIT && id != CMD_ABOUT) return;
+    DoCommand(id, *this);
+    DropStaleCheckMarks();
+}
+
+void MainWindow::SyncCheckMarks() {
+    for (QAction* action : std::as_const(actions_))
+        if (action->isCheckable()) action->setChecked(IsCheckedItem(action->data().toInt()));
+}
+
+// A pick removes the old item's check mark at once; the new one shows when a menu opens.
+void MainWindow::DropStaleCheckMarks() {
+    for (QAction* action : std::as_const(actions_))
+        if (action->isChecked() && !IsCheckedItem(action->data().toInt())) action->setChecked(false);
+}
+
+void MainWindow::ShowMessage(std::string_view text, std::string_view caption) {
+    if (!view_->IsSceneReady()) {
+        deferredMessages_.emplace_back(text, caption);
+        return;
+    }
+    if (dialogs_.message) {
+        dialogs_.message(text, caption);
+    } else {
+        QMessageBox box(QMessageBox::NoIcon, ToQString(caption), ToQString(text), QMessageBox::Ok, this);
+        box.exec();
+    }
+    view_->MakeCurrentIfReady();  // the dialog's event loop may have drawn with another context
+}
+
+void MainWindow::ShowDeferredMessages() {
+    const auto messages = std::exchange(deferredMessages_, {});
+    for (const auto& [text, caption] : messages) ShowMessage(text, caption);
+}
+
+bool MainWindow::AskYesNo(std::string_view text, std::string_view caption) {
+    bool yes = false;
+    if (dialogs_.askYesNo) {
+        yes = dialogs_.askYesNo(text, caption);
+    } else {
+        QMessageBox box(QMessageBox::NoIcon, ToQString(caption), ToQString(text),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        yes = box.exec() == QMessageBox::Yes;
+    }
+    view_->MakeCurrentIfReady();
+    return yes;
+}
+
+std::optional<std::string> MainWindow::OpenFileDialog() {
+    std::optional<std::string> path;
+    if (dialogs_.openFile) {
+        path = dialogs_.openFile();
+    } else {
+        const QString name = QFileDialog::getOpenFileName(this, QString(), QString(), FileFilters().join(";;"));
+        if (!name.isEmpty()) path = QFile::encodeName(name).toStdString();
+    }
+    view_->MakeCurrentIfReady();
+    return path;
+}
+
+void MainWindow::ShowAbout() {
+    AboutDialog about(this);
+    about.exec();
+    view_->MakeCurrentIfReady();
+}
+
+void MainWindow::Repaint() { view_->update(); }
+
+void MainWindow::Quit() { close(); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    view_->Shutdown();
+    event->accept();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!sizeFitted_) {
+        sizeFitted_ = true;
+        // The window manager adds its frame after the window is mapped.
+        QTimer::singleShot(0, this, &MainWindow::FitOuterSize);
+    }
+}
+
+void MainWindow::FitOuterSize() {
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    if (!frameExtra.isEmpty()) resize(kOuterWidth - frameExtra.width(), kOuterHeight - frameExtra.height());
+}
+
+void MainWindow::BeginProgress(std::string_view what, std::uint64_t total) {
+    progressTotal_ = total;
+    progress_ = std::make_unique<QProgressDialog>(
+        QStringLiteral("Loading %1 ...").arg(QFileInfo(ToQString(what)).fileName()), QStringLiteral("Cancel"), 0,
+        kProgressSteps, this);
+    progress_->setWindowTitle(QStringLiteral("Tessaview"));
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setMinimumDuration(500);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setValue(0);
+}
+
+bool MainWindow::UpdateProgress(std::uint64_t done) {
+    if (!progress_) return true;
+    const std::uint64_t total = std::max<std::uint64_t>(progressTotal_, 1);
+    const auto step = static_cast<int>(std::min(done, total) * kProgressSteps / total);
+    // setValue lets the dialog appear after its delay and handle Cancel.
+    progress_->setValue(std::min(step, kProgressSteps - 1));
+    QCoreApplication::processEvents();
+    view_->MakeCurrentIfReady();
+    return !progress_->wasCanceled();
+}
+
+void MainWindow::EndProgress() {
+    progress_.reset();
+    view_->MakeCurrentIfReady();
+}

@@ -1,0 +1,77 @@
+// The main window: menu bar, accelerators and the GL view, and the
+// toolkit's side of ViewerShell (message boxes, the open-file dialog,
+// progress, repaint and quit).
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/viewer_shell.h"
+
+class GLView;
+class QAction;
+class QProgressDialog;
+
+// The modal dialogs the window runs. Each one left empty uses the toolkit's
+// dialog; tests put scripted answers in their place.
+struct ShellDialogs {
+    std::function<std::optional<std::string>()> openFile;
+    std::function<void(std::string_view text, std::string_view caption)> message;
+    std::function<bool(std::string_view text, std::string_view caption)> askYesNo;
+};
+
+class MainWindow : public QMainWindow, public ViewerShell {
+    Q_OBJECT
+public:
+    explicit MainWindow(ShellDialogs dialogs = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    GLView& View() { return *view_; }
+    // The action of a command id (nullptr for an unknown id).
+    QAction* Action(int id) const { return actions_.value(id); }
+    // Runs a command as a menu pick does, with the GL context current.
+    void RunCommand(int id);
+
+    // ViewerShell
+    void ShowMessage(std::string_view text, std::string_view caption) override;
+    bool AskYesNo(std::string_view text, std::string_view caption) override;
+    std::optional<std::string> OpenFileDialog() override;
+    void ShowAbout() override;
+    void Repaint() override;
+    void Quit() override;
+    void BeginProgress(std::string_view what, std::uint64_t total) override;
+    bool UpdateProgress(std::uint64_t done) override;
+    void EndProgress() override;
+
+    // The open-file dialog's filters; each lists files whatever the case of their extension.
+    static QStringList FileFilters();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void SyncCheckMarks();
+    void DropStaleCheckMarks();
+    void ShowDeferredMessages();
+    void FitOuterSize();
+
+    ShellDialogs dialogs_;
+    GLView* view_ = nullptr;
+    QHash<int, QAction*> actions_;
+    std::unique_ptr<QProgressDialog> progress_;
+    std::uint64_t progressTotal_ = 0;
+    // Messages from the scene set-up wait until it has finished.
+    std::vector<std::pair<std::string, std::string>> deferredMessages_;
+    bool sizeFitted_ = false;
+};
