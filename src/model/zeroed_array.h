@@ -44,6 +44,20 @@ class ZeroedArray {
     static_assert(std::is_trivially_copyable_v<T>);
 
 public:
+    ZeroedArray() = default;
+    // The moved-from array is left empty, its size included.
+    ZeroedArray(ZeroedArray&& other) noexcept
+        : block_(std::move(other.block_)), size_(std::exchange(other.size_, 0)) {}
+    ZeroedArray& operator=(ZeroedArray&& other) noexcept {
+        if (this != &other) {
+            block_ = std::move(other.block_);
+            size_ = std::exchange(other.size_, 0);
+        }
+        return *this;
+    }
+    ZeroedArray(const ZeroedArray&) = delete;
+    ZeroedArray& operator=(const ZeroedArray&) = delete;
+
     // Replaces the contents by count zero elements; false (and empty) on
     // overflow or when the memory can't be had.
     bool Allocate(std::size_t count) {

@@ -1,0 +1,283 @@
+#include "model/bin_format.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "model/mesh_limits.h"
+
+// The blocks are copied to and from the arrays byte for byte.
+static_assert(std::endian::native == std::endian::little, "the BIN layout is little-endian");
+
+namespace {
+
+// Files are read in pieces of this size so that progress is reported and
+// a cancel is noticed every few milliseconds, at a negligible cost per call.
+constexpr std::size_t kReadPiece = std::size_t{8} << 20;
+
+BinHeader DecodeHeader(const std::uint8_t* bytes) {
+    BinHeader header;
+    std::memcpy(&header.numVerts, bytes, 4);
+    std::memcpy(&header.numFaces, bytes + 4, 4);
+    std::memcpy(&header.numTextures, bytes + 8, 4);
+    return header;
+}
+
+// The four arrays of a model being read, moved into the target only when
+// all of it turned out valid.
+struct MeshArrays {
+    ZeroedArray<float> verts, normals, uvs;
+    ZeroedArray<std::uint32_t> faces;
+
+    bool Allocate(const BinHeader& header) {
+        const std::size_t n = header.numVerts;
+        const std::size_t f = static_cast<std::uint32_t>(header.numFaces);
+        return verts.Allocate(3 * n) && normals.Allocate(3 * n) && uvs.Allocate(2 * n) && faces.Allocate(3 * f);
+    }
+
+    void MoveInto(Mesh& out, const BinHeader& header) {
+        out.verts = std::move(verts);
+        out.normals = std::move(normals);
+        out.uvs = std::move(uvs);
+        out.faces = std::move(faces);
+        out.numVerts = header.numVerts;
+        out.numFaces = header.numFaces;
+        out.numTextures = header.numTextures;
+    }
+};
+
+std::string AllocationFailure(const BinHeader& header) {
+    return "not enough memory for " + std::to_string(header.numVerts) + " vertices and " +
+           std::to_string(header.numFaces) + " faces";
+}
+
+// The refusal for faces whose largest index is not below the vertex count:
+// names the first offending face.
+std::string BadIndex(std::span<const std::uint32_t> faces, std::uint32_t numVerts) {
+    const auto it = std::find_if(faces.begin(), faces.end(), [&](std::uint32_t i) { return i >= numVerts; });
+    const std::size_t face = static_cast<std::size_t>(it - faces.begin()) / 3;
+    return "face " + std::to_string(face) + " uses vertex " + std::to_string(*it) + ", but the model has " +
+           std::to_string(numVerts) + " vertices";
+}
+
+struct FileDescriptor {
+    int fd = -1;
+    explicit FileDescriptor(int d) : fd(d) {}
+    ~FileDescriptor() {
+        if (fd >= 0) close(fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+};
+
+// Reads the blocks of one file in order, counting bytes for the progress callback.
+class BlockReader {
+public:
+    BlockReader(int fd, const LoadProgress& progress) : fd_(fd), progress_(progress) {}
+
+    // Fills size bytes at dest; after each piece onPiece sees the bytes just
+    // read. False with reason() set on a read error, early end or cancel.
+    template <class OnPiece>
+    bool Read(void* dest, std::size_t size, OnPiece&& onPiece) {
+        auto* out = static_cast<std::uint8_t*>(dest);
+        while (size > 0) {
+            const std::size_t piece = std::min(size, kReadPiece);
+            std::size_t got = 0;
+            while (got < piece) {
+                const ssize_t r = read(fd_, out + got, piece - got);
+                if (r < 0 && errno == EINTR) continue;
+                if (r < 0) return Fail(std::string("read error: ") + std::strerror(errno));
+                if (r == 0)
+                    return Fail("the file ends after " + std::to_string(done_ + got) + " of " +
+                                std::to_string(total_) + " bytes");
+                got += static_cast<std::size_t>(r);
+            }
+            onPiece(out, piece);
+            out += piece;
+            size -= piece;
+            done_ += piece;
+            if (total_ != 0 && progress_ && !progress_(done_, total_)) {
+                cancelled_ = true;
+                return false;
+            }
+        }
+        return true;
+    }
+    bool Read(void* dest, std::size_t size) {
+        return Read(dest, size, [](const std::uint8_t*, std::size_t) {});
+    }
+
+    // The bytes the whole load will read, once the header has told.
+    void SetTotal(std::uint64_t total) { total_ = total; }
+    LoadResult Result() const {
+        if (cancelled_) return {false, true, "loading was cancelled"};
+        return LoadResult::Failure(reason_);
+    }
+
+private:
+    bool Fail(std::string why) {
+        reason_ = std::move(why);
+        return false;
+    }
+
+    int fd_;
+    const LoadProgress& progress_;
+    std::uint64_t total_ = 0;  // 0: not known yet, no progress reported
+    std::uint64_t done_ = 0;
+    bool cancelled_ = false;
+    std::string reason_;
+};
+
+}  // namespace
+
+std::uint64_t BinFileBytes(const BinHeader& header) {
+    return kBinHeaderBytes + MeshArrayBytes(header.numVerts, static_cast<std::uint32_t>(header.numFaces));
+}
+
+std::string CheckBinHeader(const BinHeader& header, std::uint64_t availableBytes) {
+    if (header.numFaces < 0) return "negative face count " + std::to_string(header.numFaces);
+    const std::uint64_t needed = BinFileBytes(header);
+    if (availableBytes < needed)
+        return "the file has " + std::to_string(availableBytes) + " bytes, but " + std::to_string(header.numVerts) +
+               " vertices and " + std::to_string(header.numFaces) + " faces need " + std::to_string(needed);
+    if (!FitsInPhysicalMemory(needed - kBinHeaderBytes))
+        return std::to_string(header.numVerts) + " vertices and " + std::to_string(header.numFaces) +
+               " faces need more memory than this machine has";
+    return {};
+}
+
+std::uint32_t MaxIndex(std::span<const std::uint32_t> indices) {
+    // Four independent vector accumulators: the loop is memory-bound rather
+    // than latency-bound, and the baseline instruction set suffices.
+    using Lanes = std::uint32_t __attribute__((vector_size(16)));
+    constexpr std::size_t kPerLanes = sizeof(Lanes) / sizeof(std::uint32_t);
+    constexpr std::size_t kStep = 4 * kPerLanes;
+    Lanes a{}, b{}, c{}, d{};
+    const auto load = [](const std::uint32_t* p) {
+        Lanes v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    };
+    const auto max = [](Lanes x, Lanes y) { return x > y ? x : y; };
+    const std::uint32_t* p = indices.data();
+    const std::size_t n = indices.size();
+    std::size_t i = 0;
+    for (; i + kStep <= n; i += kStep) {
+        a = max(a, load(p + i));
+        b = max(b, load(p + i + kPerLanes));
+        c = max(c, load(p + i + 2 * kPerLanes));
+        d = max(d, load(p + i + 3 * kPerLanes));
+    }
+    const Lanes all = max(max(a, b), max(c, d));
+    std::uint32_t result = 0;
+    for (std::size_t k = 0; k < kPerLanes; ++k) result = std::max(result, all[k]);
+    for (; i < n; ++i) result = std::max(result, p[i]);
+    return result;
+}
+
+LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out) {
+    if (bytes.size() < kBinHeaderBytes)
+        return LoadResult::Failure("the file has " + std::to_string(bytes.size()) +
+                                   " bytes, shorter than the 12-byte header");
+    const BinHeader header = DecodeHeader(bytes.data());
+    if (std::string why = CheckBinHeader(header, bytes.size()); !why.empty()) return LoadResult::Failure(why);
+    MeshArrays arrays;
+    if (!arrays.Allocate(header)) return LoadResult::Failure(AllocationFailure(header));
+
+    const std::uint8_t* p = bytes.data() + kBinHeaderBytes;
+    const auto copy = [&p](auto& array) {
+        const std::size_t size = array.size() * sizeof(array[0]);
+        if (size != 0) std::memcpy(array.data(), p, size);
+        p += size;
+    };
+    copy(arrays.verts);
+    copy(arrays.normals);
+    copy(arrays.uvs);
+    copy(arrays.faces);
+    if (header.numFaces > 0 && MaxIndex(arrays.faces.span()) >= header.numVerts)
+        return LoadResult::Failure(BadIndex(arrays.faces.span(), header.numVerts));
+    arrays.MoveInto(out, header);
+    return LoadResult::Success();
+}
+
+LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progress) {
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.fd < 0) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
+    struct stat info {};
+    if (fstat(file.fd, &info) != 0) return LoadResult::Failure(std::string("cannot read the file: ") + std::strerror(errno));
+    if (!S_ISREG(info.st_mode)) return LoadResult::Failure("not a regular file");
+    const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
+    if (fileBytes < kBinHeaderBytes)
+        return LoadResult::Failure("the file has " + std::to_string(fileBytes) +
+                                   " bytes, shorter than the 12-byte header");
+
+    std::array<std::uint8_t, kBinHeaderBytes> headerBytes{};
+    BlockReader reader(file.fd, progress);
+    if (!reader.Read(headerBytes.data(), headerBytes.size())) return reader.Result();
+    const BinHeader header = DecodeHeader(headerBytes.data());
+    // Everything is checked before a byte is allocated.
+    if (std::string why = CheckBinHeader(header, fileBytes); !why.empty()) return LoadResult::Failure(why);
+    MeshArrays arrays;
+    if (!arrays.Allocate(header)) return LoadResult::Failure(AllocationFailure(header));
+
+    reader.SetTotal(BinFileBytes(header));
+    std::uint32_t maxIndex = 0;
+    const auto trackMax = [&maxIndex](const std::uint8_t* piece, std::size_t size) {
+        // Pieces are whole multiples of 4 bytes, and the array is aligned.
+        const std::span<const std::uint32_t> indices(reinterpret_cast<const std::uint32_t*>(piece), size / 4);
+        maxIndex = std::max(maxIndex, MaxIndex(indices));
+    };
+    if (!reader.Read(arrays.verts.data(), arrays.verts.size() * sizeof(float)) ||
+        !reader.Read(arrays.normals.data(), arrays.normals.size() * sizeof(float)) ||
+        !reader.Read(arrays.uvs.data(), arrays.uvs.size() * sizeof(float)) ||
+        !reader.Read(arrays.faces.data(), arrays.faces.size() * sizeof(std::uint32_t), trackMax))
+        return reader.Result();
+    if (header.numFaces > 0 && maxIndex >= header.numVerts)
+        return LoadResult::Failure(BadIndex(arrays.faces.span(), header.numVerts));
+    arrays.MoveInto(out, header);
+    return LoadResult::Success();
+}
+
+bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error) {
+    const std::size_t n = mesh.numVerts;
+    if (mesh.numFaces < 0) {
+        error = "negative face count";
+        return false;
+    }
+    const std::size_t f = static_cast<std::uint32_t>(mesh.numFaces);
+    if (mesh.verts.size() != 3 * n || mesh.normals.size() != 3 * n || mesh.uvs.size() != 2 * n ||
+        mesh.faces.size() != 3 * f) {
+        error = "the mesh's arrays do not match its counts";
+        return false;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!file) {
+        error = "cannot create " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::array<std::uint8_t, kBinHeaderBytes> header{};
+    std::memcpy(header.data(), &mesh.numVerts, 4);
+    std::memcpy(header.data() + 4, &mesh.numFaces, 4);
+    std::memcpy(header.data() + 8, &mesh.numTextures, 4);
+    const auto write = [&](const void* data, std::size_t bytes) {
+        return bytes == 0 || std::fwrite(data, 1, bytes, file.get()) == bytes;
+    };
+    const bool written = write(header.data(), header.size()) && write(mesh.verts.data(), 12 * n) &&
+                         write(mesh.normals.data(), 12 * n) && write(mesh.uvs.data(), 8 * n) &&
+                         write(mesh.faces.data(), 12 * f);
+    // Closing flushes the buffer: its failure is a failed write too.
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written || !closed) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}

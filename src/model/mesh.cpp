@@ -1,0 +1,57 @@
+// The GL-free half of Mesh: array allocation and the geometry operations.
+#include <unistd.h>
+
+#include <cfloat>
+#include <cmath>
+
+#include "model/mesh.h"
+#include "model/mesh_limits.h"
+
+std::uint64_t PhysicalMemoryBytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;  // unknown: let the allocation decide
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+bool Mesh::AllocVerts() { return verts.Allocate(std::size_t{3} * numVerts); }
+bool Mesh::AllocNormals() { return normals.Allocate(std::size_t{3} * numVerts); }
+bool Mesh::AllocUVs() { return uvs.Allocate(std::size_t{2} * numVerts); }
+
+bool Mesh::AllocFaces() {
+    if (numFaces < 0) {
+        faces.Reset();
+        return false;
+    }
+    return faces.Allocate(std::size_t{3} * static_cast<std::uint32_t>(numFaces));
+}
+
+void Mesh::Scale(float factor) {
+    for (float& v : verts) v *= factor;
+}
+
+void Mesh::FlipNormals() {
+    for (float& n : normals) n *= -1.0f;
+}
+
+void Mesh::NormalizeNormals() {
+    float* n = normals.data();
+    const std::size_t count = normals.size() / 3;
+    for (std::size_t i = 0; i < count; ++i, n += 3) {
+        const double x = n[0], y = n[1], z = n[2];
+        const double length = std::sqrt(x * x + y * y + z * z);
+        // Zero, NaN and infinite normals stay as they are: no division by zero.
+        if (!(length > 0.0) || std::isinf(length)) continue;
+        const double inverse = 1.0 / length;
+        if (inverse <= FLT_MAX) {
+            const float f = static_cast<float>(inverse);
+            n[0] *= f;
+            n[1] *= f;
+            n[2] *= f;
+        } else {  // a denormal-sized normal: its reciprocal only fits a double
+            n[0] = static_cast<float>(x * inverse);
+            n[1] = static_cast<float>(y * inverse);
+            n[2] = static_cast<float>(z * inverse);
+        }
+    }
+}
