@@ -128,16 +128,16 @@ bool ReadTGA(std::span<const std::uint8_t> bytes, TGAImage& image, std::string& 
     }
 
     if (mapped) {
-        image.pixels.resize(static_cast<std::size_t>(pixelCount) * pixelBytes);
+        std::vector<std::uint8_t> expanded(static_cast<std::size_t>(pixelCount) * pixelBytes);
         for (std::size_t i = 0; i < pixelCount; ++i) {
             const std::size_t index = storedBytes == 1 ? stored[i] : LoadU16(stored, 2 * i);
             if (index < mapFirst || index - mapFirst >= mapLength) return Fail(error, "TGA colour index outside the map");
             std::copy_n(map.begin() + static_cast<std::ptrdiff_t>((index - mapFirst) * mapEntryBytes), pixelBytes,
-                        image.pixels.begin() + static_cast<std::ptrdiff_t>(i * pixelBytes));
+                        expanded.begin() + static_cast<std::ptrdiff_t>(i * pixelBytes));
         }
-    } else {
-        image.pixels = std::move(stored);
+        stored = std::move(expanded);
     }
+    image.pixels = std::move(stored);
 
     // Rows go to the GL bottom row first, pixels left to right.
     if (descriptor & kDescriptorTopDown) ReverseRows(image.pixels, static_cast<std::size_t>(image.width) * pixelBytes);

@@ -1,0 +1,92 @@
+// Test-side builders of small BMP, TGA and DDS files, a reference decoder
+// of S3TC blocks, a temporary directory and a recording message sink.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "textures/messages.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A picture as a person sees it: row 0 is the TOP row. channels is 1 (grey),
+// 3 (B, G, R) or 4 (B, G, R, A).
+struct Picture {
+    int width = 0;
+    int height = 0;
+    int channels = 3;
+    std::vector<std::uint8_t> pixels;
+
+    std::uint8_t* At(int x, int y) { return &pixels[(static_cast<std::size_t>(y) * width + x) * channels]; }
+    const std::uint8_t* At(int x, int y) const {
+        return &pixels[(static_cast<std::size_t>(y) * width + x) * channels];
+    }
+    // Rows bottom first, unpadded: what a loader should hand to the GL.
+    Bytes BottomUp() const;
+};
+
+// Every pixel different from its neighbours, so that any row or column mix-up shows.
+Picture MakePicture(int width, int height, int channels, int seed = 0);
+// Few colours in horizontal runs: good for run-length and colour-map files.
+Picture MakeStripes(int width, int height, int channels);
+
+Bytes EncodeBMP(const Picture& picture, bool topDown = false, std::size_t gapBytes = 0);
+
+struct TGAOptions {
+    bool runLength = false;
+    bool topLeft = false;
+    bool colourMapped = false;  // needs at most 256 distinct colours
+    std::string id = {};
+};
+Bytes EncodeTGA(const Picture& picture, const TGAOptions& options = {});
+
+struct DDSHeader {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint32_t mipCount = 0;        // levels including the base
+    std::uint32_t formatFlags = 0x4;   // four-character code present
+    std::string fourCC = "DXT1";
+    std::uint32_t bitCount = 0;
+    std::uint32_t caps2 = 0;
+};
+Bytes EncodeDDS(const DDSHeader& header, const Bytes& data);
+
+void PutU16(Bytes& bytes, std::size_t offset, std::uint16_t value);
+void PutU32(Bytes& bytes, std::size_t offset, std::uint32_t value);
+
+// Deterministic pseudo-random blocks: colour end points with c0 > c1 except
+// where allowThreeColour lets DXT1 blocks pick either order.
+Bytes RandomBlocks(std::size_t count, std::size_t blockBytes, std::uint32_t seed, bool allowThreeColour);
+
+// Reference S3TC decoder: RGBA rows top first, as the blocks lie in a file.
+// format: 1, 3 or 5.
+std::vector<std::uint8_t> DecodeS3TC(int format, const Bytes& blocks, int width, int height);
+// The alpha of pixel (x, y) of one DXT5 block.
+int DXT5Alpha(const std::uint8_t* block, int x, int y);
+
+// A fresh directory removed with everything in it at the end of the test.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    // Writes bytes to a file under the directory (creating sub-folders) and returns its path.
+    std::string Write(std::string_view relative, const Bytes& bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+class RecordingSink : public MessageSink {
+public:
+    void ShowMessage(std::string_view text, std::string_view caption) override {
+        shown.emplace_back(std::string(text), std::string(caption));
+    }
+    std::vector<std::pair<std::string, std::string>> shown;
+};

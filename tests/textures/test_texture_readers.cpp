@@ -1,0 +1,526 @@
+// The image readers on bytes in memory and on files: pixel order, headers
+// that must be refused, DDS level sizes and the block flips.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <stdexcept>
+#include <string>
+
+#include "image_files.h"
+#include "textures/bmp_reader.h"
+#include "textures/dds_image.h"
+#include "textures/image_bytes.h"
+#include "textures/image_formats.h"
+#include "textures/tga_reader.h"
+
+namespace {
+
+Bytes PaddedBottomUp(const Picture& p) {
+    const std::size_t rowBytes = BMPRowBytes(static_cast<std::uint64_t>(p.width));
+    Bytes out;
+    for (int y = p.height - 1; y >= 0; --y) {
+        out.insert(out.end(), p.At(0, y), p.At(0, y) + p.width * 3);
+        out.resize(out.size() + rowBytes - p.width * 3u, 0);
+    }
+    return out;
+}
+
+// ---- BMP ----
+
+TEST(ReadBMP, OddWidthRowsArePaddedAndBottomFirst) {
+    const Picture p = MakePicture(5, 3, 3);
+    BMPImage image;
+    std::string error;
+    ASSERT_TRUE(ReadBMP(EncodeBMP(p), image, error)) << error;
+    EXPECT_EQ(image.width, 5);
+    EXPECT_EQ(image.height, 3);
+    EXPECT_EQ(image.pixels.size(), 16u * 3);  // 15 bytes of pixels and 1 of padding per row
+    EXPECT_EQ(image.pixels, PaddedBottomUp(p));
+}
+
+TEST(ReadBMP, TopDownFileComesOutBottomFirstWithPositiveHeight) {
+    const Picture p = MakePicture(5, 4, 3, 1);
+    BMPImage image;
+    std::string error;
+    ASSERT_TRUE(ReadBMP(EncodeBMP(p, /*topDown=*/true), image, error)) << error;
+    EXPECT_EQ(image.height, 4);
+    EXPECT_EQ(image.pixels, PaddedBottomUp(p));
+}
+
+TEST(ReadBMP, ColourTableBeforeThePixelsIsSkipped) {
+    const Picture p = MakePicture(4, 2, 3, 2);
+    BMPImage image;
+    std::string error;
+    ASSERT_TRUE(ReadBMP(EncodeBMP(p, false, 1024), image, error)) << error;
+    EXPECT_EQ(image.pixels, PaddedBottomUp(p));
+}
+
+TEST(ReadBMP, StatedImageSizeLargerThanTheRowsIsAccepted) {
+    const Picture p = MakePicture(3, 3, 3);
+    Bytes file = EncodeBMP(p);
+    PutU32(file, 34, 4096);
+    BMPImage image;
+    std::string error;
+    ASSERT_TRUE(ReadBMP(file, image, error)) << error;
+    EXPECT_EQ(image.pixels, PaddedBottomUp(p));
+}
+
+TEST(ReadBMP, MalformedHeadersAreRefused) {
+    const Bytes good = EncodeBMP(MakePicture(5, 3, 3));
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
+    auto patched = [&](std::size_t offset, std::uint32_t value) {
+        Bytes b = good;
+        PutU32(b, offset, value);
+        return b;
+    };
+    auto bits = [&](std::uint16_t count) {
+        Bytes b = good;
+        PutU16(b, 28, count);
+        return b;
+    };
+    Bytes wrongMagic = good;
+    wrongMagic[0] = 'X';
+    const Case cases[] = {
+        {"empty", {}},
+        {"short file header", Bytes(good.begin(), good.begin() + 10)},
+        {"wrong magic", wrongMagic},
+        {"pixel offset below 54", patched(10, 50)},
+        {"pixel offset past the end", patched(10, 4000)},
+        {"core info header", patched(14, 12)},
+        {"8 bits", bits(8)},
+        {"32 bits", bits(32)},
+        {"zero width", patched(18, 0)},
+        {"negative width", patched(18, static_cast<std::uint32_t>(-5))},
+        {"zero height", patched(22, 0)},
+        {"most negative height", patched(22, 0x80000000u)},
+        {"overflowing size", [&] {
+             Bytes b = patched(18, 0x7FFFFFFF);
+             PutU32(b, 22, 0x7FFFFFFF);
+             return b;
+         }()},
+        {"byte count above 2 GiB", [&] {
+             Bytes b = patched(18, 0x10000);
+             PutU32(b, 22, 0x3000);
+             return b;
+         }()},
+        {"image size smaller than the rows", patched(34, 47)},
+        {"truncated pixels", Bytes(good.begin(), good.end() - 1)},
+    };
+    for (const Case& c : cases) {
+        BMPImage image;
+        std::string error;
+        EXPECT_FALSE(ReadBMP(c.file, image, error)) << c.what;
+        EXPECT_FALSE(error.empty()) << c.what;
+        EXPECT_TRUE(image.pixels.empty()) << c.what;
+    }
+}
+
+TEST(ReadBMP, ReportsTheSizesOfARefusedFile) {
+    Bytes file = EncodeBMP(MakePicture(5, 3, 3));
+    PutU16(file, 28, 32);
+    BMPImage image;
+    std::string error;
+    EXPECT_FALSE(ReadBMP(file, image, error));
+    EXPECT_EQ(image.width, 5);
+    EXPECT_EQ(image.height, 3);
+}
+
+TEST(ReadBMP, FilesAndOverlongPaths) {
+    TempDir dir;
+    const Picture p = MakePicture(2, 2, 3);
+    BMPImage image;
+    std::string error;
+    ASSERT_TRUE(ReadBMP(dir.Write("a.bmp", EncodeBMP(p)), image, error)) << error;
+    EXPECT_EQ(image.pixels, PaddedBottomUp(p));
+    EXPECT_FALSE(ReadBMP((dir.Path() / "missing.bmp").string(), image, error));
+    // Longer than the system takes: refused as missing, never shortened.
+    const std::string overlong = dir.Path().string() + "/" + std::string(PATH_MAX, 'a') + "/a.bmp";
+    EXPECT_FALSE(ReadBMP(overlong, image, error));
+    std::vector<std::uint8_t> bytes;
+    EXPECT_FALSE(ReadFileBytes(overlong, bytes, error));
+}
+
+// ---- TGA ----
+
+struct TGACase {
+    const char* what;
+    Picture picture;
+    TGAOptions options;
+};
+
+TEST(ReadTGA, EveryLayoutComesOutBottomRowFirst) {
+    const TGACase cases[] = {
+        {"grey raw", MakePicture(5, 3, 1), {}},
+        {"BGR raw odd width", MakePicture(5, 3, 3), {}},
+        {"BGRA raw", MakePicture(3, 4, 4), {}},
+        {"BGR top-left", MakePicture(5, 4, 3), {.topLeft = true}},
+        {"grey top-left", MakePicture(7, 3, 1), {.topLeft = true}},
+        {"BGR with image ID", MakePicture(3, 2, 3), {.id = "made by a test"}},
+        {"BGR run-length", MakeStripes(13, 5, 3), {.runLength = true}},
+        {"BGRA run-length top-left", MakeStripes(7, 6, 4), {.runLength = true, .topLeft = true}},
+        {"grey run-length", MakeStripes(9, 4, 1), {.runLength = true}},
+        {"run-length of a noisy picture", MakePicture(9, 5, 3), {.runLength = true}},
+        {"colour-mapped BGR", MakeStripes(6, 3, 3), {.colourMapped = true}},
+        {"colour-mapped BGRA run-length top-left", MakeStripes(11, 5, 4),
+         {.runLength = true, .topLeft = true, .colourMapped = true}},
+    };
+    for (const TGACase& c : cases) {
+        const Bytes file = EncodeTGA(c.picture, c.options);
+        TGAImage image;
+        std::string error;
+        ASSERT_TRUE(ReadTGA(file, image, error)) << c.what << ": " << error;
+        EXPECT_EQ(image.width, c.picture.width) << c.what;
+        EXPECT_EQ(image.height, c.picture.height) << c.what;
+        EXPECT_EQ(image.bytesPerPixel, c.picture.channels) << c.what;
+        EXPECT_EQ(image.pixels, c.picture.BottomUp()) << c.what;
+        const std::uint32_t formats[][2] = {{0, 0}, {kGlLuminance, kGlLuminance8}, {0, 0}, {kGlBgr, kGlRgb8},
+                                            {kGlBgra, kGlRgba8}};
+        EXPECT_EQ(image.format, formats[c.picture.channels][0]) << c.what;
+        EXPECT_EQ(image.components, formats[c.picture.channels][1]) << c.what;
+    }
+    // The encoder really produced packets that compress and cross rows.
+    EXPECT_LT(EncodeTGA(MakeStripes(13, 5, 3), {.runLength = true}).size(), 18u + 13 * 5 * 3);
+}
+
+TEST(ReadTGA, RightToLeftRowsAreMirrored) {
+    const Picture p = MakePicture(5, 2, 3);
+    Bytes file = EncodeTGA(p);
+    // Store each row mirrored and say so.
+    for (int row = 0; row < 2; ++row)
+        for (int x = 0; x < 5; ++x)
+            std::copy_n(p.At(4 - x, 1 - row), 3, file.begin() + 18 + (row * 5 + x) * 3);
+    file[17] |= 0x10;
+    TGAImage image;
+    std::string error;
+    ASSERT_TRUE(ReadTGA(file, image, error)) << error;
+    EXPECT_EQ(image.pixels, p.BottomUp());
+}
+
+TEST(ReadTGA, MalformedFilesAreRefused) {
+    const Bytes raw = EncodeTGA(MakePicture(4, 3, 3));
+    const Bytes rle = EncodeTGA(MakeStripes(12, 4, 3), {.runLength = true});
+    const Bytes mapped = EncodeTGA(MakeStripes(6, 3, 3), {.colourMapped = true});
+    auto with = [](Bytes b, std::size_t offset, std::uint8_t value) {
+        b.at(offset) = value;
+        return b;
+    };
+    auto withU16 = [](Bytes b, std::size_t offset, std::uint16_t value) {
+        PutU16(b, offset, value);
+        return b;
+    };
+    Bytes overrun = EncodeTGA(MakeStripes(12, 4, 3), {.runLength = true});
+    overrun[18] = 0xFF;  // a run of 128 pixels in a 48-pixel image
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
+    const Case cases[] = {
+        {"short header", Bytes(raw.begin(), raw.begin() + 17)},
+        {"16 bits", with(raw, 16, 16)},
+        {"15 bits", with(raw, 16, 15)},
+        {"no image data type", with(raw, 2, 0)},
+        {"unknown image type", with(raw, 2, 32)},
+        {"zero width", withU16(raw, 12, 0)},
+        {"zero height", withU16(raw, 14, 0)},
+        {"truncated raw pixels", Bytes(raw.begin(), raw.end() - 1)},
+        {"ID longer than the file", with(Bytes(raw.begin(), raw.begin() + 30), 0, 200)},
+        {"truncated run-length data", Bytes(rle.begin(), rle.end() - 1)},
+        {"run-length packet past the image", overrun},
+        {"bytes of 65535 x 65535 x 4", [&] {
+             Bytes b = withU16(with(raw, 16, 32), 12, 65535);
+             PutU16(b, 14, 65535);
+             return b;
+         }()},
+        {"huge run-length image in a tiny file", [&] {
+             Bytes b = withU16(rle, 12, 16384);
+             PutU16(b, 14, 16384);
+             return b;
+         }()},
+        {"colour map missing for a mapped image", with(mapped, 1, 0)},
+        {"16-bit colour map entries", with(mapped, 7, 16)},
+        {"colour index outside the map", withU16(mapped, 5, 2)},
+        {"truncated colour map", Bytes(mapped.begin(), mapped.begin() + 20)},
+    };
+    for (const Case& c : cases) {
+        TGAImage image;
+        std::string error;
+        EXPECT_FALSE(ReadTGA(c.file, image, error)) << c.what;
+        EXPECT_FALSE(error.empty()) << c.what;
+        EXPECT_TRUE(image.pixels.empty()) << c.what;
+    }
+}
+
+TEST(ReadTGA, CompressedComponentsFollowThePixelDepth) {
+    EXPECT_EQ(CompressedTGAComponents(kGlLuminance8), kGlCompressedLuminance);
+    EXPECT_EQ(CompressedTGAComponents(kGlRgb8), kGlCompressedRgb);
+    EXPECT_EQ(CompressedTGAComponents(kGlRgba8), kGlCompressedRgba);
+    EXPECT_EQ(CompressedTGAComponents(0x1234), 0x1234u);
+}
+
+// ---- DDS ----
+
+Bytes Filled(std::size_t size, std::uint8_t value) { return Bytes(size, value); }
+
+TEST(DDSImage, MipSizesOfA256DXT1ChainStopAtOneByOne) {
+    Bytes data;
+    const std::size_t sizes[] = {32768, 8192, 2048, 512, 128, 32, 8, 8, 8};
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        const Bytes level = Filled(sizes[i], static_cast<std::uint8_t>(i + 1));
+        data.insert(data.end(), level.begin(), level.end());
+    }
+    DDSImage image;
+    ASSERT_TRUE(image.Load(EncodeDDS({.width = 256, .height = 256, .mipCount = 9}, data))) << image.GetError();
+    ASSERT_EQ(image.GetNumImages(), 1);
+    const DDSTexture& t = image.GetImage(0);
+    EXPECT_EQ(t.GetSize(), 32768);
+    ASSERT_EQ(t.GetMipmaps().size(), 8u);
+    for (std::size_t i = 0; i < 8; ++i) {
+        const DDSSurface& m = t.GetMipmaps()[i];
+        EXPECT_EQ(static_cast<std::size_t>(m.GetSize()), sizes[i + 1]) << "level " << i + 1;
+        EXPECT_EQ(m.GetWidth(), 128 >> i);
+        // Uniform blocks stay uniform under a flip: the level was read where it lies.
+        EXPECT_EQ(m.GetPixels()[0], i + 2) << "level " << i + 1;
+        EXPECT_EQ(m.GetPixels()[m.GetSize() - 1], i + 2) << "level " << i + 1;
+    }
+}
+
+TEST(DDSImage, BaseSizesPerFormat) {
+    for (const char* code : {"DXT1", "DXT3", "DXT5"}) {
+        const std::size_t size = std::string(code) == "DXT1" ? 2048 : 4096;
+        DDSImage image;
+        ASSERT_TRUE(image.Load(EncodeDDS({.width = 64, .height = 64, .fourCC = code}, Filled(size, 0))))
+            << code << image.GetError();
+        EXPECT_EQ(image.GetImage(0).GetSize(), static_cast<int>(size)) << code;
+        EXPECT_TRUE(image.IsCompressed());
+        EXPECT_EQ(image.GetComponents(), std::string(code) == "DXT1" ? 3 : 4);
+        EXPECT_TRUE(image.GetImage(0).GetMipmaps().empty());
+    }
+}
+
+// Each face and level filled with its own byte: a reader out of step with the
+// file shows as a wrong byte or a truncation.
+TEST(DDSImage, NonSquareCubeMapKeepsLevelsAndFacesInStep) {
+    // 16 x 4 DXT1 with all 5 levels: 16x4, 8x2, 4x1, 2x1, 1x1 -> 32, 16, 8, 8, 8 bytes.
+    const std::size_t sizes[] = {32, 16, 8, 8, 8};
+    Bytes data;
+    for (int face = 0; face < 6; ++face)
+        for (std::size_t level = 0; level < std::size(sizes); ++level) {
+            const Bytes b = Filled(sizes[level], static_cast<std::uint8_t>(face * 16 + level));
+            data.insert(data.end(), b.begin(), b.end());
+        }
+    DDSImage image;
+    ASSERT_TRUE(image.Load(EncodeDDS({.width = 16, .height = 4, .mipCount = 5, .caps2 = 0xFE00}, data)))
+        << image.GetError();
+    ASSERT_TRUE(image.IsCubemap());
+    ASSERT_EQ(image.GetNumImages(), 6);
+    // The file's +Y and -Y faces trade places.
+    const int fileFace[] = {0, 1, 3, 2, 4, 5};
+    for (int i = 0; i < 6; ++i) {
+        const DDSTexture& t = image.GetImage(i);
+        EXPECT_EQ(t.GetPixels()[0], fileFace[i] * 16) << "face " << i;
+        ASSERT_EQ(t.GetMipmaps().size(), 4u);
+        for (std::size_t level = 1; level < 5; ++level) {
+            const DDSSurface& m = t.GetMipmaps()[level - 1];
+            EXPECT_EQ(static_cast<std::size_t>(m.GetSize()), sizes[level]);
+            EXPECT_GE(m.GetWidth(), 1);
+            EXPECT_GE(m.GetHeight(), 1);
+            EXPECT_EQ(m.GetPixels()[0], fileFace[i] * 16 + level) << "face " << i << " level " << level;
+        }
+    }
+    // One byte short of the last face's last level.
+    data.pop_back();
+    EXPECT_FALSE(image.Load(EncodeDDS({.width = 16, .height = 4, .mipCount = 5, .caps2 = 0xFE00}, data)));
+}
+
+TEST(DDSImage, MipCountBeyondTheChainStopsAtOneByOne) {
+    const Bytes data = Filled(8 * 3, 7);  // 4x4 base, 2x2 and 1x1: one DXT1 block each
+    DDSImage image;
+    ASSERT_TRUE(image.Load(EncodeDDS({.width = 4, .height = 4, .mipCount = 40}, data))) << image.GetError();
+    EXPECT_EQ(image.GetImage(0).GetMipmaps().size(), 2u);
+    ASSERT_TRUE(image.Load(EncodeDDS({.width = 4, .height = 4, .mipCount = 0}, data)));
+    EXPECT_TRUE(image.GetImage(0).GetMipmaps().empty());
+}
+
+TEST(DDSImage, UncompressedFormats) {
+    struct Case {
+        std::uint32_t flags, bits;
+        bool ok;
+        std::uint32_t format;
+        int components;
+    };
+    const Case cases[] = {{0x41, 32, true, kGlBgra, 4}, {0x40, 32, true, kGlBgra, 4}, {0x40, 24, true, kGlBgr, 3},
+                          {0x41, 24, false, 0, 0},      {0x40, 16, false, 0, 0},      {0x20, 8, false, 0, 0}};
+    for (const Case& c : cases) {
+        DDSImage image;
+        const bool ok =
+            image.Load(EncodeDDS({.width = 2, .height = 2, .formatFlags = c.flags, .fourCC = "", .bitCount = c.bits},
+                                 Filled(16, 1)));
+        EXPECT_EQ(ok, c.ok) << c.flags << "/" << c.bits;
+        EXPECT_EQ(image.GetFormat(), c.format);
+        EXPECT_EQ(image.GetComponents(), c.components);
+        EXPECT_FALSE(image.IsCompressed());
+        if (ok) {
+            EXPECT_EQ(image.GetImage(0).GetSize(), 2 * 2 * c.components);
+        }
+    }
+}
+
+TEST(DDSImage, MalformedFilesAreRefusedAndLeaveNothing) {
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
+    Bytes notDDS = EncodeDDS({.width = 4, .height = 4}, Filled(8, 0));
+    notDDS[3] = 'X';
+    const Case cases[] = {
+        {"empty", {}},
+        {"not DDS", notDDS},
+        {"short header", Bytes(notDDS.begin(), notDDS.begin() + 100)},
+        {"unknown code", EncodeDDS({.width = 4, .height = 4, .fourCC = "ATI2"}, Filled(16, 0))},
+        {"zero width", EncodeDDS({.width = 0, .height = 4}, Filled(8, 0))},
+        {"truncated base", EncodeDDS({.width = 8, .height = 8}, Filled(31, 0))},
+        {"truncated mip", EncodeDDS({.width = 8, .height = 8, .mipCount = 4}, Filled(32 + 8 + 7, 0))},
+        {"truncated cube face", EncodeDDS({.width = 4, .height = 4, .caps2 = 0x200}, Filled(8 * 5, 0))},
+        {"byte count beyond 32 bits", EncodeDDS({.width = 0xFFFFFFFF, .height = 0xFFFFFFFF}, Filled(8, 0))},
+        {"byte count above 2 GiB", EncodeDDS({.width = 0x10000, .height = 0x10000, .formatFlags = 0x41,
+                                              .fourCC = "", .bitCount = 32},
+                                             Filled(8, 0))},
+    };
+    for (const Case& c : cases) {
+        DDSImage image;
+        EXPECT_FALSE(image.Load(c.file)) << c.what;
+        EXPECT_FALSE(image.GetError().empty()) << c.what;
+        EXPECT_EQ(image.GetNumImages(), 0) << c.what;
+    }
+    DDSImage image;
+    EXPECT_FALSE(image.Load(std::string("/no/such/file.dds")));
+    EXPECT_FALSE(image.GetError().empty());
+}
+
+TEST(DDSImage, SizeRulesDoNotWrap) {
+    DDSImage image;
+    ASSERT_TRUE(image.Load(EncodeDDS({.width = 4, .height = 4}, Filled(8, 0))));
+    EXPECT_EQ(image.CompressedSize(5, 1), 16u);
+    EXPECT_GT(image.CompressedSize(0xFFFFFFFF, 0xFFFFFFFF), 0xFFFFFFFFu);
+    ASSERT_TRUE(image.Load(EncodeDDS({.width = 1, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 32},
+                                     Filled(4, 0))));
+    EXPECT_EQ(image.UncompressedSize(3, 5), 60u);
+    EXPECT_GT(image.UncompressedSize(0xFFFFFFFF, 0xFFFFFFFF), 0xFFFFFFFFu);
+}
+
+TEST(DDSImage, GetImageOutOfRangeIsAPreconditionViolation) {
+    DDSImage image;
+#ifdef NDEBUG
+    EXPECT_THROW(image.GetImage(0), std::out_of_range);
+    EXPECT_THROW(image.GetImage(-1), std::out_of_range);
+#else
+    EXPECT_DEATH(image.GetImage(0), "i < \\(int\\)images.size\\(\\)");
+#endif
+}
+
+// Rows of a w x h uncompressed image, bottom first after loading.
+TEST(DDSImage, UncompressedRowsAreReversed) {
+    Bytes rows4;
+    for (int row = 0; row < 4; ++row)
+        for (int i = 0; i < 2 * 4; ++i) rows4.push_back(static_cast<std::uint8_t>(row * 16 + i));
+    DDSImage image;
+    ASSERT_TRUE(image.Load(
+        EncodeDDS({.width = 2, .height = 4, .formatFlags = 0x41, .fourCC = "", .bitCount = 32}, rows4)));
+    const auto px = image.GetImage(0).GetPixels();
+    for (int row = 0; row < 4; ++row)
+        for (int i = 0; i < 8; ++i) EXPECT_EQ(px[row * 8 + i], (3 - row) * 16 + i);
+
+    const Bytes oneRow = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    ASSERT_TRUE(image.Load(EncodeDDS({.width = 3, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 24},
+                                     oneRow)));
+    const auto one = image.GetImage(0).GetPixels();
+    EXPECT_EQ(Bytes(one.begin(), one.end()), oneRow);
+}
+
+// Decoded pixels of a w x h image, in rows top first; rows reversed.
+std::vector<std::uint8_t> RowsReversed(const std::vector<std::uint8_t>& rgba, int width, int height) {
+    std::vector<std::uint8_t> out;
+    for (int y = height - 1; y >= 0; --y)
+        out.insert(out.end(), rgba.begin() + static_cast<std::ptrdiff_t>(y) * width * 4,
+                   rgba.begin() + static_cast<std::ptrdiff_t>(y + 1) * width * 4);
+    return out;
+}
+
+// After loading, decoding the blocks gives the file's picture upside down,
+// for every format, odd block-row counts and images less than 4 rows high.
+TEST(DDSImage, CompressedImagesDecodeUpsideDown) {
+    struct Format {
+        const char* code;
+        int number;
+        std::size_t blockBytes;
+    };
+    const Format formats[] = {{"DXT1", 1, 8}, {"DXT3", 3, 16}, {"DXT5", 5, 16}};
+    const int sizes[][2] = {{8, 8}, {8, 12}, {4, 20}, {12, 4}, {8, 3}, {4, 2}, {4, 1}, {1, 1}};
+    for (const Format& f : formats) {
+        for (const auto& size : sizes) {
+            const int w = size[0], h = size[1];
+            const std::size_t blocks = static_cast<std::size_t>((w + 3) / 4) * ((h + 3) / 4);
+            const Bytes data = RandomBlocks(blocks, f.blockBytes, static_cast<std::uint32_t>(w * 100 + h), true);
+            DDSImage image;
+            ASSERT_TRUE(image.Load(EncodeDDS({.width = static_cast<std::uint32_t>(w),
+                                              .height = static_cast<std::uint32_t>(h), .fourCC = f.code},
+                                             data)))
+                << image.GetError();
+            const auto px = image.GetImage(0).GetPixels();
+            const Bytes flipped(px.begin(), px.end());
+            EXPECT_EQ(DecodeS3TC(f.number, flipped, w, h), RowsReversed(DecodeS3TC(f.number, data, w, h), w, h))
+                << f.code << " " << w << "x" << h;
+        }
+    }
+}
+
+TEST(DXTBlocks, DXT5AlphaRowsAreMirrored) {
+    for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+        const Bytes before = RandomBlocks(1, 16, seed, true);
+        for (int rows = 1; rows <= 4; ++rows) {
+            Bytes after = before;
+            FlipDXT5Blocks(after, rows);
+            EXPECT_EQ(after[0], before[0]);
+            EXPECT_EQ(after[1], before[1]);
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 4; ++x) {
+                    const int from = y < rows ? rows - 1 - y : y;
+                    EXPECT_EQ(DXT5Alpha(after.data(), x, y), DXT5Alpha(before.data(), x, from))
+                        << "seed " << seed << " rows " << rows << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
+TEST(DXTBlocks, DXT1AndDXT3SwapRowsAndKeepEndPoints) {
+    Bytes dxt1 = {1, 2, 3, 4, 10, 11, 12, 13, 5, 6, 7, 8, 20, 21, 22, 23};
+    FlipDXT1Blocks(dxt1);
+    EXPECT_EQ(dxt1, (Bytes{1, 2, 3, 4, 13, 12, 11, 10, 5, 6, 7, 8, 23, 22, 21, 20}));
+    FlipDXT1Blocks(dxt1, 2);
+    EXPECT_EQ(dxt1, (Bytes{1, 2, 3, 4, 12, 13, 11, 10, 5, 6, 7, 8, 22, 23, 21, 20}));
+
+    Bytes dxt3 = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    FlipDXT3Blocks(dxt3);
+    EXPECT_EQ(dxt3, (Bytes{6, 7, 4, 5, 2, 3, 0, 1, 8, 9, 10, 11, 15, 14, 13, 12}));
+    FlipDXT3Blocks(dxt3, 3);
+    EXPECT_EQ(dxt3, (Bytes{2, 3, 4, 5, 6, 7, 0, 1, 8, 9, 10, 11, 13, 14, 15, 12}));
+
+    // A trailing partial block is left alone.
+    Bytes partial = {1, 2, 3, 4, 5, 6, 7};
+    FlipDXT1Blocks(partial);
+    EXPECT_EQ(partial, (Bytes{1, 2, 3, 4, 5, 6, 7}));
+}
+
+TEST(DXTBlocks, FlipLeavesWrongSizedPixelsAlone) {
+    DDSImage image;
+    ASSERT_TRUE(image.Load(EncodeDDS({.width = 8, .height = 8}, RandomBlocks(4, 8, 3, true))));
+    Bytes pixels = RandomBlocks(3, 8, 4, true);
+    const Bytes copy = pixels;
+    image.Flip(pixels, 8, 8);
+    EXPECT_EQ(pixels, copy);
+}
+
+}  // namespace
