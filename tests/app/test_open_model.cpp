@@ -1,0 +1,222 @@
+// The open flow: the loader chosen by extension (case-blind), the question
+// for other names, failures that keep the previous model, and what every
+// outcome does to the camera and the texture group.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "math/camera.h"
+#include "model/mesh.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A one-triangle model whose first x coordinate tells which file it came from.
+Mesh Triangle(float firstX, std::uint32_t numTextures) {
+    Mesh mesh;
+    mesh.numVerts = 3;
+    mesh.numFaces = 1;
+    mesh.numTextures = numTextures;
+    mesh.AllocVerts();
+    mesh.AllocNormals();
+    mesh.AllocUVs();
+    mesh.AllocFaces();
+    const float verts[] = {firstX, 0, 0, 1, 0, 0, 0, 1, 0};
+    for (int i = 0; i < 9; ++i) mesh.verts[i] = verts[i];
+    for (int i = 0; i < 3; ++i) mesh.normals[3 * i + 2] = 1.0f;
+    mesh.faces[1] = 1;
+    mesh.faces[2] = 2;
+    return mesh;
+}
+
+std::string TriangleXML(float firstX) {
+    std::string xml = "<?xml version=\"1.0\"?>\n<mesh><name>tri</name><numVerts>3</numVerts><numFaces>1</numFaces>"
+                      "<vertList>";
+    const float xs[] = {firstX, 1, 0}, ys[] = {0, 0, 1};
+    for (int i = 0; i < 3; ++i) {
+        xml += "<vertex><vertX>" + std::to_string(xs[i]) + "</vertX><vertY>" + std::to_string(ys[i]) +
+               "</vertY><vertZ>0</vertZ><vertNX>0</vertNX><vertNY>0</vertNY><vertNZ>1</vertNZ>"
+               "<vertU>0</vertU><vertV>0</vertV></vertex>";
+    }
+    xml += "</vertList><faceList><face><faceA>0</faceA><faceB>1</faceB><faceC>2</faceC></face></faceList></mesh>\n";
+    return xml;
+}
+
+class OpenModelTest : public ViewerTest {
+protected:
+    void SetUp() override {
+        ViewerTest::SetUp();
+        dir_ = fs::temp_directory_path() / ("tessa_open_" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        fs::remove_all(dir_);
+        ViewerTest::TearDown();
+    }
+
+    std::string WriteBin(const std::string& name, float firstX, std::uint32_t numTextures = 0) {
+        const std::string path = (dir_ / name).string();
+        std::string error;
+        EXPECT_TRUE(WriteBIN(Triangle(firstX, numTextures), path, error)) << error;
+        return path;
+    }
+    std::string WriteText(const std::string& name, const std::string& text) {
+        const std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    // Moves the eye and turns the model, so that a reset shows.
+    static void DisturbCamera() {
+        camera.MoveUp(5.0f);
+        modelRotY = 30.0f;
+    }
+    static bool CameraIsReset() {
+        Vec3f eye;
+        camera.GetOrigin(eye);
+        return eye.x == 0.0f && eye.y == 0.0f && eye.z == 20.0f && modelRotY == 0.0f;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(OpenModelTest, XmlAndBinExtensionsLoadWhateverTheirCase) {
+    struct Case {
+        std::string name;
+        float firstX;
+        bool xml;
+    };
+    const Case cases[] = {{"lower.xml", -1.5f, true}, {"UPPER.XML", -2.5f, true}, {"Mixed.Xml", -3.5f, true},
+                          {"lower.bin", 4.5f, false}, {"UPPER.BIN", 5.5f, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = c.xml ? WriteText(c.name, TriangleXML(c.firstX)) : WriteBin(c.name, c.firstX);
+        DisturbCamera();
+        shell = ScriptedShell{};
+        const LoadResult result = OpenModel(path, shell);
+        EXPECT_TRUE(result.ok) << result.reason;
+        EXPECT_TRUE(shell.questions.empty());
+        EXPECT_TRUE(shell.messages.empty());
+        ASSERT_EQ(model.numVerts, 3u);
+        EXPECT_EQ(model.verts[0], c.firstX);
+        EXPECT_TRUE(CameraIsReset());
+        EXPECT_EQ(checkedTexture, CMD_TEX_BMP);
+        EXPECT_EQ(textureMode, BMP);
+        EXPECT_EQ(shell.repaints, 1);
+        EXPECT_EQ(shell.progressBegins, 1);
+        EXPECT_EQ(shell.progressEnds, 1);
+        EXPECT_EQ(shell.progressTotal, fs::file_size(path));
+    }
+}
+
+TEST_F(OpenModelTest, OtherExtensionsAskAndYesReadsBin) {
+    for (const std::string name : {"noextension", "model.dat", "archive.xml.gz", "dotted.dir/file"}) {
+        SCOPED_TRACE(name);
+        if (name.find('/') != std::string::npos) fs::create_directories(dir_ / fs::path(name).parent_path());
+        const std::string path = WriteBin(name, 7.0f);
+        shell = ScriptedShell{};
+        shell.yesNoAnswers = {true};
+        EXPECT_TRUE(OpenModel(path, shell).ok);
+        ASSERT_EQ(shell.questions.size(), 1u);
+        EXPECT_EQ(shell.questions[0].text, "Extension not recognised. Open as BIN?");
+        EXPECT_EQ(shell.questions[0].caption, "File Type Error");
+        ASSERT_EQ(model.numVerts, 3u);
+        EXPECT_EQ(model.verts[0], 7.0f);
+    }
+}
+
+TEST_F(OpenModelTest, NoLoadsNothingButResetsTheCameraAndTheTextureGroup) {
+    const std::vector<float> before(model.verts.begin(), model.verts.end());
+    const std::string path = WriteBin("model.dat", 7.0f);
+    DoCommand(CMD_TEX_TGA, shell);
+    DisturbCamera();
+    shell = ScriptedShell{};
+    shell.yesNoAnswers = {false};
+    const LoadResult result = OpenModel(path, shell);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(shell.questions.size(), 1u);
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(shell.progressBegins, 0);
+    EXPECT_EQ(std::vector<float>(model.verts.begin(), model.verts.end()), before);
+    EXPECT_TRUE(CameraIsReset());
+    EXPECT_EQ(checkedTexture, model.GetNumTextures() != 0 ? CMD_TEX_MODELS_OWN : CMD_TEX_BMP);
+    EXPECT_EQ(shell.repaints, 1);
+}
+
+TEST_F(OpenModelTest, CancelledDialogOnlyRepaints) {
+    DoCommand(CMD_TEX_DDS, shell);
+    DisturbCamera();
+    const std::uint32_t verts = model.numVerts;
+    shell = ScriptedShell{};
+    shell.dialogAnswers = {std::nullopt};
+    EXPECT_TRUE(DoCommand(CMD_OPEN, shell));
+    EXPECT_EQ(shell.dialogs, 1);
+    EXPECT_EQ(shell.repaints, 1);
+    EXPECT_FALSE(CameraIsReset());
+    EXPECT_EQ(checkedTexture, CMD_TEX_DDS);
+    EXPECT_EQ(textureMode, DDS);
+    EXPECT_EQ(model.numVerts, verts);
+}
+
+TEST_F(OpenModelTest, OpenCommandLoadsThePickedFile) {
+    shell.dialogAnswers = {WriteBin("picked.bin", 9.0f, 1)};
+    EXPECT_TRUE(DoCommand(CMD_OPEN, shell));
+    ASSERT_EQ(model.numVerts, 3u);
+    EXPECT_EQ(model.verts[0], 9.0f);
+    // A BIN model that declares a texture selects the model's own mode, with no image of its own.
+    EXPECT_EQ(checkedTexture, CMD_TEX_MODELS_OWN);
+    EXPECT_EQ(textureMode, ModelsOwn);
+    EXPECT_EQ(model.GetTexture(), 0u);
+    EXPECT_EQ(shell.repaints, 1);
+    RenderFrame();
+}
+
+TEST_F(OpenModelTest, FailedLoadsKeepThePreviousModelAndSayWhy) {
+    ASSERT_TRUE(OpenModel(WriteBin("good.bin", 2.0f), shell).ok);
+    const std::string missing = (dir_ / "missing.xml").string();
+    const std::string broken = WriteText("broken.xml", "<mesh><numVerts>3</numVerts><vertList><vertex>");
+    const std::string truncated = WriteText("truncated.bin", std::string("\x03\0\0\0\x01\0\0\0\0\0\0\0", 12));
+    for (const std::string& path : {missing, broken, truncated}) {
+        SCOPED_TRACE(path);
+        DisturbCamera();
+        shell = ScriptedShell{};
+        const LoadResult result = OpenModel(path, shell);
+        EXPECT_FALSE(result.ok);
+        EXPECT_FALSE(result.cancelled);
+        ASSERT_EQ(shell.messages.size(), 1u);
+        EXPECT_EQ(shell.messages[0].caption, "Error");
+        EXPECT_NE(shell.messages[0].text.find(path), std::string::npos) << shell.messages[0].text;
+        EXPECT_NE(shell.messages[0].text.find(result.reason), std::string::npos) << shell.messages[0].text;
+        ASSERT_EQ(model.numVerts, 3u);
+        EXPECT_EQ(model.verts[0], 2.0f);
+        EXPECT_TRUE(CameraIsReset());
+        EXPECT_EQ(shell.repaints, 1);
+    }
+}
+
+TEST_F(OpenModelTest, ACancelledLoadKeepsThePreviousModelQuietly) {
+    ASSERT_TRUE(OpenModel(WriteBin("first.bin", 2.0f), shell).ok);
+    shell = ScriptedShell{};
+    shell.cancelAtUpdate = 1;
+    const LoadResult result = OpenModel(WriteBin("second.bin", 3.0f), shell);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_GE(shell.progressUpdates, 1);
+    EXPECT_EQ(shell.progressEnds, 1);
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(model.verts[0], 2.0f);
+}
+
+TEST_F(OpenModelTest, OpeningWithTexturesOffPointsTheGroupAtBmpButLeavesTexturingOff) {
+    DoCommand(CMD_TEX_OFF, shell);
+    ASSERT_TRUE(OpenModel(WriteBin("plain.bin", 1.0f), shell).ok);
+    EXPECT_EQ(checkedTexture, CMD_TEX_BMP);
+    EXPECT_EQ(textureMode, BMP);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+}  // namespace

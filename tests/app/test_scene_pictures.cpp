@@ -1,0 +1,196 @@
+// Frames of the default model on the headless context: where the cube is,
+// and how the texture modes and the render options change the picture.
+// The pictures are saved under build/test-output/ for a person to look at.
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "math/camera.h"
+#include "model/mesh.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+// The clear colour (0.2, 0.2, 0.4) in 8 bits.
+constexpr int kClearR = 51, kClearG = 51, kClearB = 102;
+
+bool IsClear(const std::uint8_t* p) { return NearColor(p, kClearR, kClearG, kClearB, 1); }
+
+struct Box {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    int pixels = 0;
+};
+
+// The pixels that are not the clear colour, and the box around them.
+Box ModelPixels(const RgbaImage& image) {
+    Box box;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            if (IsClear(image.At(x, y))) continue;
+            ++box.pixels;
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
+        }
+    }
+    return box;
+}
+
+// Mean absolute difference per channel over the whole picture.
+double MeanDifference(const RgbaImage& a, const RgbaImage& b) {
+    double sum = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); i += 4)
+        for (int c = 0; c < 3; ++c) sum += std::abs(a.pixels[i + c] - b.pixels[i + c]);
+    return sum / (3.0 * a.width * a.height);
+}
+
+class PictureTest : public ViewerTest {
+protected:
+    RgbaImage Frame(const std::string& name) {
+        RenderFrame();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        RgbaImage image = TestContext().ReadPixels();
+        SaveTestImage(image, "viewer_" + name);
+        return image;
+    }
+};
+
+TEST_F(PictureTest, DefaultModelIsACentredTexturedCube) {
+    const RgbaImage image = Frame("default");
+    for (const auto& [x, y] : {std::pair{0, 0}, {kSize - 1, 0}, {0, kSize - 1}, {kSize - 1, kSize - 1}})
+        EXPECT_TRUE(NearColor(image.At(x, y), kClearR, kClearG, kClearB, 1)) << x << "," << y;
+    const Box box = ModelPixels(image);
+    ASSERT_GT(box.pixels, 0);
+    // Centred: the box is symmetric about the middle within a few pixels,
+    // and takes a good part of the frame without touching its edges.
+    EXPECT_NEAR(box.left + box.right, kSize - 1, 4);
+    EXPECT_NEAR(box.top + box.bottom, kSize - 1, 4);
+    EXPECT_GT(box.right - box.left, kSize / 4);
+    EXPECT_GT(box.left, 0);
+    EXPECT_GT(box.top, 0);
+    // Textured: the face towards the eye is not of one colour.
+    const Box centre{kSize / 2 - 20, kSize / 2 - 20, kSize / 2 + 20, kSize / 2 + 20};
+    int minSum = 3 * 255, maxSum = 0;
+    for (int y = centre.top; y <= centre.bottom; ++y) {
+        for (int x = centre.left; x <= centre.right; ++x) {
+            const std::uint8_t* p = image.At(x, y);
+            EXPECT_FALSE(IsClear(p));
+            minSum = std::min(minSum, p[0] + p[1] + p[2]);
+            maxSum = std::max(maxSum, p[0] + p[1] + p[2]);
+        }
+    }
+    EXPECT_GT(maxSum - minSum, 30);
+}
+
+TEST_F(PictureTest, EachTextureModeGivesItsOwnPicture) {
+    struct Mode {
+        int id;
+        const char* name;
+    };
+    const Mode modes[] = {{CMD_TEX_OFF, "off"},         {CMD_TEX_BMP, "bmp"},
+                          {CMD_TEX_TGA, "tga"},         {CMD_TEX_DDS, "dds"},
+                          {CMD_TEX_BMP_CUBEMAP, "bmp_cubemap"}, {CMD_TEX_DDS_CUBEMAP, "dds_cubemap"},
+                          {CMD_TEX_MODELS_OWN, "models_own"}};
+    std::vector<RgbaImage> images;
+    for (const Mode& mode : modes) {
+        DoCommand(mode.id, shell);
+        images.push_back(Frame(std::string("texture_") + mode.name));
+        EXPECT_EQ(ModelPixels(images.back()).pixels, ModelPixels(images.front()).pixels)
+            << mode.name << ": the texture changes the colours, not the outline";
+    }
+    for (std::size_t i = 0; i < images.size(); ++i)
+        for (std::size_t j = i + 1; j < images.size(); ++j)
+            EXPECT_GT(MeanDifference(images[i], images[j]), 1.0) << modes[i].name << " vs " << modes[j].name;
+
+    // The compressed uploads read the same files: close to, but not exactly, the plain ones.
+    DoCommand(CMD_TEX_BMP, shell);
+    const RgbaImage bmp = Frame("texture_bmp_again");
+    DoCommand(CMD_TEX_BMP_COMPRESSED, shell);
+    const RgbaImage bmpCompressed = Frame("texture_bmp_compressed");
+    DoCommand(CMD_TEX_TGA, shell);
+    const RgbaImage tga = Frame("texture_tga_again");
+    DoCommand(CMD_TEX_TGA_COMPRESSED, shell);
+    const RgbaImage tgaCompressed = Frame("texture_tga_compressed");
+    EXPECT_LT(MeanDifference(bmp, bmpCompressed), 8.0);
+    EXPECT_LT(MeanDifference(tga, tgaCompressed), 8.0);
+}
+
+TEST_F(PictureTest, CubeMapFramesLeaveTheTextureStateAsTheyFoundIt) {
+    DoCommand(CMD_TEX_BMP_CUBEMAP, shell);
+    Frame("cubemap_state");
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_CUBE_MAP));
+    for (const GLenum gen : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R})
+        EXPECT_FALSE(glIsEnabled(gen));
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+}
+
+TEST_F(PictureTest, WireframeDrawsOnlyTheEdges) {
+    const Box solid = ModelPixels(Frame("solid"));
+    DoCommand(CMD_RENDER_WIREFRAME, shell);
+    const Box wire = ModelPixels(Frame("wireframe"));
+    EXPECT_LT(wire.pixels, solid.pixels / 3);
+    // The outline stays where it was.
+    EXPECT_NEAR(wire.left, solid.left, 2);
+    EXPECT_NEAR(wire.right, solid.right, 2);
+}
+
+TEST_F(PictureTest, LightingOffChangesTheShading) {
+    DoCommand(CMD_TEX_OFF, shell);
+    const RgbaImage lit = Frame("lit_untextured");
+    DoCommand(CMD_LIGHT_OFF, shell);
+    const RgbaImage unlit = Frame("unlit_untextured");
+    // Untextured and unlit, every face is the plain white of the current colour.
+    const Box box = ModelPixels(unlit);
+    ASSERT_GT(box.pixels, 0);
+    EXPECT_TRUE(NearColor(unlit.At(kSize / 2, kSize / 2), 255, 255, 255, 0));
+    // Lit from the eye at 0.85, the same face is a grey.
+    const std::uint8_t* p = lit.At(kSize / 2, kSize / 2);
+    EXPECT_LT(p[0], 250);
+    EXPECT_GT(p[0], 150);
+}
+
+TEST_F(PictureTest, FlippedWindingShowsTheInsideOnlyWhileCulling) {
+    const RgbaImage normal = Frame("ccw_culled");
+    DoCommand(CMD_WINDING_CW, shell);
+    const RgbaImage inside = Frame("cw_culled");
+    // The faces towards the eye are culled: the far faces' inner sides show,
+    // lit from behind and therefore dark.
+    EXPECT_GT(MeanDifference(normal, inside), 5.0);
+    const std::uint8_t* p = inside.At(kSize / 2, kSize / 2);
+    EXPECT_LT(p[0] + p[1] + p[2], 60);
+
+    DoCommand(CMD_CULL_OFF, shell);
+    const RgbaImage unculled = Frame("cw_unculled");
+    // Without culling the depth test keeps the near faces: the first picture again.
+    EXPECT_LT(MeanDifference(normal, unculled), 0.5);
+}
+
+TEST_F(PictureTest, DragAndKeysMoveThePicture) {
+    const RgbaImage before = Frame("before_drag");
+    MouseDown(MouseButton::Left, 100, 100);
+    MouseMove(140, 120, shell);
+    MouseUp();
+    const RgbaImage turned = Frame("after_drag");
+    EXPECT_GT(MeanDifference(before, turned), 2.0);
+
+    DoCommand(CMD_RESET_CAMERA, shell);
+    for (int i = 0; i < 5; ++i) KeyDown(ViewerKey::Down, shell);
+    const Box far = ModelPixels(Frame("moved_back"));
+    EXPECT_LT(far.pixels, ModelPixels(before).pixels);
+}
+
+TEST_F(PictureTest, ZeroHeightViewportIsSafe) {
+    ResizeViewport(kSize, 0);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[3], 1);
+    ResizeViewport(0, kSize);
+    RenderFrame();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}  // namespace
