@@ -1,0 +1,36 @@
+// Reading uploaded textures back on the test context.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <vector>
+
+// One generated texture name, deleted at the end of the scope.
+class TextureName {
+public:
+    TextureName() { glGenTextures(1, &name_); }
+    ~TextureName() { glDeleteTextures(1, &name_); }
+    TextureName(const TextureName&) = delete;
+    TextureName& operator=(const TextureName&) = delete;
+    GLuint get() const { return name_; }
+
+private:
+    GLuint name_ = 0;
+};
+
+struct LevelInfo {
+    GLint width = 0;
+    GLint height = 0;
+    GLint internalFormat = 0;
+    GLint compressed = 0;
+};
+
+// Level 0 of image (GL_TEXTURE_2D or a cube face) of the texture bound to its target.
+LevelInfo QueryLevel(GLenum image);
+// Level 0 read back tightly packed, rows bottom first.
+std::vector<std::uint8_t> ReadLevel(GLenum image, GLenum format, int width, int height, int channels);
+GLint TexParameter(GLenum target, GLenum parameter);
+GLint Integer(GLenum what);
+// Largest per-byte difference between two equally long buffers (255 when the sizes differ).
+int MaxDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);
