@@ -1,0 +1,165 @@
+#include "model/xml_loader.h"
+
+#include <fcntl.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/SAX2.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+struct XmlModelParser::State {
+    State(Mesh& out, TextureHook hook) : handler(out, std::move(hook)) {}
+
+    MeshContentHandler handler;
+    xmlParserCtxtPtr context = nullptr;
+    std::string parseError;  // libxml2's first error, with its line
+    int handlerFailureLine = 0;
+    bool stopped = false;  // the handler refused the model
+};
+
+namespace {
+
+using State = XmlModelParser::State;
+
+std::string_view View(const xmlChar* name) {
+    const auto* text = reinterpret_cast<const char*>(name);
+    return {text, std::strlen(text)};
+}
+
+// After each event: a refusal by the handler stops the parser at once, and
+// the line it stopped on goes into the reason.
+void StopIfRefused(State& state) {
+    if (state.handler.Failed() && !state.stopped) {
+        state.stopped = true;
+        state.handlerFailureLine = xmlSAX2GetLineNumber(state.context);
+        xmlStopParser(state.context);
+    }
+}
+
+void OnStartElement(void* data, const xmlChar* localName, const xmlChar*, const xmlChar*, int, const xmlChar**, int,
+                    int, const xmlChar**) {
+    auto& state = *static_cast<State*>(data);
+    state.handler.StartElement(View(localName));
+    StopIfRefused(state);
+}
+
+void OnEndElement(void* data, const xmlChar* localName, const xmlChar*, const xmlChar*) {
+    auto& state = *static_cast<State*>(data);
+    state.handler.EndElement(View(localName));
+    StopIfRefused(state);
+}
+
+void OnCharacters(void* data, const xmlChar* text, int length) {
+    auto& state = *static_cast<State*>(data);
+    state.handler.Characters({reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)});
+    StopIfRefused(state);
+}
+
+// Structured errors of the parser; without this handler libxml2 would print
+// them. Only errors count: warnings are dropped.
+void OnError(void* data, xmlErrorPtr error) {
+    auto& state = *static_cast<State*>(data);
+    if (!error || error->level < XML_ERR_ERROR || !state.parseError.empty()) return;
+    std::string message = error->message ? error->message : "malformed XML";
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+    state.parseError = "line " + std::to_string(error->line) + ": " + message;
+}
+
+xmlSAXHandler MakeSaxHandler() {
+    xmlSAXHandler sax;
+    std::memset(&sax, 0, sizeof sax);
+    sax.initialized = XML_SAX2_MAGIC;
+    sax.startElementNs = OnStartElement;
+    sax.endElementNs = OnEndElement;
+    sax.characters = OnCharacters;
+    sax.cdataBlock = OnCharacters;
+    // White space is text like any other (a texture path keeps it).
+    sax.ignorableWhitespace = OnCharacters;
+    sax.serror = OnError;
+    // No entityDecl/getEntity: entities a DTD declares are never stored, so
+    // referring to one is an error rather than an expansion.
+    return sax;
+}
+
+}  // namespace
+
+XmlModelParser::XmlModelParser(Mesh& out, TextureHook textureHook, const std::string& documentName)
+    : state_(std::make_unique<State>(out, std::move(textureHook))) {
+    xmlInitParser();
+    xmlSAXHandler sax = MakeSaxHandler();
+    state_->context = xmlCreatePushParserCtxt(&sax, state_.get(), nullptr, 0,
+                                              documentName.empty() ? nullptr : documentName.c_str());
+    // No network, no DTD loading, no entity substitution, default size
+    // limits (no XML_PARSE_HUGE).
+    if (state_->context) xmlCtxtUseOptions(state_->context, XML_PARSE_NONET);
+}
+
+XmlModelParser::~XmlModelParser() {
+    if (state_->context) xmlFreeParserCtxt(state_->context);
+}
+
+const MeshContentHandler& XmlModelParser::Handler() const { return state_->handler; }
+
+bool XmlModelParser::Feed(std::span<const char> piece) {
+    State& state = *state_;
+    if (!state.context || state.stopped) return false;
+    while (!piece.empty()) {
+        const std::size_t size = std::min<std::size_t>(piece.size(), INT_MAX / 2);
+        if (xmlParseChunk(state.context, piece.data(), static_cast<int>(size), 0) != 0) return false;
+        piece = piece.subspan(size);
+    }
+    return !state.stopped;
+}
+
+LoadResult XmlModelParser::Finish() {
+    State& state = *state_;
+    if (!state.context) return LoadResult::Failure("cannot create the XML parser");
+    if (!state.stopped) xmlParseChunk(state.context, nullptr, 0, 1);
+    if (state.stopped)
+        return LoadResult::Failure("line " + std::to_string(state.handlerFailureLine) + ": " +
+                                   state.handler.Failure());
+    if (!state.context->wellFormed)
+        return LoadResult::Failure(state.parseError.empty() ? "not well-formed XML" : state.parseError);
+    if (!state.handler.EndDocument()) return LoadResult::Failure(state.handler.Failure());
+    return LoadResult::Success();
+}
+
+LoadResult ParseXML(std::span<const char> document, Mesh& out, const TextureHook& textureHook,
+                    std::size_t chunkBytes) {
+    XmlModelParser parser(out, textureHook);
+    const std::size_t step = std::max<std::size_t>(chunkBytes, 1);
+    for (std::size_t at = 0; at < document.size(); at += step)
+        if (!parser.Feed(document.subspan(at, std::min(step, document.size() - at)))) break;
+    return parser.Finish();
+}
+
+LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textureHook, const LoadProgress& progress) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
+    struct Closer {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return LoadResult::Failure("not a readable file");
+    const auto total = static_cast<std::uint64_t>(info.st_size);
+
+    XmlModelParser parser(out, textureHook, path);
+    std::vector<char> buffer(kXmlChunkBytes);
+    std::uint64_t fed = 0;
+    for (;;) {
+        const ssize_t got = read(fd, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return LoadResult::Failure("read error: " + std::string(std::strerror(errno)));
+        if (got == 0) break;
+        if (!parser.Feed(std::span<const char>(buffer.data(), static_cast<std::size_t>(got)))) break;
+        fed += static_cast<std::uint64_t>(got);
+        if (progress && !progress(fed, std::max(total, fed))) return {false, true, "loading was cancelled"};
+    }
+    return parser.Finish();
+}
