@@ -129,12 +129,13 @@ LoadResult XmlModelParser::Finish() {
     return LoadResult::Success();
 }
 
-LoadResult ParseXML(std::span<const char> document, Mesh& out, const TextureHook& textureHook,
-                    std::size_t chunkBytes) {
+LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook, std::size_t chunkBytes) {
     XmlModelParser parser(out, textureHook);
     const std::size_t step = std::max<std::size_t>(chunkBytes, 1);
-    for (std::size_t at = 0; at < document.size(); at += step)
-        if (!parser.Feed(document.subspan(at, std::min(step, document.size() - at)))) break;
+    for (std::size_t at = 0; at < document.size(); at += step) {
+        const std::string_view piece = document.substr(at, step);
+        if (!parser.Feed(std::span<const char>(piece.data(), piece.size()))) break;
+    }
     return parser.Finish();
 }
 

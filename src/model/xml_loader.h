@@ -43,12 +43,8 @@ private:
 
 // A whole document in memory, fed in pieces of chunkBytes (tests feed one
 // byte at a time to check that text split anywhere reads the same).
-LoadResult ParseXML(std::span<const char> document, Mesh& out, const TextureHook& textureHook = {},
+LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook = {},
                     std::size_t chunkBytes = kXmlChunkBytes);
-inline LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook = {},
-                           std::size_t chunkBytes = kXmlChunkBytes) {
-    return ParseXML(std::span<const char>(document.data(), document.size()), out, textureHook, chunkBytes);
-}
 
 // A file, read and fed in chunks of kXmlChunkBytes; progress gets the bytes
 // fed so far and the file's size after each chunk, and false cancels.
