@@ -1,4 +1,20 @@
-// Tessaview: a viewer for triangle-mesh models.
-#include "app/shell/run_viewer.h"
+// Tessaview: a viewer for triangle-mesh models. Without options it opens
+// its window; the headless modes never touch the toolkit.
+#include <iostream>
+#include <string_view>
+#include <vector>
 
-int main(int argc, char** argv) { return RunViewer(argc, argv); }
+#include "app/cli/command_line.h"
+#include "app/cli/run_command_line.h"
+#include "app/cli/startup_dir.h"
+#include "app/shell/run_viewer.h"
+#include "textures/texture_modes.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const CommandLine line = ParseCommandLine(args);
+    if (line.mode != CliMode::Window) return RunHeadless(line, std::cout, std::cerr);
+
+    startupDir = StartupDirForThisProcess();
+    return RunViewer(argc, argv);
+}

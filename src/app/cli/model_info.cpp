@@ -1,0 +1,198 @@
+#include "app/cli/model_info.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "model/bin_format.h"
+#include "model/xml_loader.h"
+#include "textures/bmp_reader.h"
+#include "textures/tga_reader.h"
+
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The model loader the viewer picks: by the file's extension, any case.
+std::string ModelExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    if (!ext.empty()) ext.erase(0, 1);
+    return Lower(ext);
+}
+
+// The own texture's reader, by the path's last three characters, any case.
+std::string TextureExtension(const std::string& path) {
+    return path.size() < 3 ? std::string() : Lower(path.substr(path.size() - 3));
+}
+
+// A relative path that names no file here is looked up under startupDir.
+std::string ResolveTexture(const std::string& path, const std::string& startupDir) {
+    std::error_code ec;
+    const std::filesystem::path p(path);
+    if (p.empty() || p.is_absolute() || std::filesystem::exists(p, ec) || startupDir.empty()) return path;
+    const std::filesystem::path fallback = std::filesystem::path(startupDir) / p;
+    return std::filesystem::exists(fallback, ec) ? fallback.string() : path;
+}
+
+TextureCheck CheckTexture(const std::string& path, const std::string& startupDir) {
+    TextureCheck check;
+    check.path = path;
+    check.file = ResolveTexture(path, startupDir);
+    const std::string ext = TextureExtension(path);
+    std::string error;
+    if (ext == "bmp") {
+        BMPImage image;
+        check.loads = ReadBMP(check.file, image, error);
+        check.format = "BMP";
+        check.width = image.width;
+        check.height = image.height;
+    } else if (ext == "tga") {
+        TGAImage image;
+        check.loads = ReadTGA(check.file, image, error);
+        check.format = "TGA";
+        check.width = image.width;
+        check.height = image.height;
+    } else {
+        error = "the path does not end in bmp or tga";
+    }
+    if (!check.loads) check.reason = error;
+    return check;
+}
+
+void MeasureGeometry(const Mesh& mesh, ModelInfo& info) {
+    info.numVerts = mesh.numVerts;
+    info.numFaces = mesh.numFaces;
+    info.numTextures = mesh.numTextures;
+    if (mesh.numVerts != 0) {
+        info.min.fill(std::numeric_limits<float>::infinity());
+        info.max.fill(-std::numeric_limits<float>::infinity());
+    }
+    for (std::size_t v = 0; v < mesh.numVerts; ++v) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            const float x = mesh.verts[3 * v + c];
+            info.min[c] = std::min(info.min[c], x);
+            info.max[c] = std::max(info.max[c], x);
+        }
+        const double nx = mesh.normals[3 * v], ny = mesh.normals[3 * v + 1], nz = mesh.normals[3 * v + 2];
+        const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+        if (length == 0.0)
+            ++info.zeroNormals;
+        else if (std::abs(length - 1.0) > 1e-3)
+            ++info.nonUnitNormals;
+    }
+    const std::size_t faces = mesh.numFaces > 0 ? static_cast<std::size_t>(mesh.numFaces) : 0;
+    for (std::size_t f = 0; f < faces; ++f) {
+        const std::uint32_t a = mesh.faces[3 * f], b = mesh.faces[3 * f + 1], c = mesh.faces[3 * f + 2];
+        if (a == b || b == c || a == c) ++info.degenerateFaces;
+    }
+}
+
+void AddWarnings(ModelInfo& info) {
+    auto& w = info.warnings;
+    if (info.zeroNormals != 0)
+        w.push_back(std::to_string(info.zeroNormals) + " zero normals: those vertices are drawn unlit");
+    if (info.nonUnitNormals != 0)
+        w.push_back(std::to_string(info.nonUnitNormals) +
+                    " normals are not unit length: lighting is too bright or too dark there "
+                    "(only the default model is normalised on load)");
+    if (info.degenerateFaces != 0)
+        w.push_back(std::to_string(info.degenerateFaces) + " faces use one vertex twice and cover no area");
+    const TextureCheck* own = info.textures.empty() ? nullptr : &info.textures.back();
+    if (own && !own->loads)
+        w.push_back("the own texture does not load (" + own->reason + "): the model is shown without it");
+    if (own && own->loads && info.numTextures == 0)
+        w.push_back("a texture is named but numTextures is 0: the viewer does not use it");
+    if (!own && info.numTextures != 0)
+        w.push_back("numTextures is " + std::to_string(info.numTextures) +
+                    " but no texture image is named: texture coordinates are drawn with no image of the model's own");
+    if (info.numVerts != 0 && info.numFaces == 0) w.push_back("the model has vertices but no faces: nothing is drawn");
+}
+
+void PrintTriple(std::ostream& out, const char* name, const std::array<float, 3>& v) {
+    out << name << ": " << v[0] << ' ' << v[1] << ' ' << v[2] << '\n';
+}
+
+}  // namespace
+
+ModelInfo InspectModel(const std::string& path, const std::string& startupDir) {
+    ModelInfo info;
+    info.path = path;
+    const std::string ext = ModelExtension(path);
+    info.extensionKnown = ext == "xml" || ext == "bin";
+    Mesh mesh;
+    if (ext == "xml") {
+        info.format = "XML";
+        // Does to the mesh what the viewer's texture upload does: a texture
+        // that can't be read leaves the model without one.
+        const TextureHook hook = [&info, &startupDir](Mesh& m) {
+            info.textures.push_back(CheckTexture(m.texturePath, startupDir));
+            if (!info.textures.back().loads) {
+                m.texturePath.clear();
+                m.numTextures = 0;
+            }
+        };
+        info.result = ReadXML(path, mesh, hook);
+    } else {
+        info.format = "BIN";
+        info.result = ReadBIN(path, mesh);
+    }
+    if (info.Refused()) return info;
+    MeasureGeometry(mesh, info);
+    if (info.format == "BIN" && info.numTextures != 0)
+        info.warnings.push_back("numTextures is " + std::to_string(info.numTextures) +
+                                " but the BIN layout names no texture image: texture coordinates are drawn with "
+                                "no image of the model's own");
+    else
+        AddWarnings(info);
+    return info;
+}
+
+void PrintModelInfo(const ModelInfo& info, std::ostream& out) {
+    out << "file: " << info.path << '\n';
+    out << "format: " << info.format;
+    if (!info.extensionKnown) out << " (the extension is neither xml nor bin: the viewer offers to read it as BIN)";
+    out << '\n';
+    if (info.Refused()) {
+        out << "problem: " << info.result.reason << '\n';
+        out << "status: refused\n";
+        return;
+    }
+    out << "vertices: " << info.numVerts << '\n';
+    out << "faces: " << info.numFaces << '\n';
+    out << "textures: " << info.numTextures << '\n';
+    if (info.numVerts == 0) {
+        out << "bounds: none (no vertices)\n";
+    } else {
+        std::array<float, 3> centre{}, size{};
+        for (std::size_t c = 0; c < 3; ++c) {
+            centre[c] = (info.min[c] + info.max[c]) / 2.0f;
+            size[c] = info.max[c] - info.min[c];
+        }
+        PrintTriple(out, "bounds min", info.min);
+        PrintTriple(out, "bounds max", info.max);
+        PrintTriple(out, "centre", centre);
+        PrintTriple(out, "size", size);
+    }
+    const std::uint64_t unit = info.numVerts - info.nonUnitNormals - info.zeroNormals;
+    out << "normals: " << unit << " unit length, " << info.nonUnitNormals << " not unit length, "
+        << info.zeroNormals << " zero\n";
+    out << "degenerate faces: " << info.degenerateFaces << '\n';
+    if (info.textures.empty()) out << "own texture: none\n";
+    for (const TextureCheck& t : info.textures) {
+        out << "own texture: " << t.path;
+        if (t.file != t.path) out << " (found as " << t.file << ")";
+        if (t.loads)
+            out << ": loads, " << t.format << ' ' << t.width << 'x' << t.height << '\n';
+        else
+            out << ": does not load: " << t.reason << '\n';
+    }
+    for (const std::string& w : info.warnings) out << "warning: " << w << '\n';
+    out << "status: accepted\n";
+}

@@ -1,0 +1,74 @@
+#include "app/cli/snapshot.h"
+
+#include <memory>
+#include <vector>
+
+#include "app/cli/startup_dir.h"
+#include "app/cli/stream_shell.h"
+#include "app/commands.h"
+#include "app/headless_context.h"
+#include "app/png_file.h"
+#include "app/scene.h"
+#include "app/viewer.h"
+#include "math/camera.h"
+#include "model/mesh.h"
+#include "textures/texture_modes.h"
+
+namespace {
+
+// The menu items that the options pick, in the order a user would pick them
+// after opening the model (opening re-points the texture group).
+std::vector<int> OptionCommands(const SnapshotOptions& options) {
+    std::vector<int> ids;
+    if (options.textureCommand) ids.push_back(*options.textureCommand);
+    if (options.noLight) ids.push_back(CMD_LIGHT_OFF);
+    if (options.wireframe) ids.push_back(CMD_RENDER_WIREFRAME);
+    if (options.noCull) ids.push_back(CMD_CULL_OFF);
+    if (options.clockwise) ids.push_back(CMD_WINDING_CW);
+    return ids;
+}
+
+// Releases the viewer's textures while the context is still current.
+struct SceneGuard {
+    ~SceneGuard() { ShutdownScene(); }
+};
+
+// The window shows the frame opaque whatever its alpha; so does the picture.
+void MakeOpaque(RgbaImage& image) {
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;
+}
+
+}  // namespace
+
+int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, std::ostream& err) {
+    std::string error;
+    const std::unique_ptr<HeadlessContext> context = HeadlessContext::Create(options.width, options.height, error);
+    if (!context) {
+        err << "tessaview: no OpenGL context: " << error << '\n';
+        return kExitRenderFailed;
+    }
+
+    startupDir = StartupDirForThisProcess();
+    StreamShell shell(err);
+    const SceneGuard guard;
+    InitViewer(shell);
+    if (!modelPath.empty()) OpenModel(modelPath, shell);
+    for (const int id : OptionCommands(options)) DoCommand(id, shell);
+    // In the window this item draws with whatever texture happens to be
+    // bound; a picture of that would only mislead.
+    if (textureMode == ModelsOwn && model.GetNumTextures() == 0)
+        shell.ShowMessage("The model has no texture of its own (--texture own)", "Error");
+    if (shell.Messages() != 0) return kExitLoadFailed;
+
+    if (options.rotateX) modelRotX = *options.rotateX;
+    if (options.rotateY) modelRotY = *options.rotateY;
+    ResizeViewport(options.width, options.height);
+    RenderFrame();
+    RgbaImage image = context->ReadPixels();
+    MakeOpaque(image);
+    if (!WritePng(options.outPath, image, error)) {
+        err << "tessaview: cannot write " << options.outPath << ": " << error << '\n';
+        return kExitRenderFailed;
+    }
+    return kExitOk;
+}
