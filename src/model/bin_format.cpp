@@ -154,31 +154,27 @@ std::string CheckBinHeader(const BinHeader& header, std::uint64_t availableBytes
     return {};
 }
 
-std::uint32_t MaxIndex(std::span<const std::uint32_t> indices) {
-    // Four independent vector accumulators: the loop is memory-bound rather
-    // than latency-bound, and the baseline instruction set suffices.
-    using Lanes = std::uint32_t __attribute__((vector_size(16)));
+// Four independent vector accumulators keep the loop memory-bound; a clone
+// for AVX2 (picked at load time where the processor has it) does the
+// unsigned max in one instruction per eight indices.
+[[gnu::target_clones("avx2", "default")]] std::uint32_t MaxIndex(std::span<const std::uint32_t> indices) {
+    using Lanes = std::uint32_t __attribute__((vector_size(32)));
     constexpr std::size_t kPerLanes = sizeof(Lanes) / sizeof(std::uint32_t);
     constexpr std::size_t kStep = 4 * kPerLanes;
-    Lanes a{}, b{}, c{}, d{};
-    const auto load = [](const std::uint32_t* p) {
-        Lanes v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    };
-    const auto max = [](Lanes x, Lanes y) { return x > y ? x : y; };
+    Lanes acc[4] = {};
     const std::uint32_t* p = indices.data();
     const std::size_t n = indices.size();
     std::size_t i = 0;
     for (; i + kStep <= n; i += kStep) {
-        a = max(a, load(p + i));
-        b = max(b, load(p + i + kPerLanes));
-        c = max(c, load(p + i + 2 * kPerLanes));
-        d = max(d, load(p + i + 3 * kPerLanes));
+        for (std::size_t k = 0; k < 4; ++k) {
+            Lanes x;
+            std::memcpy(&x, p + i + k * kPerLanes, sizeof x);
+            acc[k] = acc[k] > x ? acc[k] : x;
+        }
     }
-    const Lanes all = max(max(a, b), max(c, d));
     std::uint32_t result = 0;
-    for (std::size_t k = 0; k < kPerLanes; ++k) result = std::max(result, all[k]);
+    for (const Lanes& lanes : acc)
+        for (std::size_t k = 0; k < kPerLanes; ++k) result = std::max(result, lanes[k]);
     for (; i < n; ++i) result = std::max(result, p[i]);
     return result;
 }
