@@ -254,6 +254,15 @@ std::vector<std::uint8_t> DecodeS3TC(int format, const Bytes& blocks, int width,
     return out;
 }
 
+std::vector<std::uint8_t> ReverseRgbaRows(const std::vector<std::uint8_t>& rgba, int width, int height) {
+    std::vector<std::uint8_t> out;
+    out.reserve(rgba.size());
+    for (int y = height - 1; y >= 0; --y)
+        out.insert(out.end(), rgba.begin() + static_cast<std::ptrdiff_t>(y) * width * 4,
+                   rgba.begin() + static_cast<std::ptrdiff_t>(y + 1) * width * 4);
+    return out;
+}
+
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tessa-textures-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");

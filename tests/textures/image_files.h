@@ -65,6 +65,9 @@ Bytes RandomBlocks(std::size_t count, std::size_t blockBytes, std::uint32_t seed
 // Reference S3TC decoder: RGBA rows top first, as the blocks lie in a file.
 // format: 1, 3 or 5.
 std::vector<std::uint8_t> DecodeS3TC(int format, const Bytes& blocks, int width, int height);
+// RGBA rows in reverse order: what a loader that turns a file's picture
+// upside down should leave in the GL.
+std::vector<std::uint8_t> ReverseRgbaRows(const std::vector<std::uint8_t>& rgba, int width, int height);
 // The alpha of pixel (x, y) of one DXT5 block.
 int DXT5Alpha(const std::uint8_t* block, int x, int y);
 

@@ -58,14 +58,6 @@ protected:
     RecordingSink sink;
 };
 
-TEST_F(TestTexture, ModeNames) {
-    const char* names[] = {"Off", "BMP", "BMPCompressed", "TGA", "TGACompressed", "DDS", "BMPCubemap", "DDSCubemap",
-                           "ModelsOwn"};
-    for (int mode = 0; mode < 9; ++mode) EXPECT_EQ(TextureModeName(mode), names[mode]);
-    EXPECT_EQ(TextureModeName(9), "");
-    EXPECT_EQ(TextureModeName(-1), "");
-}
-
 TEST_F(TestTexture, FirstReloadDeletesNothing) {
     const TextureName other;
     glBindTexture(GL_TEXTURE_2D, other.get());

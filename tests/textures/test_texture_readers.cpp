@@ -253,13 +253,6 @@ TEST(ReadTGA, MalformedFilesAreRefused) {
     }
 }
 
-TEST(ReadTGA, CompressedComponentsFollowThePixelDepth) {
-    EXPECT_EQ(CompressedTGAComponents(kGlLuminance8), kGlCompressedLuminance);
-    EXPECT_EQ(CompressedTGAComponents(kGlRgb8), kGlCompressedRgb);
-    EXPECT_EQ(CompressedTGAComponents(kGlRgba8), kGlCompressedRgba);
-    EXPECT_EQ(CompressedTGAComponents(0x1234), 0x1234u);
-}
-
 // ---- DDS ----
 
 Bytes Filled(std::size_t size, std::uint8_t value) { return Bytes(size, value); }
@@ -421,7 +414,7 @@ TEST(DDSImage, GetImageOutOfRangeIsAPreconditionViolation) {
 #endif
 }
 
-// Rows of a w x h uncompressed image, bottom first after loading.
+// A 4-row image has rows 0 and 3 and rows 1 and 2 exchanged; a 1-row image stays.
 TEST(DDSImage, UncompressedRowsAreReversed) {
     Bytes rows4;
     for (int row = 0; row < 4; ++row)
@@ -438,15 +431,6 @@ TEST(DDSImage, UncompressedRowsAreReversed) {
                                      oneRow)));
     const auto one = image.GetImage(0).GetPixels();
     EXPECT_EQ(Bytes(one.begin(), one.end()), oneRow);
-}
-
-// Decoded pixels of a w x h image, in rows top first; rows reversed.
-std::vector<std::uint8_t> RowsReversed(const std::vector<std::uint8_t>& rgba, int width, int height) {
-    std::vector<std::uint8_t> out;
-    for (int y = height - 1; y >= 0; --y)
-        out.insert(out.end(), rgba.begin() + static_cast<std::ptrdiff_t>(y) * width * 4,
-                   rgba.begin() + static_cast<std::ptrdiff_t>(y + 1) * width * 4);
-    return out;
 }
 
 // After loading, decoding the blocks gives the file's picture upside down,
@@ -471,7 +455,7 @@ TEST(DDSImage, CompressedImagesDecodeUpsideDown) {
                 << image.GetError();
             const auto px = image.GetImage(0).GetPixels();
             const Bytes flipped(px.begin(), px.end());
-            EXPECT_EQ(DecodeS3TC(f.number, flipped, w, h), RowsReversed(DecodeS3TC(f.number, data, w, h), w, h))
+            EXPECT_EQ(DecodeS3TC(f.number, flipped, w, h), ReverseRgbaRows(DecodeS3TC(f.number, data, w, h), w, h))
                 << f.code << " " << w << "x" << h;
         }
     }
@@ -495,25 +479,6 @@ TEST(DXTBlocks, DXT5AlphaRowsAreMirrored) {
     }
 }
 
-TEST(DXTBlocks, DXT1AndDXT3SwapRowsAndKeepEndPoints) {
-    Bytes dxt1 = {1, 2, 3, 4, 10, 11, 12, 13, 5, 6, 7, 8, 20, 21, 22, 23};
-    FlipDXT1Blocks(dxt1);
-    EXPECT_EQ(dxt1, (Bytes{1, 2, 3, 4, 13, 12, 11, 10, 5, 6, 7, 8, 23, 22, 21, 20}));
-    FlipDXT1Blocks(dxt1, 2);
-    EXPECT_EQ(dxt1, (Bytes{1, 2, 3, 4, 12, 13, 11, 10, 5, 6, 7, 8, 22, 23, 21, 20}));
-
-    Bytes dxt3 = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-    FlipDXT3Blocks(dxt3);
-    EXPECT_EQ(dxt3, (Bytes{6, 7, 4, 5, 2, 3, 0, 1, 8, 9, 10, 11, 15, 14, 13, 12}));
-    FlipDXT3Blocks(dxt3, 3);
-    EXPECT_EQ(dxt3, (Bytes{2, 3, 4, 5, 6, 7, 0, 1, 8, 9, 10, 11, 13, 14, 15, 12}));
-
-    // A trailing partial block is left alone.
-    Bytes partial = {1, 2, 3, 4, 5, 6, 7};
-    FlipDXT1Blocks(partial);
-    EXPECT_EQ(partial, (Bytes{1, 2, 3, 4, 5, 6, 7}));
-}
-
 TEST(DXTBlocks, FlipLeavesWrongSizedPixelsAlone) {
     DDSImage image;
     ASSERT_TRUE(image.Load(EncodeDDS({.width = 8, .height = 8}, RandomBlocks(4, 8, 3, true))));
@@ -521,6 +486,10 @@ TEST(DXTBlocks, FlipLeavesWrongSizedPixelsAlone) {
     const Bytes copy = pixels;
     image.Flip(pixels, 8, 8);
     EXPECT_EQ(pixels, copy);
+    // A trailing partial block is left alone too.
+    Bytes partial = {1, 2, 3, 4, 5, 6, 7};
+    FlipDXT1Blocks(partial);
+    EXPECT_EQ(partial, (Bytes{1, 2, 3, 4, 5, 6, 7}));
 }
 
 }  // namespace

@@ -13,16 +13,6 @@ namespace {
 
 using Shown = std::vector<std::pair<std::string, std::string>>;
 
-// Rows of an RGBA picture (top first) in reverse order: what the GL should
-// hold after a loader turned the file upside down.
-std::vector<std::uint8_t> RowsReversed(const std::vector<std::uint8_t>& rgba, int width, int height) {
-    std::vector<std::uint8_t> out;
-    for (int y = height - 1; y >= 0; --y)
-        out.insert(out.end(), rgba.begin() + static_cast<std::ptrdiff_t>(y) * width * 4,
-                   rgba.begin() + static_cast<std::ptrdiff_t>(y + 1) * width * 4);
-    return out;
-}
-
 void ExpectCommonState(GLenum target) {
     EXPECT_EQ(TexParameter(target, GL_GENERATE_MIPMAP), GL_TRUE);
     EXPECT_EQ(TexParameter(target, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
@@ -155,7 +145,7 @@ TEST_F(TextureUpload, DDSBlocksDecodeToTheFilePictureUpsideDown) {
             EXPECT_EQ(level.internalFormat, static_cast<GLint>(f.internalFormat));
             EXPECT_EQ(level.width, w);
             EXPECT_EQ(level.height, h);
-            const auto expected = RowsReversed(DecodeS3TC(f.number, data, w, h), w, h);
+            const auto expected = ReverseRgbaRows(DecodeS3TC(f.number, data, w, h), w, h);
             // Interpolated colours may round differently in the driver.
             EXPECT_LE(MaxDifference(ReadLevel(GL_TEXTURE_2D, GL_RGBA, w, h, 4), expected), 3)
                 << f.code << " " << w << "x" << h;
@@ -216,7 +206,7 @@ TEST_F(TextureUpload, DDSCubeMapFillsAllSixFacesInOrder) {
     ASSERT_TRUE(LoadDDSCubeMap(WriteFaces(dir, "face", files), name.get(), sink));
     EXPECT_EQ(Integer(GL_TEXTURE_BINDING_CUBE_MAP), static_cast<GLint>(name.get()));
     for (GLenum i = 0; i < 6; ++i) {
-        const auto expected = RowsReversed(DecodeS3TC(1, blocks[i], 8, 8), 8, 8);
+        const auto expected = ReverseRgbaRows(DecodeS3TC(1, blocks[i], 8, 8), 8, 8);
         EXPECT_LE(MaxDifference(ReadLevel(GL_TEXTURE_CUBE_MAP_POSITIVE_X + i, GL_RGBA, 8, 8, 4), expected), 3)
             << "face " << i;
     }
