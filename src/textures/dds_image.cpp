@@ -158,6 +158,10 @@ void DDSImage::Flip(std::span<std::uint8_t> pixels, std::int32_t width, std::int
         flipBlocks(blockRow(0), height);
         return;
     }
+    // Whole block rows trade places with their rows reversed inside. (Rows
+    // cannot move between blocks, which have their own end points, so a
+    // height of 5 or more that is not a multiple of 4 comes out shifted by
+    // its padding rows.)
     for (std::size_t i = 0; i < yblocks / 2; ++i) {
         const auto top = blockRow(i);
         const auto bottom = blockRow(yblocks - 1 - i);
