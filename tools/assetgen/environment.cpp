@@ -84,7 +84,9 @@ constexpr std::array kPeaks{
 };
 constexpr double kCraterTop = 0.25;
 constexpr int kTowerAzimuth = 950;
-constexpr double kField = 1.0;  // side of a field, in eye heights
+constexpr double kField = 1.3;  // side of a field, in eye heights
+// Where the field lines cross, off the road crossing below the eye.
+constexpr double kFieldOffsetX = 0.45, kFieldOffsetZ = 0.8;
 
 struct Terrain {
     double height = 0;   // tangent of the elevation of the skyline
@@ -217,15 +219,17 @@ Color TerrainGround(const Vec3d& d) {
         ground = Mix(ground, Color{0.85, 0.78, 0.55}, 1.0 - Smoothstep(0.0, 0.15, px - shore));  // beach
     } else {
         // Fields, each its own crop, with hedges between them.
-        const double fx = std::floor(px / kField);
-        const double fz = std::floor(pz / kField);
+        const double gx = (px + kFieldOffsetX) / kField;
+        const double gz = (pz + kFieldOffsetZ) / kField;
+        const double fx = std::floor(gx);
+        const double fz = std::floor(gz);
         static constexpr std::array<Color, 5> kCrops{Color{0.30, 0.50, 0.18}, Color{0.55, 0.58, 0.22},
                                                      Color{0.45, 0.35, 0.20}, Color{0.24, 0.42, 0.20},
                                                      Color{0.70, 0.62, 0.30}};
         const auto crop = static_cast<std::size_t>(ValueNoise(fx + 0.5, fz + 0.5, 53) * 4.999);
         ground = kCrops[crop] * (0.9 + 0.2 * Fractal(px * 2.0, pz * 2.0, 2, 59));
-        const double hedgeX = std::fabs(px / kField - std::floor(px / kField + 0.5)) * kField;
-        const double hedgeZ = std::fabs(pz / kField - std::floor(pz / kField + 0.5)) * kField;
+        const double hedgeX = std::fabs(gx - std::floor(gx + 0.5)) * kField;
+        const double hedgeZ = std::fabs(gz - std::floor(gz + 0.5)) * kField;
         ground = Mix(ground, Color{0.10, 0.22, 0.08}, 1.0 - Smoothstep(0.06, 0.10, std::min(hedgeX, hedgeZ)));
         // A dirt track along z and a paved road with a white centre line
         // along x cross below the eye.
