@@ -1,0 +1,194 @@
+// The model report: counts, bounds, normals and the own texture of good
+// models, and the reason for every class of refused file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "app/cli/model_info.h"
+#include "model/model_test_support.h"
+#include "model/xml_documents.h"
+
+namespace {
+
+std::string Report(const ModelInfo& info) {
+    std::ostringstream out;
+    PrintModelInfo(info, out);
+    return out.str();
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// One vertex element with the given position and normal.
+std::string Vertex(float x, float y, float z, float nx, float ny, float nz) {
+    std::ostringstream v;
+    v << "<vertex><vertX>" << x << "</vertX><vertY>" << y << "</vertY><vertZ>" << z << "</vertZ><vertNX>" << nx
+      << "</vertNX><vertNY>" << ny << "</vertNY><vertNZ>" << nz << "</vertNZ><vertU>0</vertU><vertV>0</vertV></vertex>";
+    return v.str();
+}
+
+class ModelInfoTest : public testing::Test {
+protected:
+    std::string Xml(const std::string& name, const std::string& text) {
+        const std::string path = scratch.File(name);
+        EXPECT_TRUE(WriteFile(path, text));
+        return path;
+    }
+    std::string Bin(const std::string& name, const Mesh& mesh) {
+        const std::string path = scratch.File(name);
+        std::string error;
+        EXPECT_TRUE(WriteBIN(mesh, path, error)) << error;
+        return path;
+    }
+    ModelInfo Inspect(const std::string& path) { return InspectModel(path, startupDir); }
+
+    ScratchDir scratch;
+    std::string startupDir;  // none unless a test sets one
+};
+
+TEST_F(ModelInfoTest, DefaultModelReport) {
+    const ModelInfo info = Inspect("Assets/TexturedCube.xml");
+    ASSERT_FALSE(info.Refused()) << info.result.reason;
+    EXPECT_EQ(info.format, "XML");
+    EXPECT_EQ(info.numVerts, 24u);
+    EXPECT_EQ(info.numFaces, 12);
+    EXPECT_EQ(info.numTextures, 1u);
+    EXPECT_EQ(info.nonUnitNormals, 0u);
+    EXPECT_EQ(info.zeroNormals, 0u);
+    ASSERT_EQ(info.textures.size(), 1u);
+    EXPECT_TRUE(info.textures[0].loads) << info.textures[0].reason;
+    EXPECT_EQ(info.textures[0].format, "BMP");
+    EXPECT_TRUE(info.warnings.empty());
+
+    const std::string text = Report(info);
+    for (const char* line : {"vertices: 24\n", "faces: 12\n", "textures: 1\n", "bounds min: -0.5 -0.5 -0.5\n",
+                             "bounds max: 0.5 0.5 0.5\n", "centre: 0 0 0\n", "size: 1 1 1\n",
+                             "normals: 24 unit length, 0 not unit length, 0 zero\n", "status: accepted\n"})
+        EXPECT_TRUE(Contains(text, line)) << line << "\nin\n" << text;
+    EXPECT_TRUE(Contains(text, "own texture: Assets/crate.bmp: loads, BMP ")) << text;
+}
+
+TEST_F(ModelInfoTest, BoundsAndNormalsOfAnOffCentreModel) {
+    const std::string body = "<numVerts>3</numVerts><numFaces>1</numFaces><vertList>" +
+                             Vertex(1, 2, 3, 0, 0, 1) + Vertex(5, -2, 3, 0, 0, 2) + Vertex(1, 0, 7, 0, 0, 0) +
+                             "</vertList><faceList><face><faceA>0</faceA><faceB>1</faceB><faceC>1</faceC></face>"
+                             "</faceList>";
+    const ModelInfo info = Inspect(Xml("m.xml", InMesh(body)));
+    ASSERT_FALSE(info.Refused()) << info.result.reason;
+    EXPECT_EQ(info.nonUnitNormals, 1u);
+    EXPECT_EQ(info.zeroNormals, 1u);
+    EXPECT_EQ(info.degenerateFaces, 1u);
+    const std::string text = Report(info);
+    EXPECT_TRUE(Contains(text, "bounds min: 1 -2 3\n")) << text;
+    EXPECT_TRUE(Contains(text, "bounds max: 5 2 7\n")) << text;
+    EXPECT_TRUE(Contains(text, "centre: 3 0 5\n")) << text;
+    EXPECT_TRUE(Contains(text, "size: 4 4 4\n")) << text;
+    EXPECT_TRUE(Contains(text, "normals: 1 unit length, 1 not unit length, 1 zero\n")) << text;
+    EXPECT_TRUE(Contains(text, "own texture: none\n")) << text;
+    EXPECT_EQ(info.warnings.size(), 3u) << text;  // zero normals, non-unit normals, degenerate face
+}
+
+TEST_F(ModelInfoTest, MissingOwnTextureIsReportedButTheModelIsAccepted) {
+    const ModelInfo info = Inspect(Xml("m.xml", ExampleModel("nowhere/missing.bmp")));
+    ASSERT_FALSE(info.Refused());
+    // The viewer drops a texture it can't load: no own texture afterwards.
+    EXPECT_EQ(info.numTextures, 0u);
+    ASSERT_EQ(info.textures.size(), 1u);
+    EXPECT_FALSE(info.textures[0].loads);
+    const std::string text = Report(info);
+    EXPECT_TRUE(Contains(text, "own texture: nowhere/missing.bmp: does not load: cannot open")) << text;
+    EXPECT_TRUE(Contains(text, "warning: the own texture does not load")) << text;
+}
+
+TEST_F(ModelInfoTest, TextureWithAnotherExtensionDoesNotLoad) {
+    const ModelInfo info = Inspect(Xml("m.xml", ExampleModel("Assets/spheremap.dds")));
+    ASSERT_EQ(info.textures.size(), 1u);
+    EXPECT_FALSE(info.textures[0].loads);
+    EXPECT_TRUE(Contains(info.textures[0].reason, "bmp or tga")) << info.textures[0].reason;
+}
+
+TEST_F(ModelInfoTest, TgaTextureReportsItsFormatAndSize) {
+    const ModelInfo info = Inspect(Xml("m.xml", ExampleModel("Assets/spheremap.tga")));
+    ASSERT_EQ(info.textures.size(), 1u);
+    EXPECT_TRUE(info.textures[0].loads) << info.textures[0].reason;
+    EXPECT_EQ(info.textures[0].format, "TGA");
+    EXPECT_GT(info.textures[0].width, 0);
+    EXPECT_EQ(info.numTextures, 1u);
+}
+
+TEST_F(ModelInfoTest, RelativeTexturePathTriesTheCurrentDirectoryFirstThenTheStartupDir) {
+    // Only under the start-up directory: found there.
+    std::filesystem::create_directories(scratch.File("Assets"));
+    std::filesystem::copy_file("Assets/crate.bmp", scratch.File("Assets/only-there.bmp"));
+    startupDir = scratch.File("");
+    ModelInfo info = Inspect(Xml("a.xml", ExampleModel("Assets/only-there.bmp")));
+    ASSERT_EQ(info.textures.size(), 1u);
+    EXPECT_TRUE(info.textures[0].loads) << info.textures[0].reason;
+    EXPECT_EQ(std::filesystem::path(info.textures[0].file), std::filesystem::path(scratch.File("Assets/only-there.bmp")));
+
+    // In both places: the current directory's file wins (the other is no image).
+    ASSERT_TRUE(WriteFile(scratch.File("Assets/crate.bmp"), "not a bitmap"));
+    info = Inspect(Xml("b.xml", ExampleModel("Assets/crate.bmp")));
+    ASSERT_EQ(info.textures.size(), 1u);
+    EXPECT_TRUE(info.textures[0].loads) << info.textures[0].reason;
+    EXPECT_EQ(info.textures[0].file, "Assets/crate.bmp");
+}
+
+TEST_F(ModelInfoTest, BinReportAndItsTextureCount) {
+    const ModelInfo info = Inspect(Bin("m.bin", MakeMesh(4, 2, 1)));
+    ASSERT_FALSE(info.Refused()) << info.result.reason;
+    EXPECT_EQ(info.format, "BIN");
+    EXPECT_EQ(info.numVerts, 4u);
+    EXPECT_EQ(info.numFaces, 2);
+    EXPECT_TRUE(Contains(Report(info), "warning: numTextures is 1 but the BIN layout names no texture"));
+
+    // Another extension is read as BIN, as the viewer offers.
+    std::filesystem::copy_file(scratch.File("m.bin"), scratch.File("m.model"));
+    const ModelInfo other = Inspect(scratch.File("m.model"));
+    EXPECT_FALSE(other.Refused());
+    EXPECT_FALSE(other.extensionKnown);
+    EXPECT_TRUE(Contains(Report(other), "format: BIN (the extension is neither xml nor bin"));
+}
+
+// Each refused file: refused, with the loader's reason in the report.
+void ExpectRefused(const ModelInfo& info, const std::string& reasonPart) {
+    EXPECT_TRUE(info.Refused()) << info.path;
+    const std::string text = Report(info);
+    EXPECT_TRUE(Contains(text, "problem: ")) << text;
+    EXPECT_TRUE(Contains(text, reasonPart)) << "wanted \"" << reasonPart << "\" in\n" << text;
+    EXPECT_TRUE(Contains(text, "status: refused\n")) << text;
+    EXPECT_FALSE(Contains(text, "vertices:")) << text;
+}
+
+TEST_F(ModelInfoTest, EveryClassOfBadFileNamesItsProblem) {
+    ExpectRefused(Inspect(scratch.File("missing.xml")), "cannot open the file: No such file");
+    ExpectRefused(Inspect(scratch.File("missing.bin")), "cannot open the file: No such file");
+
+    // A BIN file cut short: the counts promise more than it has.
+    const std::string whole = Bin("whole.bin", MakeMesh(3, 1));
+    const auto size = std::filesystem::file_size(whole);
+    std::filesystem::copy_file(whole, scratch.File("cut.bin"));
+    std::filesystem::resize_file(scratch.File("cut.bin"), size - 5);
+    ExpectRefused(Inspect(scratch.File("cut.bin")), std::to_string(size - 5));
+
+    // A face using a vertex that doesn't exist, in either format.
+    Mesh badIndex = MakeMesh(3, 1);
+    badIndex.faces[2] = 7;
+    ExpectRefused(Inspect(Bin("index.bin", badIndex)), "uses vertex 7");
+    std::string xml = ExampleModel();
+    xml.replace(xml.find("<faceC>2</faceC>"), 16, "<faceC>9</faceC>");
+    ExpectRefused(Inspect(Xml("index.xml", xml)), "9");
+
+    // Malformed XML: the line of the fault.
+    ExpectRefused(Inspect(Xml("broken.xml", "<mesh>\n<numVerts>3</numVerts>\n<vertList>\n</mesh>\n")), "line 4");
+
+    // Counts no machine could hold.
+    ExpectRefused(Inspect(Xml("huge.xml", InMesh("<numVerts>4294967295</numVerts>"))), "4294967295");
+    ExpectRefused(Inspect(Xml("huge-faces.xml", InMesh("<numFaces>-3</numFaces>"))), "-3");
+    const std::uint32_t header[3] = {0xFFFFFFFFu, 0x7FFFFFFF, 0};
+    ASSERT_TRUE(WriteFile(scratch.File("huge.bin"), header, sizeof header));
+    ExpectRefused(Inspect(scratch.File("huge.bin")), "4294967295");
+}
+
+}  // namespace
