@@ -1,0 +1,320 @@
+// The real program run as a child process: the pictures of --snapshot with
+// each option, the exit statuses and messages of failed runs, --info, and
+// the installed tree started from a folder without assets.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/png_file.h"
+#include "model/model_test_support.h"
+#include "run_program.h"
+
+namespace {
+
+const std::string kProgram = TESSAVIEW_PATH;
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The clear colour (0.2, 0.2, 0.4) in 8 bits.
+bool IsBackground(const std::uint8_t* p) {
+    return std::abs(p[0] - 51) <= 1 && std::abs(p[1] - 51) <= 1 && std::abs(p[2] - 102) <= 1;
+}
+
+int Brightness(const std::uint8_t* p) { return p[0] + p[1] + p[2]; }
+
+// The smallest rectangle around every pixel that isn't background.
+struct Box {
+    int x0 = 0, y0 = 0, x1 = -1, y1 = -1;  // inclusive
+    bool Empty() const { return x1 < x0; }
+    int Width() const { return x1 - x0 + 1; }
+    int Height() const { return y1 - y0 + 1; }
+};
+
+Box ModelBox(const RgbaImage& image) {
+    Box box{image.width, image.height, -1, -1};
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (!IsBackground(image.At(x, y))) {
+                box.x0 = std::min(box.x0, x);
+                box.y0 = std::min(box.y0, y);
+                box.x1 = std::max(box.x1, x);
+                box.y1 = std::max(box.y1, y);
+            }
+    return box;
+}
+
+// Pixels of the box shrunk by margin on every side, as (fraction of
+// background, mean brightness of the others).
+struct Inside {
+    double background = 0;
+    double brightness = 0;
+    std::size_t colours = 0;
+    bool allWhite = true;
+};
+
+Inside Interior(const RgbaImage& image, const Box& box, int margin) {
+    Inside in;
+    std::size_t total = 0, model = 0;
+    double sum = 0;
+    std::set<std::uint32_t> colours;
+    for (int y = box.y0 + margin; y <= box.y1 - margin; ++y)
+        for (int x = box.x0 + margin; x <= box.x1 - margin; ++x) {
+            const std::uint8_t* p = image.At(x, y);
+            ++total;
+            if (IsBackground(p)) continue;
+            ++model;
+            sum += Brightness(p);
+            colours.insert(static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]));
+            if (p[0] != 255 || p[1] != 255 || p[2] != 255) in.allWhite = false;
+        }
+    in.background = total ? static_cast<double>(total - model) / static_cast<double>(total) : 0;
+    in.brightness = model ? sum / static_cast<double>(model) : 0;
+    in.colours = colours.size();
+    return in;
+}
+
+// Mean absolute difference over the colour channels of two pictures of one size.
+double MeanDifference(const RgbaImage& a, const RgbaImage& b) {
+    if (a.width != b.width || a.height != b.height) return 1e9;
+    double sum = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i)
+        if (i % 4 != 3) sum += std::abs(a.pixels[i] - b.pixels[i]);
+    return sum / (static_cast<double>(a.pixels.size()) * 0.75);
+}
+
+class ProgramTest : public testing::Test {
+protected:
+    // A snapshot of 256x192 (unless args give a size) with args; fails the
+    // test unless the program succeeds.
+    RgbaImage Snapshot(std::vector<std::string> args, const std::string& workDir = {},
+                       const std::string& program = kProgram) {
+        const std::string out = scratch.File("shot" + std::to_string(++shots_) + ".png");
+        args.insert(args.begin(), {program, "--snapshot", out});
+        if (std::find(args.begin(), args.end(), "--size") == args.end()) args.insert(args.end(), {"--size", "256x192"});
+        const ProgramResult result = RunProgram(args, workDir);
+        RgbaImage image;
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        std::string error;
+        EXPECT_TRUE(ReadPng(out, image, error)) << error;
+        return image;
+    }
+
+    ProgramResult Run(std::vector<std::string> args, const std::string& workDir = {}) {
+        args.insert(args.begin(), kProgram);
+        return RunProgram(args, workDir);
+    }
+
+    ScratchDir scratch;
+    int shots_ = 0;
+};
+
+TEST_F(ProgramTest, DefaultSnapshotIsTheTexturedCubeCentredOnTheBackground) {
+    const RgbaImage image = Snapshot({"--size", "800x600"});
+    ASSERT_EQ(image.width, 800);
+    ASSERT_EQ(image.height, 600);
+    for (const auto& [x, y] : {std::pair{0, 0}, {799, 0}, {0, 599}, {799, 599}}) {
+        const std::uint8_t* p = image.At(x, y);
+        EXPECT_EQ((std::vector<int>{p[0], p[1], p[2], p[3]}), (std::vector<int>{51, 51, 102, 255})) << x << "," << y;
+    }
+    const Box box = ModelBox(image);
+    ASSERT_FALSE(box.Empty());
+    // Seen face on: a square around the centre of the frame.
+    EXPECT_NEAR((box.x0 + box.x1) / 2.0, 399.5, 2.0);
+    EXPECT_NEAR((box.y0 + box.y1) / 2.0, 299.5, 2.0);
+    EXPECT_NEAR(box.Width(), box.Height(), 2);
+    EXPECT_GT(box.Width(), 200);
+    const Inside in = Interior(image, box, 2);
+    EXPECT_EQ(in.background, 0.0);
+    EXPECT_GT(in.colours, 100u);  // an image, not a flat colour
+}
+
+TEST_F(ProgramTest, EachTextureModeGivesADifferentPicture) {
+    const std::vector<std::string> modes = {"own", "off", "bmp", "bmp-compressed", "tga", "tga-compressed",
+                                            "dds", "bmp-cubemap", "dds-cubemap"};
+    std::vector<RgbaImage> pictures;
+    for (const std::string& mode : modes) pictures.push_back(Snapshot({"--texture", mode}));
+    // The BMP and TGA test files hold the same sphere map: through their two
+    // readers they must give the same picture. Every other pair differs.
+    const auto sameImage = [&](std::size_t i, std::size_t j) {
+        const std::set<std::string> pair = {modes[i], modes[j]};
+        return pair == std::set<std::string>{"bmp", "tga"} ||
+               pair == std::set<std::string>{"bmp-compressed", "tga-compressed"};
+    };
+    for (std::size_t i = 0; i < modes.size(); ++i)
+        for (std::size_t j = i + 1; j < modes.size(); ++j) {
+            const double difference = MeanDifference(pictures[i], pictures[j]);
+            if (sameImage(i, j))
+                EXPECT_EQ(difference, 0.0) << modes[i] << " vs " << modes[j];
+            else
+                EXPECT_GT(difference, 0.3) << modes[i] << " vs " << modes[j];
+        }
+    // Without a texture option the default model shows its own texture.
+    EXPECT_EQ(MeanDifference(Snapshot({}), pictures[0]), 0.0);
+}
+
+TEST_F(ProgramTest, WireframeLeavesBackgroundBetweenTheEdges) {
+    const RgbaImage solid = Snapshot({});
+    const RgbaImage wire = Snapshot({"--wireframe"});
+    const Box box = ModelBox(wire);
+    ASSERT_FALSE(box.Empty());
+    // The same outline, the edges drawn...
+    const Box solidBox = ModelBox(solid);
+    EXPECT_NEAR(box.x0, solidBox.x0, 1);
+    EXPECT_NEAR(box.x1, solidBox.x1, 1);
+    // ... but the faces between them left open.
+    EXPECT_EQ(Interior(solid, solidBox, 2).background, 0.0);
+    EXPECT_GT(Interior(wire, box, 2).background, 0.8);
+    const std::uint8_t* centre = wire.At(wire.width / 2 + 5, wire.height / 2 - 17);
+    EXPECT_TRUE(IsBackground(centre));
+}
+
+TEST_F(ProgramTest, WithoutLightTheFacesAreFlatAndBrighter) {
+    // Turned, so that the faces in view are lit at an angle. (Head on, the
+    // light at the eye plus the ambient part saturate to white.)
+    const RgbaImage lit = Snapshot({"--texture", "off", "--rotate", "0,40"});
+    const RgbaImage unlit = Snapshot({"--texture", "off", "--rotate", "0,40", "--no-light"});
+    const Box box = ModelBox(unlit);
+    ASSERT_FALSE(box.Empty());
+    EXPECT_EQ(ModelBox(lit).x0, box.x0);
+    // Unlit and untextured: every pixel of the cube is the white of the current colour.
+    EXPECT_TRUE(Interior(unlit, box, 1).allWhite);
+    const Inside litInside = Interior(lit, box, 1);
+    EXPECT_FALSE(litInside.allWhite);
+    EXPECT_LT(litInside.brightness, 3 * 240.0);
+
+    // With its own texture the unlit cube is brighter too.
+    const RgbaImage litOwn = Snapshot({"--rotate", "0,40"});
+    const RgbaImage unlitOwn = Snapshot({"--rotate", "0,40", "--no-light"});
+    EXPECT_GT(Interior(unlitOwn, box, 2).brightness, Interior(litOwn, box, 2).brightness + 10);
+}
+
+TEST_F(ProgramTest, WindingAndCulling) {
+    const RgbaImage normal = Snapshot({});
+    // Clockwise front faces with culling: the near faces go, the inside of
+    // the far ones shows, unlit since their normals point away.
+    const RgbaImage inside = Snapshot({"--cw"});
+    EXPECT_GT(MeanDifference(normal, inside), 5.0);
+    const Box box = ModelBox(normal);
+    EXPECT_LT(Interior(inside, box, 2).brightness, Interior(normal, box, 2).brightness / 2);
+    // Without culling the nearest faces win the depth test whatever the winding.
+    EXPECT_LT(MeanDifference(normal, Snapshot({"--no-cull"})), 0.05);
+    EXPECT_LT(MeanDifference(normal, Snapshot({"--no-cull", "--cw"})), 0.05);
+}
+
+TEST_F(ProgramTest, RotateTurnsTheModel) {
+    const RgbaImage normal = Snapshot({});
+    EXPECT_EQ(MeanDifference(normal, Snapshot({"--rotate", "0,0"})), 0.0);
+    const RgbaImage turned = Snapshot({"--rotate", "30,45"});
+    EXPECT_GT(MeanDifference(normal, turned), 5.0);
+    // A cube turned 45 degrees about y shows an edge-on corner: a wider outline.
+    EXPECT_GT(ModelBox(Snapshot({"--rotate", "0,45"})).Width(), ModelBox(normal).Width() + 10);
+}
+
+TEST_F(ProgramTest, ModelArgumentIsOpenedLikeTheOpenCommand) {
+    const RgbaImage torus = Snapshot({"Assets/examples/torus.bin"});
+    EXPECT_GT(MeanDifference(Snapshot({}), torus), 5.0);
+    // No own texture: the texture group falls back to the BMP test image.
+    EXPECT_EQ(MeanDifference(torus, Snapshot({"--texture", "bmp", "Assets/examples/torus.bin"})), 0.0);
+}
+
+TEST_F(ProgramTest, UnknownExtensionIsReadAsBinAndSaysSo) {
+    std::filesystem::copy_file("Assets/examples/torus.bin", scratch.File("torus.model"));
+    const std::string out = scratch.File("unknown.png");
+    const ProgramResult result = Run({"--snapshot", out, "--size", "64x48", scratch.File("torus.model")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(result.err, "File Type Error: Extension not recognised. Open as BIN? Yes")) << result.err;
+    EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+TEST_F(ProgramTest, FailuresExitWithTheirMessageAndWriteNothing) {
+    const std::string out = scratch.File("never.png");
+    ASSERT_TRUE(WriteFile(scratch.File("broken.xml"), "<mesh>\n<numVerts>3</numVerts>\n<vertList>\n</mesh>\n"));
+
+    ProgramResult result = Run({"--snapshot", out, scratch.File("broken.xml")});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(Contains(result.err, "Error: Could not load the model")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "line 4")) << result.err;
+
+    result = Run({"--snapshot", out, scratch.File("missing.bin")});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(Contains(result.err, "No such file")) << result.err;
+
+    // The torus names no texture of its own.
+    result = Run({"--snapshot", out, "--texture", "own", "Assets/examples/torus.bin"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(Contains(result.err, "no texture of its own")) << result.err;
+
+    // A folder with the default model but without the test textures.
+    std::filesystem::create_directories(scratch.File("partial/Assets"));
+    std::filesystem::copy_file("Assets/TexturedCube.xml", scratch.File("partial/Assets/TexturedCube.xml"));
+    std::filesystem::copy_file("Assets/crate.bmp", scratch.File("partial/Assets/crate.bmp"));
+    result = Run({"--snapshot", out}, scratch.File("partial"));
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(Contains(result.err, "Error: Texture File Not Found (BMP)")) << result.err;
+    result = Run({"--snapshot", out, "--texture", "dds-cubemap"}, scratch.File("partial"));
+    EXPECT_TRUE(Contains(result.err, "Error: Cube Texture File Not Found (DDS)")) << result.err;
+
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    // A picture that can't be written.
+    result = Run({"--snapshot", scratch.File("no/such/folder/x.png"), "--size", "32x32"});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_TRUE(Contains(result.err, "cannot write")) << result.err;
+}
+
+TEST_F(ProgramTest, HelpVersionAndBadArguments) {
+    ProgramResult result = Run({"--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(Contains(result.out, "--snapshot OUT.png")) << result.out;
+    EXPECT_EQ(result.err, "");
+
+    result = Run({"--version"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "tessaview 1.0.0\n");
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--bogus"}, {"--snapshot", "x.png", "--size", "big"}, {"--info"}, {"a.xml", "b.xml"}}) {
+        result = Run(bad);
+        EXPECT_EQ(result.status, 64) << bad[0];
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(Contains(result.err, "Usage:")) << result.err;
+    }
+}
+
+TEST_F(ProgramTest, InfoExitStatusFollowsTheVerdict) {
+    ProgramResult result = Run({"--info", "Assets/TexturedCube.xml"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(result.out, "vertices: 24\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "faces: 12\n")) << result.out;
+
+    ASSERT_TRUE(WriteFile(scratch.File("bad.bin"), "12345"));
+    result = Run({"--info", scratch.File("bad.bin")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.out, "problem: ")) << result.out;
+}
+
+// The installed tree, started where there are no assets: the default model
+// with its own texture, exactly as in a folder that has them.
+TEST_F(ProgramTest, InstalledProgramFindsItsAssetsFromAnyFolder) {
+    const std::string prefix = scratch.File("prefix");
+    const ProgramResult install =
+        RunProgram({CMAKE_COMMAND, "--install", TESSA_BINARY_DIR, "--prefix", prefix});
+    ASSERT_EQ(install.status, 0) << install.out << install.err;
+    for (const char* file : {"bin/tessaview", "share/tessaview/Assets/TexturedCube.xml",
+                             "share/tessaview/Assets/crate.bmp", "share/applications/tessaview.desktop",
+                             "share/icons/hicolor/48x48/apps/tessaview.png"})
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(prefix) / file)) << file;
+
+    std::filesystem::create_directories(scratch.File("empty"));
+    const RgbaImage installed = Snapshot({}, scratch.File("empty"), prefix + "/bin/tessaview");
+    EXPECT_EQ(MeanDifference(installed, Snapshot({})), 0.0);
+}
+
+}  // namespace
