@@ -157,7 +157,11 @@ std::string CheckBinHeader(const BinHeader& header, std::uint64_t availableBytes
 // Four independent vector accumulators keep the loop memory-bound; a clone
 // for AVX2 (picked at load time where the processor has it) does the
 // unsigned max in one instruction per eight indices.
-[[gnu::target_clones("avx2", "default")]] std::uint32_t MaxIndex(std::span<const std::uint32_t> indices) {
+// The clones sit behind a plain function: clang names the dispatcher of an
+// external multiversioned function differently from its callers in other
+// files, which then fail to link.
+namespace {
+[[gnu::target_clones("avx2", "default")]] std::uint32_t MaxIndexClones(std::span<const std::uint32_t> indices) {
     using Lanes = std::uint32_t __attribute__((vector_size(32)));
     constexpr std::size_t kPerLanes = sizeof(Lanes) / sizeof(std::uint32_t);
     constexpr std::size_t kStep = 4 * kPerLanes;
@@ -178,6 +182,9 @@ std::string CheckBinHeader(const BinHeader& header, std::uint64_t availableBytes
     for (; i < n; ++i) result = std::max(result, p[i]);
     return result;
 }
+}  // namespace
+
+std::uint32_t MaxIndex(std::span<const std::uint32_t> indices) { return MaxIndexClones(indices); }
 
 LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out) {
     if (bytes.size() < kBinHeaderBytes)
