@@ -94,7 +94,7 @@ private:
 
 }  // namespace
 
-bool WriteModelXML(const Mesh& mesh, const ModelInfo& info, const std::filesystem::path& file, std::string& error) {
+bool WriteModelXML(const Mesh& mesh, const ModelLabels& labels, const std::filesystem::path& file, std::string& error) {
     XmlOut xml(file);
     if (!xml.IsOpen()) {
         error = "cannot create " + file.string();
@@ -102,8 +102,8 @@ bool WriteModelXML(const Mesh& mesh, const ModelInfo& info, const std::filesyste
     }
     xml.Raw("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n");
     xml.Open(0, "mesh");
-    xml.Text(1, "name", info.name);
-    xml.Text(1, "path", info.path);
+    xml.Text(1, "name", labels.name);
+    xml.Text(1, "path", labels.path);
     xml.Integer(1, "numVerts", mesh.numVerts);
     xml.Integer(1, "numFaces", mesh.numFaces);
     xml.Integer(1, "numTextures", mesh.numTextures);

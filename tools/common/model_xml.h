@@ -8,7 +8,7 @@
 
 #include "model/mesh.h"
 
-struct ModelInfo {
+struct ModelLabels {
     std::string name;  // the "name" element
     std::string path;  // the "path" element
 };
@@ -16,4 +16,4 @@ struct ModelInfo {
 // The texture list holds mesh.texturePath when mesh.numTextures is non-zero.
 // Texture coordinates are written as the nearest integers, since the reader
 // takes them as integers. False with a reason when the file can't be written.
-bool WriteModelXML(const Mesh& mesh, const ModelInfo& info, const std::filesystem::path& file, std::string& error);
+bool WriteModelXML(const Mesh& mesh, const ModelLabels& labels, const std::filesystem::path& file, std::string& error);
