@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <unistd.h>
 #include <utility>
 
 #include "bigmodel/lumpy_sphere.h"
@@ -201,7 +202,8 @@ TEST(ModelXmlWriter, EscapesTextsAndWritesNoNegativeZero) {
     mesh.verts[2] = -123456789.0f;
     mesh.normals[2] = -1.0f;
     mesh.uvs[0] = 0.9999f;  // written as the nearest integer
-    const auto path = std::filesystem::temp_directory_path() / "tessa-tools-writer-test.xml";
+    const auto path =
+        std::filesystem::temp_directory_path() / ("tessa-writer-test-" + std::to_string(::getpid()) + ".xml");
     std::string error;
     ASSERT_TRUE(WriteModelXML(mesh, {"A & B", "<here>"}, path, error)) << error;
 
