@@ -3,6 +3,8 @@
 
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 #include "model/mesh.h"
 #include "model/mesh_limits.h"
@@ -54,4 +56,13 @@ void Mesh::NormalizeNormals() {
             n[2] = static_cast<float>(z * inverse);
         }
     }
+}
+
+std::string ResolveTexturePath(const std::string& path, const std::string& fallbackDir) {
+    std::error_code ec;
+    const std::filesystem::path relative(path);
+    if (relative.empty() || relative.is_absolute() || fallbackDir.empty() || std::filesystem::exists(relative, ec))
+        return path;
+    const std::filesystem::path fallback = std::filesystem::path(fallbackDir) / relative;
+    return std::filesystem::exists(fallback, ec) ? fallback.string() : path;
 }

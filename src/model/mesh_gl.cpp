@@ -9,6 +9,7 @@
 #include "model/mesh.h"
 #include "model/xml_loader.h"
 #include "textures/texture_loaders.h"
+#include "textures/texture_modes.h"
 
 Mesh model;
 
@@ -36,10 +37,12 @@ bool Mesh::LoadTexture(MessageSink& messages) {
     texture = 0;
     glGenTextures(1, &texture);
     bool loaded = false;
+    // A relative path missing here may be one of the installed assets.
+    const std::string file = ResolveTexturePath(texturePath, startupDir);
     if (HasExtension(texturePath, "bmp"))
-        loaded = LoadBMPTexture(texturePath, texture, messages);
+        loaded = LoadBMPTexture(file, texture, messages);
     else if (HasExtension(texturePath, "tga"))
-        loaded = LoadTGATexture(texturePath, texture, messages);
+        loaded = LoadTGATexture(file, texture, messages);
     if (!loaded) ClearTexture();
     return loaded;
 }

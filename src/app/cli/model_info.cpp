@@ -5,7 +5,6 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
-#include <system_error>
 
 #include "model/bin_format.h"
 #include "model/xml_loader.h"
@@ -32,19 +31,10 @@ std::string TextureExtension(const std::string& path) {
     return path.size() < 3 ? std::string() : Lower(path.substr(path.size() - 3));
 }
 
-// A relative path that names no file here is looked up under startupDir.
-std::string ResolveTexture(const std::string& path, const std::string& startupDir) {
-    std::error_code ec;
-    const std::filesystem::path p(path);
-    if (p.empty() || p.is_absolute() || std::filesystem::exists(p, ec) || startupDir.empty()) return path;
-    const std::filesystem::path fallback = std::filesystem::path(startupDir) / p;
-    return std::filesystem::exists(fallback, ec) ? fallback.string() : path;
-}
-
 TextureCheck CheckTexture(const std::string& path, const std::string& startupDir) {
     TextureCheck check;
     check.path = path;
-    check.file = ResolveTexture(path, startupDir);
+    check.file = ResolveTexturePath(path, startupDir);
     const std::string ext = TextureExtension(path);
     std::string error;
     if (ext == "bmp") {
