@@ -100,7 +100,11 @@ XmlModelParser::XmlModelParser(Mesh& out, TextureHook textureHook, const std::st
 }
 
 XmlModelParser::~XmlModelParser() {
-    if (state_->context) xmlFreeParserCtxt(state_->context);
+    if (!state_->context) return;
+    // An entity declaration makes libxml2 build a stand-in document even
+    // for SAX parsing, which the parser context does not free.
+    if (state_->context->myDoc) xmlFreeDoc(state_->context->myDoc);
+    xmlFreeParserCtxt(state_->context);
 }
 
 const MeshContentHandler& XmlModelParser::Handler() const { return state_->handler; }
