@@ -20,6 +20,9 @@ struct XmlModelParser::State {
     std::string parseError;  // libxml2's first error, with its line
     int handlerFailureLine = 0;
     bool stopped = false;  // the handler refused the model
+    // libxml2 halted on its own (undecodable text, for one): its
+    // well-formedness flag may still be set.
+    bool halted = false;
 };
 
 namespace {
@@ -114,7 +117,10 @@ bool XmlModelParser::Feed(std::span<const char> piece) {
     if (!state.context || state.stopped) return false;
     while (!piece.empty()) {
         const std::size_t size = std::min<std::size_t>(piece.size(), INT_MAX / 2);
-        if (xmlParseChunk(state.context, piece.data(), static_cast<int>(size), 0) != 0) return false;
+        if (xmlParseChunk(state.context, piece.data(), static_cast<int>(size), 0) != 0) {
+            state.halted = !state.stopped;
+            return false;
+        }
         piece = piece.subspan(size);
     }
     return !state.stopped;
@@ -123,12 +129,13 @@ bool XmlModelParser::Feed(std::span<const char> piece) {
 LoadResult XmlModelParser::Finish() {
     State& state = *state_;
     if (!state.context) return LoadResult::Failure("cannot create the XML parser");
-    if (!state.stopped) xmlParseChunk(state.context, nullptr, 0, 1);
+    if (!state.stopped && xmlParseChunk(state.context, nullptr, 0, 1) != 0) state.halted = !state.stopped;
     if (state.stopped)
         return LoadResult::Failure("line " + std::to_string(state.handlerFailureLine) + ": " +
                                    state.handler.Failure());
-    if (!state.context->wellFormed)
-        return LoadResult::Failure(state.parseError.empty() ? "not well-formed XML" : state.parseError);
+    if (!state.context->wellFormed || state.halted)
+        return LoadResult::Failure(state.parseError.empty() ? "not well-formed XML, or text in a wrong encoding"
+                                                            : state.parseError);
     if (!state.handler.EndDocument()) return LoadResult::Failure(state.handler.Failure());
     return LoadResult::Success();
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "model/xml_loader.h"
@@ -65,4 +66,38 @@ TEST(FuzzRegressions, EntityDeclarationLeavesNoParserMemoryBehind) {
     EXPECT_FALSE(ParseXML(withEntity, mesh)) << "declared entities are never expanded";
     EXPECT_EQ(BlocksLeftBy("<mesh><numVerts>1</numVerts></mesh>"), 0) << "the counting itself balances";
     EXPECT_EQ(BlocksLeftBy(withEntity), 0);
+}
+
+namespace {
+
+std::string Utf16LE(std::string_view ascii) {
+    std::string out;
+    for (const char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+}  // namespace
+
+// When text cannot be decoded, libxml2 halts without clearing its
+// well-formedness flag: the model read so far must not pass as complete.
+TEST(FuzzRegressions, UndecodableTextRefusesTheModel) {
+    // Past the first piece fed to the parser: a lone UTF-16 surrogate.
+    const std::string head = "<mesh><numVerts>3</numVerts><!--" + std::string(kXmlChunkBytes, 'x') + "-->";
+    const std::string document = "\xFF\xFE" + Utf16LE(head) + std::string("\x00\xD8", 2) + Utf16LE("A") +
+                                 Utf16LE("<numFaces>0</numFaces></mesh>");
+    Mesh mesh;
+    const LoadResult result = ParseXML(document, mesh);
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.reason.find("encoding"), std::string::npos) << result.reason;
+
+    // The fuzzer's input: a four-byte UCS-4 '<' then bytes that are no
+    // characters, fed in small pieces.
+    const std::string found("\0\0\0</texture>\0\0\0\0\n\x14", 19);
+    for (std::size_t piece = 1; piece <= 8; ++piece) {
+        Mesh small;
+        EXPECT_FALSE(ParseXML(found, small, {}, piece)) << "pieces of " << piece;
+    }
 }
