@@ -126,7 +126,10 @@ void ResizeViewport(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    frustum.SetPerspective(35.0f, static_cast<float>(static_cast<double>(width) / height), 1.0f, 100.0f);
+    // A zero width would make a frustum with no sides, which GL refuses;
+    // nothing is drawn into a zero-width viewport anyway.
+    const int aspectWidth = width > 0 ? width : 1;
+    frustum.SetPerspective(35.0f, static_cast<float>(static_cast<double>(aspectWidth) / height), 1.0f, 100.0f);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

@@ -83,15 +83,26 @@ TEST_F(PictureTest, DefaultModelIsACentredTexturedCube) {
     EXPECT_GT(maxSum - minSum, 30);
 }
 
-TEST_F(PictureTest, EachTextureModeGivesItsOwnPicture) {
+TEST_F(PictureTest, EachKindOfTextureGivesItsOwnPicture) {
+    // The test assets hold one sphere-map picture (as BMP, TGA and DDS) and
+    // one environment (as BMP and DDS cube faces); the model has its own
+    // crate picture. Modes showing the same picture agree within the loss
+    // of compression; different pictures differ clearly.
     struct Mode {
         int id;
         const char* name;
+        int family;  // 0 off, 1 sphere map, 2 cube map, 3 the model's own
     };
-    const Mode modes[] = {{CMD_TEX_OFF, "off"},         {CMD_TEX_BMP, "bmp"},
-                          {CMD_TEX_TGA, "tga"},         {CMD_TEX_DDS, "dds"},
-                          {CMD_TEX_BMP_CUBEMAP, "bmp_cubemap"}, {CMD_TEX_DDS_CUBEMAP, "dds_cubemap"},
-                          {CMD_TEX_MODELS_OWN, "models_own"}};
+    const Mode modes[] = {{CMD_TEX_OFF, "off", 0},
+                          {CMD_TEX_BMP, "bmp", 1},
+                          {CMD_TEX_BMP_COMPRESSED, "bmp_compressed", 1},
+                          {CMD_TEX_TGA, "tga", 1},
+                          {CMD_TEX_TGA_COMPRESSED, "tga_compressed", 1},
+                          {CMD_TEX_DDS, "dds", 1},
+                          {CMD_TEX_BMP_CUBEMAP, "bmp_cubemap", 2},
+                          {CMD_TEX_DDS_CUBEMAP, "dds_cubemap", 2},
+                          {CMD_TEX_MODELS_OWN, "models_own", 3}};
+    ASSERT_NE(model.GetNumTextures(), 0u) << "the default model names a texture of its own";
     std::vector<RgbaImage> images;
     for (const Mode& mode : modes) {
         DoCommand(mode.id, shell);
@@ -99,21 +110,16 @@ TEST_F(PictureTest, EachTextureModeGivesItsOwnPicture) {
         EXPECT_EQ(ModelPixels(images.back()).pixels, ModelPixels(images.front()).pixels)
             << mode.name << ": the texture changes the colours, not the outline";
     }
-    for (std::size_t i = 0; i < images.size(); ++i)
-        for (std::size_t j = i + 1; j < images.size(); ++j)
-            EXPECT_GT(MeanDifference(images[i], images[j]), 1.0) << modes[i].name << " vs " << modes[j].name;
-
-    // The compressed uploads read the same files: close to, but not exactly, the plain ones.
-    DoCommand(CMD_TEX_BMP, shell);
-    const RgbaImage bmp = Frame("texture_bmp_again");
-    DoCommand(CMD_TEX_BMP_COMPRESSED, shell);
-    const RgbaImage bmpCompressed = Frame("texture_bmp_compressed");
-    DoCommand(CMD_TEX_TGA, shell);
-    const RgbaImage tga = Frame("texture_tga_again");
-    DoCommand(CMD_TEX_TGA_COMPRESSED, shell);
-    const RgbaImage tgaCompressed = Frame("texture_tga_compressed");
-    EXPECT_LT(MeanDifference(bmp, bmpCompressed), 8.0);
-    EXPECT_LT(MeanDifference(tga, tgaCompressed), 8.0);
+    EXPECT_TRUE(shell.messages.empty()) << shell.messages.front().text;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        for (std::size_t j = i + 1; j < images.size(); ++j) {
+            const double difference = MeanDifference(images[i], images[j]);
+            if (modes[i].family == modes[j].family)
+                EXPECT_LT(difference, 4.0) << modes[i].name << " vs " << modes[j].name;
+            else
+                EXPECT_GT(difference, 15.0) << modes[i].name << " vs " << modes[j].name;
+        }
+    }
 }
 
 TEST_F(PictureTest, CubeMapFramesLeaveTheTextureStateAsTheyFoundIt) {
@@ -140,17 +146,20 @@ TEST_F(PictureTest, WireframeDrawsOnlyTheEdges) {
 
 TEST_F(PictureTest, LightingOffChangesTheShading) {
     DoCommand(CMD_TEX_OFF, shell);
+    // Turned, so that the faces in view are lit at an angle.
+    modelRotY = 40.0f;
     const RgbaImage lit = Frame("lit_untextured");
     DoCommand(CMD_LIGHT_OFF, shell);
     const RgbaImage unlit = Frame("unlit_untextured");
-    // Untextured and unlit, every face is the plain white of the current colour.
-    const Box box = ModelPixels(unlit);
-    ASSERT_GT(box.pixels, 0);
-    EXPECT_TRUE(NearColor(unlit.At(kSize / 2, kSize / 2), 255, 255, 255, 0));
-    // Lit from the eye at 0.85, the same face is a grey.
-    const std::uint8_t* p = lit.At(kSize / 2, kSize / 2);
-    EXPECT_LT(p[0], 250);
-    EXPECT_GT(p[0], 150);
+    EXPECT_EQ(ModelPixels(lit).pixels, ModelPixels(unlit).pixels);
+    // Untextured and unlit, every face is the plain white of the current
+    // colour; lit from the eye, a face at about 40 degrees is a light grey.
+    const int x = kSize / 2 + 20, y = kSize / 2;
+    EXPECT_TRUE(NearColor(unlit.At(x, y), 255, 255, 255, 0));
+    const std::uint8_t* p = lit.At(x, y);
+    EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]);
+    EXPECT_GT(p[0], 160);
+    EXPECT_LT(p[0], 240);
 }
 
 TEST_F(PictureTest, FlippedWindingShowsTheInsideOnlyWhileCulling) {

@@ -1,0 +1,377 @@
+// The real window under X: menus and check marks, accelerators (the keypad
+// ones with real key presses through xdotool), drags on the GL view, the
+// About box and the ways out.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/shell/about_dialog.h"
+#include "app/shell/gl_view.h"
+#include "app/shell/main_window.h"
+#include "app/viewer.h"
+#include "math/camera.h"
+#include "model/mesh.h"
+#include "textures/texture_modes.h"
+
+namespace {
+
+// Runs xdotool with args and waits for it while the window keeps handling events.
+bool Xdotool(const QStringList& args, QString* output = nullptr) {
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), args);
+    if (!process.waitForStarted(5000)) return false;
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 10000)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    if (output) *output = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// The non-background pixels of a frame (background: the clear colour).
+int ModelPixels(const QImage& frame) {
+    int count = 0;
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            const QColor c = frame.pixelColor(x, y);
+            if (std::abs(c.red() - 51) > 1 || std::abs(c.green() - 51) > 1 || std::abs(c.blue() - 102) > 1) ++count;
+        }
+    }
+    return count;
+}
+
+// The menu bar as lines: each item's text indented by its depth, "-" for a separator.
+void ListMenu(const QList<QAction*>& actions, int depth, std::vector<std::string>& lines) {
+    for (const QAction* action : actions) {
+        const std::string indent(2 * depth, ' ');
+        if (action->isSeparator()) {
+            lines.push_back(indent + "-");
+            continue;
+        }
+        lines.push_back(indent + action->text().toStdString());
+        if (action->menu()) ListMenu(action->menu()->actions(), depth + 1, lines);
+    }
+}
+
+class WindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        checkedTexture = CMD_TEX_BMP;
+        checkedLight = CMD_LIGHT_ON;
+        checkedRenderMode = CMD_RENDER_SOLID;
+        checkedCulling = CMD_CULL_ON;
+        checkedWinding = CMD_WINDING_CCW;
+        dragMode = DragNone;
+
+        ShellDialogs dialogs;
+        dialogs.openFile = [this]() -> std::optional<std::string> {
+            ++fileDialogs;
+            return std::nullopt;
+        };
+        dialogs.message = [this](std::string_view text, std::string_view) { messages.emplace_back(text); };
+        dialogs.askYesNo = [](std::string_view, std::string_view) { return false; };
+        window = std::make_unique<MainWindow>(std::move(dialogs));
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->View().IsSceneReady(); }));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ASSERT_TRUE(window->View().hasFocus());
+        ASSERT_GT(model.numVerts, 0u);
+    }
+    void TearDown() override {
+        window->close();
+        window.reset();
+        EXPECT_TRUE(messages.empty()) << messages.front();
+    }
+
+    GLView& View() { return window->View(); }
+    QString WindowId() const { return QString::number(window->winId()); }
+    // A real key press from the X server, to the window that has the focus.
+    bool RealKey(const QString& keys) {
+        return Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), WindowId()}) &&
+               Xdotool({QStringLiteral("key"), keys});
+    }
+    QMenu* Menu(const QString& title) const {
+        for (QMenu* menu : window->menuBar()->findChildren<QMenu*>())
+            if (menu->title() == title) return menu;
+        return nullptr;
+    }
+    // Opens menu as the user does, and reports whether each of ids is checked.
+    std::vector<bool> CheckedWhenOpened(const QString& title, std::initializer_list<int> ids) {
+        QMenu* menu = Menu(title);
+        menu->popup(window->mapToGlobal(QPoint(20, 40)));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(menu));
+        std::vector<bool> checked;
+        for (const int id : ids) checked.push_back(window->Action(id)->isChecked());
+        menu->hide();
+        return checked;
+    }
+
+    std::unique_ptr<MainWindow> window;
+    int fileDialogs = 0;
+    std::vector<std::string> messages;
+};
+
+TEST_F(WindowTest, CaptionSizeAndIcon) {
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tessaview"));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->frameGeometry().size() == QSize(800, 600); }, 2000))
+        << window->frameGeometry().width() << "x" << window->frameGeometry().height();
+    const QList<QSize> sizes = window->windowIcon().availableSizes();
+    for (const int size : {16, 32, 48}) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+}
+
+TEST_F(WindowTest, MenuBarTextsAndOrder) {
+    std::vector<std::string> lines;
+    ListMenu(window->menuBar()->actions(), 0, lines);
+    const std::vector<std::string> expected = {
+        "&File",
+        "  &Open\tCtrl+O",
+        "  E&xit",
+        "&Options",
+        "  &Textures",
+        "    &BMP",
+        "    BMP &Compressed",
+        "    BM&P Cubemap",
+        "    -",
+        "    &TGA",
+        "    T&GA Compresed",
+        "    -",
+        "    &DDS",
+        "    DDS C&ubemap",
+        "    -",
+        "    &Model's Own",
+        "    O&ff",
+        "  &Light",
+        "    &On",
+        "    O&ff",
+        "  &Render Mode",
+        "    &Solid",
+        "    &Wireframe",
+        "  &Backface Culling",
+        "    &On",
+        "    O&ff",
+        "  &Winding Order",
+        "    &Clockwise",
+        "    C&ounter Clockwise",
+        "  &Model",
+        "    Filp &Normals",
+        "    Scale &Down 10%\tCtrl+-",
+        "    Scale &Up 10%%\tCtrl++",
+        "  Reset &Camera",
+        "&Help",
+        "  &About ...",
+    };
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(WindowTest, CheckMarksFollowTheOptionGroups) {
+    const bool own = model.GetNumTextures() != 0;
+    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Textures"), {CMD_TEX_BMP, CMD_TEX_MODELS_OWN}),
+              (std::vector<bool>{!own, own}));
+    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Render Mode"), {CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME}),
+              (std::vector<bool>{true, false}));
+
+    window->Action(CMD_RENDER_WIREFRAME)->trigger();
+    EXPECT_EQ(checkedRenderMode, CMD_RENDER_WIREFRAME);
+    // The old mark goes at once; the new one shows when a menu opens.
+    EXPECT_FALSE(window->Action(CMD_RENDER_SOLID)->isChecked());
+    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Render Mode"), {CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME}),
+              (std::vector<bool>{false, true}));
+    // Opening the Options menu marks the items of every group.
+    window->Action(CMD_TEX_TGA)->trigger();
+    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Options"), {CMD_TEX_TGA, CMD_TEX_BMP, CMD_LIGHT_ON, CMD_CULL_ON,
+                                                             CMD_WINDING_CCW, CMD_RENDER_WIREFRAME}),
+              (std::vector<bool>{true, false, true, true, true, true}));
+    EXPECT_EQ(textureMode, TGA);
+}
+
+TEST_F(WindowTest, CtrlOOpensTheFileDialog) {
+    QTest::keyClick(&View(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(fileDialogs, 1);
+    ASSERT_TRUE(RealKey(QStringLiteral("ctrl+o")));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return fileDialogs == 2; }, 3000));
+    // A plain O is a key without an action.
+    QTest::keyClick(&View(), Qt::Key_O);
+    EXPECT_EQ(fileDialogs, 2);
+}
+
+TEST_F(WindowTest, KeypadScalesWithRealKeysAndTheMainKeyboardDoesNot) {
+    const float x = model.verts[0];
+    ASSERT_NE(x, 0.0f);
+    const int before = ModelPixels(View().grabFramebuffer());
+
+    ASSERT_TRUE(RealKey(QStringLiteral("ctrl+KP_Subtract")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.verts[0] != x; }, 3000));
+    EXPECT_EQ(model.verts[0], x * 0.9f);
+    // The cube got smaller on screen.
+    EXPECT_LT(ModelPixels(View().grabFramebuffer()), before);
+
+    ASSERT_TRUE(RealKey(QStringLiteral("ctrl+minus")));
+    ASSERT_TRUE(RealKey(QStringLiteral("ctrl+plus")));
+    QTest::qWait(300);
+    EXPECT_EQ(model.verts[0], x * 0.9f);
+
+    ASSERT_TRUE(RealKey(QStringLiteral("ctrl+KP_Add")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.verts[0] != x * 0.9f; }, 3000));
+    EXPECT_EQ(model.verts[0], x * 0.9f * 1.1f);
+
+    // The same through QtTest's synthetic events.
+    QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(model.verts[0], x * 0.9f * 1.1f);
+    QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_EQ(model.verts[0], x * 0.9f * 1.1f * 0.9f);
+}
+
+TEST_F(WindowTest, LeftDragTurnsTheCube) {
+    const QImage before = View().grabFramebuffer();
+    QTest::mousePress(&View(), Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseMove(&View(), QPoint(140, 110));
+    QTest::mouseMove(&View(), QPoint(180, 130));
+    QTest::mouseRelease(&View(), Qt::LeftButton, {}, QPoint(180, 130));
+    EXPECT_FLOAT_EQ(modelRotY, 80 * 180.0f / 500.0f);
+    EXPECT_EQ(dragMode, DragNone);
+    const QImage after = View().grabFramebuffer();
+    ASSERT_EQ(before.size(), after.size());
+    EXPECT_NE(before, after);
+    // A move after the release changes nothing.
+    QTest::mouseMove(&View(), QPoint(10, 10));
+    EXPECT_FLOAT_EQ(modelRotY, 80 * 180.0f / 500.0f);
+}
+
+TEST_F(WindowTest, ArrowKeysMoveTheEye) {
+    QTest::keyClick(&View(), Qt::Key_Up);
+    QTest::keyClick(&View(), Qt::Key_W);
+    Vec3f eye;
+    camera.GetOrigin(eye);
+    EXPECT_EQ(eye.z, 19.0f);
+    EXPECT_EQ(eye.y, -1.0f);
+}
+
+// Watches for a modal box (the About box that a shortcut opens and runs
+// modally) and closes it with a key, noting its caption.
+class ModalCloser {
+public:
+    explicit ModalCloser(Qt::Key key) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, key] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box) return;
+            timer_.stop();
+            title = box->windowTitle();
+            QTest::keyClick(box, key);
+        });
+        timer_.start(20);
+    }
+    QString title;
+
+private:
+    QTimer timer_;
+};
+
+TEST_F(WindowTest, AltSlashAndAltQuestionOpenTheAboutBox) {
+    {
+        ModalCloser closer(Qt::Key_Escape);
+        ASSERT_TRUE(RealKey(QStringLiteral("alt+slash")));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !closer.title.isEmpty(); }, 3000));
+        EXPECT_EQ(closer.title, QStringLiteral("About"));
+    }
+    {
+        ModalCloser closer(Qt::Key_Return);
+        ASSERT_TRUE(RealKey(QStringLiteral("alt+question")));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !closer.title.isEmpty(); }, 3000));
+        EXPECT_EQ(closer.title, QStringLiteral("About"));
+    }
+    {
+        // Shortcuts fire only in the active window; without a window manager
+        // nobody hands the focus back when the box closes.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ModalCloser closer(Qt::Key_Escape);
+        QTest::keyClick(&View(), Qt::Key_Slash, Qt::AltModifier);
+        EXPECT_EQ(closer.title, QStringLiteral("About"));
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(WindowTest, AboutBoxClosesOnOkEnterEscapeAndItsCloseBox) {
+    struct Way {
+        const char* name;
+        std::function<void(AboutDialog&)> close;
+        int result;
+    };
+    const Way ways[] = {
+        {"OK", [](AboutDialog& d) { QTest::mouseClick(d.findChild<QPushButton*>(), Qt::LeftButton); },
+         QDialog::Accepted},
+        {"Enter", [](AboutDialog& d) { QTest::keyClick(&d, Qt::Key_Return); }, QDialog::Accepted},
+        {"keypad Enter", [](AboutDialog& d) { QTest::keyClick(&d, Qt::Key_Enter, Qt::KeypadModifier); },
+         QDialog::Accepted},
+        {"Escape", [](AboutDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }, QDialog::Rejected},
+        {"close box", [](AboutDialog& d) { d.close(); }, QDialog::Rejected},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        AboutDialog about(window.get());
+        about.setResult(-1);
+        about.open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("About"));
+        way.close(about);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !about.isVisible(); }, 2000));
+        EXPECT_EQ(about.result(), way.result);
+    }
+}
+
+TEST_F(WindowTest, ExitReleasesTheTexturesAndClosesTheWindow) {
+    ASSERT_NE(testTexture, 0u);
+    window->Action(CMD_EXIT)->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(testTexture, 0u);
+    EXPECT_EQ(model.GetTexture(), 0u);
+}
+
+TEST_F(WindowTest, EscapeDuringADragClosesTheWindow) {
+    QTest::mousePress(&View(), Qt::RightButton, {}, QPoint(50, 50));
+    QTest::keyClick(&View(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(testTexture, 0u);
+}
+
+// The real program: Escape from the X server ends it with status 0.
+TEST(ViewerProcess, EscapeEndsTheProgramWithStatusZero) {
+    QProcess viewer;
+    viewer.setProgram(QStringLiteral(TESSAVIEW_PATH));
+    viewer.setWorkingDirectory(QStringLiteral(TESSA_SOURCE_DIR));
+    viewer.setProcessChannelMode(QProcess::ForwardedChannels);
+    viewer.start();
+    ASSERT_TRUE(viewer.waitForStarted(5000));
+    QString id;
+    const bool found = Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                QStringLiteral("--pid"), QString::number(viewer.processId())},
+                               &id);
+    if (!found || id.isEmpty()) viewer.kill();
+    ASSERT_TRUE(found && !id.isEmpty());
+    id = id.section(QLatin1Char('\n'), 0, 0);
+    ASSERT_TRUE(Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id}));
+    ASSERT_TRUE(Xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    const bool finished = viewer.waitForFinished(20000);
+    if (!finished) viewer.kill();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(viewer.exitCode(), 0);
+}
+
+}  // namespace
