@@ -1,0 +1,181 @@
+// Writes the generated part of the seed corpora: small valid files of every
+// variant the readers accept, so that the fuzzers start from deep inside
+// each format. The output is committed under fuzz/corpus/<target>/; rerun
+// with `fuzz/run --corpus` after changing this file.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "image_files.h"
+#include "model/bin_format.h"
+#include "model/mesh.h"
+#include "textures/bmp_reader.h"
+#include "textures/dds_image.h"
+#include "textures/tga_reader.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Seeds must be accepted: a refused seed only exercises the first checks.
+bool Accepted(const fs::path& dir, const Bytes& bytes) {
+    const std::string target = dir.filename().string();
+    std::string error;
+    if (target == "fuzz_bmp") {
+        BMPImage image;
+        return ReadBMP(bytes, image, error);
+    }
+    if (target == "fuzz_tga") {
+        TGAImage image;
+        return ReadTGA(bytes, image, error);
+    }
+    if (target == "fuzz_dds") return DDSImage().Load(bytes);
+    Mesh mesh;
+    return ParseBIN(bytes, mesh).ok;
+}
+
+void Write(const fs::path& dir, const std::string& name, const Bytes& bytes) {
+    if (!Accepted(dir, bytes)) throw std::runtime_error("the reader refuses the seed " + name);
+    fs::create_directories(dir);
+    std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + (dir / name).string());
+}
+
+void WriteBMPs(const fs::path& dir) {
+    Write(dir, "bottom_up_5x3.bmp", EncodeBMP(MakePicture(5, 3, 3)));
+    Write(dir, "top_down_4x4.bmp", EncodeBMP(MakePicture(4, 4, 3, 1), true));
+    Write(dir, "colour_table_gap_3x2.bmp", EncodeBMP(MakePicture(3, 2, 3, 2), false, 16));
+    Write(dir, "one_pixel.bmp", EncodeBMP(MakePicture(1, 1, 3, 3)));
+}
+
+void WriteTGAs(const fs::path& dir) {
+    for (const int channels : {1, 3, 4}) {
+        const std::string bits = std::to_string(channels * 8);
+        const Picture picture = MakePicture(5, 3, channels, channels);
+        const Picture stripes = MakeStripes(6, 4, channels);
+        Write(dir, "raw_" + bits + "_bottom_left.tga", EncodeTGA(picture));
+        Write(dir, "raw_" + bits + "_top_left.tga", EncodeTGA(picture, {.topLeft = true}));
+        Write(dir, "rle_" + bits + "_bottom_left.tga", EncodeTGA(stripes, {.runLength = true}));
+        Write(dir, "rle_" + bits + "_top_left.tga", EncodeTGA(stripes, {.runLength = true, .topLeft = true}));
+        if (channels == 1) continue;
+        Write(dir, "mapped_" + bits + ".tga", EncodeTGA(stripes, {.colourMapped = true}));
+        Write(dir, "mapped_rle_" + bits + "_id.tga",
+              EncodeTGA(stripes, {.runLength = true, .topLeft = true, .colourMapped = true, .id = "seed"}));
+    }
+    // Right-to-left pixel order: the descriptor bit the encoder never sets.
+    Bytes mirrored = EncodeTGA(MakePicture(3, 2, 3, 7));
+    mirrored[17] |= 0x10;
+    Write(dir, "raw_24_right_to_left.tga", mirrored);
+}
+
+Bytes Blocks(std::size_t width, std::size_t height, std::size_t blockBytes, std::uint32_t seed, int levels) {
+    Bytes all;
+    for (int level = 0; level < levels; ++level) {
+        const Bytes blocks =
+            RandomBlocks(((width + 3) / 4) * ((height + 3) / 4), blockBytes, seed + static_cast<std::uint32_t>(level), true);
+        all.insert(all.end(), blocks.begin(), blocks.end());
+        width = std::max<std::size_t>(width / 2, 1);
+        height = std::max<std::size_t>(height / 2, 1);
+    }
+    return all;
+}
+
+Bytes Pixels(std::size_t width, std::size_t height, int channels, int levels) {
+    Bytes all;
+    for (int level = 0; level < levels; ++level) {
+        const Picture picture = MakePicture(static_cast<int>(width), static_cast<int>(height), channels, level);
+        all.insert(all.end(), picture.pixels.begin(), picture.pixels.end());
+        width = std::max<std::size_t>(width / 2, 1);
+        height = std::max<std::size_t>(height / 2, 1);
+    }
+    return all;
+}
+
+void WriteDDSs(const fs::path& dir) {
+    constexpr std::uint32_t kCubeMap = 0xFE00;
+    Write(dir, "dxt1_8x8_mips.dds", EncodeDDS({.width = 8, .height = 8, .mipCount = 4}, Blocks(8, 8, 8, 1, 4)));
+    Write(dir, "dxt3_8x8_mips.dds",
+          EncodeDDS({.width = 8, .height = 8, .mipCount = 4, .fourCC = "DXT3"}, Blocks(8, 8, 16, 2, 4)));
+    Write(dir, "dxt5_8x8_mips.dds",
+          EncodeDDS({.width = 8, .height = 8, .mipCount = 4, .fourCC = "DXT5"}, Blocks(8, 8, 16, 3, 4)));
+    Write(dir, "dxt1_12x4_mips.dds", EncodeDDS({.width = 12, .height = 4, .mipCount = 4}, Blocks(12, 4, 8, 4, 4)));
+    Write(dir, "dxt5_6x6_no_mips.dds",
+          EncodeDDS({.width = 6, .height = 6, .fourCC = "DXT5"}, Blocks(6, 6, 16, 5, 1)));
+    Write(dir, "rgb24_4x3_mips.dds",
+          EncodeDDS({.width = 4, .height = 3, .mipCount = 3, .formatFlags = 0x40, .fourCC = "", .bitCount = 24},
+                    Pixels(4, 3, 3, 3)));
+    Write(dir, "rgba32_4x4_mips.dds",
+          EncodeDDS({.width = 4, .height = 4, .mipCount = 3, .formatFlags = 0x41, .fourCC = "", .bitCount = 32},
+                    Pixels(4, 4, 4, 3)));
+    Write(dir, "rgbx32_3x2.dds",
+          EncodeDDS({.width = 3, .height = 2, .formatFlags = 0x40, .fourCC = "", .bitCount = 32}, Pixels(3, 2, 4, 1)));
+    Bytes faces;
+    for (std::uint32_t face = 0; face < 6; ++face) {
+        const Bytes one = Blocks(8, 8, 8, 10 + face, 4);
+        faces.insert(faces.end(), one.begin(), one.end());
+    }
+    Write(dir, "cube_dxt1_8x8_mips.dds",
+          EncodeDDS({.width = 8, .height = 8, .mipCount = 4, .caps2 = kCubeMap}, faces));
+    Write(dir, "cube_rgb24_2x2.dds",
+          EncodeDDS({.width = 2, .height = 2, .formatFlags = 0x40, .fourCC = "", .bitCount = 24, .caps2 = kCubeMap},
+                    Pixels(2, 12, 3, 1)));  // six 2 x 2 faces
+}
+
+Bytes BinBytes(const Mesh& mesh, const fs::path& scratch) {
+    std::string error;
+    if (!WriteBIN(mesh, scratch.string(), error)) throw std::runtime_error(error);
+    std::ifstream in(scratch, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+Mesh MakeMesh(std::uint32_t verts, std::int32_t faces, std::uint32_t textures) {
+    Mesh mesh;
+    mesh.numVerts = verts;
+    mesh.numFaces = faces;
+    mesh.numTextures = textures;
+    mesh.AllocVerts();
+    mesh.AllocNormals();
+    mesh.AllocUVs();
+    mesh.AllocFaces();
+    for (std::size_t i = 0; i < mesh.verts.size(); ++i) mesh.verts[i] = static_cast<float>(i % 7) - 3.0f;
+    for (std::size_t i = 0; i < mesh.normals.size(); ++i) mesh.normals[i] = i % 3 == 2 ? 1.0f : 0.0f;
+    for (std::size_t i = 0; i < mesh.uvs.size(); ++i) mesh.uvs[i] = static_cast<float>(i % 2);
+    for (std::size_t i = 0; i < mesh.faces.size(); ++i) mesh.faces[i] = static_cast<std::uint32_t>(i % verts);
+    return mesh;
+}
+
+void WriteBINs(const fs::path& dir) {
+    fs::create_directories(dir);
+    const fs::path scratch = fs::temp_directory_path() / ("tessa_corpus_" + std::to_string(getpid()) + ".bin");
+    Write(dir, "triangle.bin", BinBytes(MakeMesh(3, 1, 0), scratch));
+    Write(dir, "textured_quad.bin", BinBytes(MakeMesh(4, 2, 1), scratch));
+    Write(dir, "empty.bin", BinBytes(MakeMesh(0, 0, 0), scratch));
+    Bytes trailing = BinBytes(MakeMesh(5, 3, 0), scratch);
+    trailing.insert(trailing.end(), {1, 2, 3, 4});
+    Write(dir, "trailing_bytes.bin", trailing);
+    fs::remove(scratch);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_DIR\n", argv[0]);
+        return 2;
+    }
+    const fs::path corpus = argv[1];
+    try {
+        WriteBMPs(corpus / "fuzz_bmp");
+        WriteTGAs(corpus / "fuzz_tga");
+        WriteDDSs(corpus / "fuzz_dds");
+        WriteBINs(corpus / "fuzz_bin");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make_corpus: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
