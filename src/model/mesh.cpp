@@ -58,7 +58,7 @@ void Mesh::NormalizeNormals() {
     }
 }
 
-std::string ResolveTexturePath(const std::string& path, const std::string& fallbackDir) {
+std::string ResolveAssetPath(const std::string& path, const std::string& fallbackDir) {
     std::error_code ec;
     const std::filesystem::path relative(path);
     if (relative.empty() || relative.is_absolute() || fallbackDir.empty() || std::filesystem::exists(relative, ec))

@@ -81,11 +81,11 @@ public:
 // The model on screen.
 extern Mesh model;
 
-// The file that a model's own texture path names. A relative path is
-// opened relative to the current directory; only when no file is there is it
-// tried under fallbackDir (the start-up directory, which may be the installed
-// assets). Returns the path unchanged when neither exists.
-std::string ResolveTexturePath(const std::string& path, const std::string& fallbackDir);
+// The file that a relative asset path (a model's own texture, the default
+// model) names: relative to the current directory as always; only when no
+// file is there is it tried under fallbackDir (the start-up directory, which
+// may be the installed assets). Returns the path unchanged when neither exists.
+std::string ResolveAssetPath(const std::string& path, const std::string& fallbackDir);
 
 // Writes mesh in the BIN layout (for tests, fixtures and tools).
 bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error);

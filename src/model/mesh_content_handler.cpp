@@ -11,50 +11,6 @@
 namespace {
 
 
-// Kind of the parent element, which an element's end makes current.
-constexpr TagKind ParentOf(TagKind kind) {
-    switch (kind) {
-        case TagKind::Mesh: return TagKind::None;
-        case TagKind::Texture: return TagKind::TextureList;
-        case TagKind::Vertex: return TagKind::VertList;
-        case TagKind::Face: return TagKind::FaceList;
-        case TagKind::VertX:
-        case TagKind::VertY:
-        case TagKind::VertZ:
-        case TagKind::VertNX:
-        case TagKind::VertNY:
-        case TagKind::VertNZ:
-        case TagKind::VertU:
-        case TagKind::VertV: return TagKind::Vertex;
-        case TagKind::FaceA:
-        case TagKind::FaceB:
-        case TagKind::FaceC: return TagKind::Face;
-        default: return TagKind::Mesh;
-    }
-}
-
-// Leaves whose text is used ("name" and "path" are read and ignored).
-constexpr bool CollectsText(TagKind kind) {
-    switch (kind) {
-        case TagKind::NumVerts:
-        case TagKind::NumFaces:
-        case TagKind::NumTextures:
-        case TagKind::Texture:
-        case TagKind::VertX:
-        case TagKind::VertY:
-        case TagKind::VertZ:
-        case TagKind::VertNX:
-        case TagKind::VertNY:
-        case TagKind::VertNZ:
-        case TagKind::VertU:
-        case TagKind::VertV:
-        case TagKind::FaceA:
-        case TagKind::FaceB:
-        case TagKind::FaceC: return true;
-        default: return false;
-    }
-}
-
 std::uint64_t PhysicalLimit() {
     static const std::uint64_t bytes = PhysicalMemoryBytes();
     return bytes;
@@ -124,135 +80,125 @@ TagKind TagKindOf(std::string_view n) {
 
 MeshContentHandler::MeshContentHandler(Mesh& target, TextureHook textureHook)
     : mesh(&target), textureHook_(std::move(textureHook)) {
-    text_.reserve(256);
+    UpdateCapacities();
 }
 
-void MeshContentHandler::StartElement(std::string_view localName) {
-    if (Failed()) return;
-    const TagKind kind = TagKindOf(localName);
-    if (kind == TagKind::Mesh) {
-        // Acts inside or outside a mesh: a second or nested "mesh" starts
-        // over on the same model.
-        inMesh = 1;
-        SetTag(kind);
-        return;
+void MeshContentHandler::CollectLong(std::string_view text) {
+    if (!spilled_) {
+        long_.assign(short_, length_);
+        spilled_ = true;
     }
-    if (!inMesh || kind == TagKind::Unknown) return;
-    SetTag(kind);
-    if (kind == TagKind::TextureList || kind == TagKind::VertList || kind == TagKind::FaceList) index = 0;
-}
-
-void MeshContentHandler::EndElement(std::string_view localName) {
-    if (Failed() || !inMesh) return;
-    const TagKind kind = TagKindOf(localName);
-    if (kind == TagKind::Unknown) return;
-    SetTag(ParentOf(kind));
-    if (kind == TagKind::Mesh) inMesh = 0;
-    if (kind == TagKind::Texture || kind == TagKind::Vertex || kind == TagKind::Face) ++index;
-}
-
-void MeshContentHandler::SetTag(TagKind kind) {
-    if (haveText_) Apply();
-    tag = kind;
-    collecting_ = CollectsText(kind) && !Failed();
-    haveText_ = false;
-    text_.clear();
-}
-
-void MeshContentHandler::Collect(std::string_view text) {
     if (tag != TagKind::Texture) {
-        // Numbers skip leading white space anyway; dropping it here keeps
-        // long indentation out of the buffer.
-        if (text_.empty())
-            while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-        haveText_ = true;
         // Beyond the limit nothing can change a number's value any more.
-        text_.append(text.substr(0, kMaxText - std::min(kMaxText, text_.size())));
+        long_.append(text.substr(0, kMaxText - std::min(kMaxText, long_.size())));
         return;
     }
-    haveText_ = true;
-    if (text_.size() + text.size() > kMaxText) {
+    if (long_.size() + text.size() > kMaxText) {
         Refuse("the texture path is longer than " + std::to_string(kMaxText) + " bytes");
         return;
     }
-    text_.append(text);
+    long_.append(text);
 }
 
+namespace {
+
+// Where each vertex leaf goes: which array (verts, normals, uvs), how many
+// floats per vertex, which of them.
+struct VertexField {
+    std::uint8_t array;
+    std::uint8_t stride;
+    std::uint8_t component;
+};
+constexpr VertexField kVertexFields[] = {{0, 3, 0}, {0, 3, 1}, {0, 3, 2}, {1, 3, 0},
+                                         {1, 3, 1}, {1, 3, 2}, {2, 2, 0}, {2, 2, 1}};
+static_assert(std::size(kVertexFields) == static_cast<int>(TagKind::VertV) - static_cast<int>(TagKind::VertX) + 1);
+
+constexpr bool Between(TagKind kind, TagKind first, TagKind last) {
+    return static_cast<int>(kind) >= static_cast<int>(first) && static_cast<int>(kind) <= static_cast<int>(last);
+}
+
+}  // namespace
+
 void MeshContentHandler::Apply() {
+    // Vertex and face entries are nearly every leaf: tested first, without a jump table.
+    if (Between(tag, TagKind::VertX, TagKind::VertV))
+        return StoreVertexValue(static_cast<std::size_t>(static_cast<int>(tag) - static_cast<int>(TagKind::VertX)));
+    if (Between(tag, TagKind::FaceA, TagKind::FaceC))
+        return StoreFaceIndex(static_cast<std::size_t>(static_cast<int>(tag) - static_cast<int>(TagKind::FaceA)));
     Mesh& m = *mesh;
     switch (tag) {
         case TagKind::NumVerts: ApplyVertexCount(); break;
         case TagKind::NumFaces: ApplyFaceCount(); break;
         case TagKind::NumTextures: {
             // Only non-zero matters; keep any non-zero value non-zero.
-            const std::int64_t n = ReadInteger(text_);
+            const std::int64_t n = ReadInteger(Text());
             m.numTextures = static_cast<std::uint32_t>(std::clamp<std::int64_t>(n, INT32_MIN, UINT32_MAX));
             break;
         }
         case TagKind::Texture:
-            m.texturePath = text_;  // exactly as given: white space included
+            m.texturePath = Text();  // exactly as given: white space included
             if (textureHook_) textureHook_(m);
+            UpdateCapacities();  // in case the hook touched the arrays
             break;
-        case TagKind::VertX: StoreVertexValue(m.verts, 3, 0); break;
-        case TagKind::VertY: StoreVertexValue(m.verts, 3, 1); break;
-        case TagKind::VertZ: StoreVertexValue(m.verts, 3, 2); break;
-        case TagKind::VertNX: StoreVertexValue(m.normals, 3, 0); break;
-        case TagKind::VertNY: StoreVertexValue(m.normals, 3, 1); break;
-        case TagKind::VertNZ: StoreVertexValue(m.normals, 3, 2); break;
-        case TagKind::VertU: StoreVertexValue(m.uvs, 2, 0); break;
-        case TagKind::VertV: StoreVertexValue(m.uvs, 2, 1); break;
-        case TagKind::FaceA: StoreFaceIndex(0); break;
-        case TagKind::FaceB: StoreFaceIndex(1); break;
-        case TagKind::FaceC: StoreFaceIndex(2); break;
         default: break;
     }
 }
 
+void MeshContentHandler::UpdateCapacities() {
+    const Mesh& m = *mesh;
+    vertexCapacity_ = std::min({m.verts.size() / 3, m.normals.size() / 3, m.uvs.size() / 2});
+    faceCapacity_ = m.faces.size() / 3;
+}
+
 void MeshContentHandler::ApplyVertexCount() {
     Mesh& m = *mesh;
-    const std::int64_t n = ReadInteger(text_);
+    const std::int64_t n = ReadInteger(Text());
     if (n < 0 || n > UINT32_MAX) return Refuse("vertex count " + std::to_string(n) + " is out of range");
     const std::uint64_t faces = m.numFaces > 0 ? static_cast<std::uint64_t>(m.numFaces) : 0;
     if (MeshArrayBytes(static_cast<std::uint64_t>(n), faces) > PhysicalLimit())
         return Refuse(std::to_string(n) + " vertices need more memory than this machine has");
     m.numVerts = static_cast<std::uint32_t>(n);
-    if (!m.AllocVerts() || !m.AllocNormals() || !m.AllocUVs())
-        return Refuse("not enough memory for " + std::to_string(n) + " vertices");
+    const bool allocated = m.AllocVerts() && m.AllocNormals() && m.AllocUVs();
+    UpdateCapacities();
+    if (!allocated) Refuse("not enough memory for " + std::to_string(n) + " vertices");
 }
 
 void MeshContentHandler::ApplyFaceCount() {
     Mesh& m = *mesh;
-    const std::int64_t n = ReadInteger(text_);
+    const std::int64_t n = ReadInteger(Text());
     if (n < 0) return Refuse("negative face count " + std::to_string(n));
     if (n > INT32_MAX) return Refuse("face count " + std::to_string(n) + " is out of range");
     if (MeshArrayBytes(m.numVerts, static_cast<std::uint64_t>(n)) > PhysicalLimit())
         return Refuse(std::to_string(n) + " faces need more memory than this machine has");
     m.numFaces = static_cast<std::int32_t>(n);
-    if (!m.AllocFaces()) return Refuse("not enough memory for " + std::to_string(n) + " faces");
+    const bool allocated = m.AllocFaces();
+    UpdateCapacities();
+    if (!allocated) Refuse("not enough memory for " + std::to_string(n) + " faces");
 }
 
-void MeshContentHandler::StoreVertexValue(ZeroedArray<float>& array, std::size_t stride, std::size_t component) {
-    if (index >= array.size() / stride) {
-        Refuse(array.empty() ? "vertex data before numVerts"
-                             : "vertex " + std::to_string(index) + " is beyond the " +
-                                   std::to_string(mesh->numVerts) + " vertices declared by numVerts");
+void MeshContentHandler::StoreVertexValue(std::size_t field) {
+    if (index >= vertexCapacity_) {
+        Refuse(vertexCapacity_ == 0 ? "vertex data before numVerts"
+                                    : "vertex " + std::to_string(index) + " is beyond the " +
+                                          std::to_string(mesh->numVerts) + " vertices declared by numVerts");
         return;
     }
-    array[stride * index + component] = ReadReal(text_);
+    const VertexField f = kVertexFields[field];
+    float* const base = f.array == 0 ? mesh->verts.data() : f.array == 1 ? mesh->normals.data() : mesh->uvs.data();
+    base[f.stride * index + f.component] = ReadReal(Text());
 }
 
 void MeshContentHandler::StoreFaceIndex(std::size_t component) {
-    ZeroedArray<std::uint32_t>& faces = mesh->faces;
-    if (index >= faces.size() / 3) {
-        Refuse(faces.empty() ? "face data before numFaces"
-                             : "face " + std::to_string(index) + " is beyond the " +
-                                   std::to_string(mesh->numFaces) + " faces declared by numFaces");
+    if (index >= faceCapacity_) {
+        Refuse(faceCapacity_ == 0 ? "face data before numFaces"
+                                  : "face " + std::to_string(index) + " is beyond the " +
+                                        std::to_string(mesh->numFaces) + " faces declared by numFaces");
         return;
     }
-    const std::int64_t value = ReadInteger(text_);
+    const std::int64_t value = ReadInteger(Text());
     if (value < 0 || value > UINT32_MAX)
         return Refuse("face " + std::to_string(index) + " has the vertex index " + std::to_string(value));
-    faces[3 * index + component] = static_cast<std::uint32_t>(value);
+    mesh->faces[3 * index + component] = static_cast<std::uint32_t>(value);
 }
 
 bool MeshContentHandler::EndDocument() {
@@ -271,4 +217,5 @@ bool MeshContentHandler::EndDocument() {
 void MeshContentHandler::Refuse(std::string why) {
     if (failure_.empty()) failure_ = std::move(why);
     collecting_ = false;
+    ClearText();  // nothing more is applied, a cut-off path least of all
 }

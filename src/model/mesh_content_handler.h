@@ -11,11 +11,13 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "model/mesh.h"
+#include "model/number_text.h"
 
 // Called after a "texture" element's text has been stored in texturePath.
 using TextureHook = std::function<void(Mesh&)>;
@@ -51,6 +53,50 @@ enum class TagKind : std::int32_t {
 // The kind of an element by its local name (case-sensitive).
 TagKind TagKindOf(std::string_view localName);
 
+// Kind of the parent element, which an element's end makes current.
+constexpr TagKind ParentOf(TagKind kind) {
+    switch (kind) {
+        case TagKind::Mesh: return TagKind::None;
+        case TagKind::Texture: return TagKind::TextureList;
+        case TagKind::Vertex: return TagKind::VertList;
+        case TagKind::Face: return TagKind::FaceList;
+        case TagKind::VertX:
+        case TagKind::VertY:
+        case TagKind::VertZ:
+        case TagKind::VertNX:
+        case TagKind::VertNY:
+        case TagKind::VertNZ:
+        case TagKind::VertU:
+        case TagKind::VertV: return TagKind::Vertex;
+        case TagKind::FaceA:
+        case TagKind::FaceB:
+        case TagKind::FaceC: return TagKind::Face;
+        default: return TagKind::Mesh;
+    }
+}
+
+// Leaves whose text is used ("name" and "path" are read and ignored).
+constexpr bool CollectsText(TagKind kind) {
+    switch (kind) {
+        case TagKind::NumVerts:
+        case TagKind::NumFaces:
+        case TagKind::NumTextures:
+        case TagKind::Texture:
+        case TagKind::VertX:
+        case TagKind::VertY:
+        case TagKind::VertZ:
+        case TagKind::VertNX:
+        case TagKind::VertNY:
+        case TagKind::VertNZ:
+        case TagKind::VertU:
+        case TagKind::VertV:
+        case TagKind::FaceA:
+        case TagKind::FaceB:
+        case TagKind::FaceC: return true;
+        default: return false;
+    }
+}
+
 class MeshContentHandler {
 public:
     // Longest leaf text kept: numbers need far less; a longer texture path
@@ -59,10 +105,42 @@ public:
 
     MeshContentHandler(Mesh& target, TextureHook textureHook);
 
-    void StartElement(std::string_view localName);
-    void EndElement(std::string_view localName);
+    void StartElement(std::string_view localName) { StartElement(TagKindOf(localName)); }
+    void EndElement(std::string_view localName) { EndElement(TagKindOf(localName)); }
+    // The same with the name already classified (parsers that intern names
+    // classify each distinct name once). Inline: they run for every element.
+    void StartElement(TagKind kind) {
+        if (kind == TagKind::Mesh) {
+            // Acts inside or outside a mesh: a second or nested "mesh"
+            // starts over on the same model.
+            inMesh = 1;
+            SetTag(kind);
+            return;
+        }
+        if (!inMesh || kind == TagKind::Unknown) return;
+        SetTag(kind);
+        if (kind == TagKind::TextureList || kind == TagKind::VertList || kind == TagKind::FaceList) index = 0;
+    }
+    void EndElement(TagKind kind) {
+        if (!inMesh || kind == TagKind::Unknown) return;
+        SetTag(ParentOf(kind));
+        if (kind == TagKind::Mesh) inMesh = 0;
+        if (kind == TagKind::Texture || kind == TagKind::Vertex || kind == TagKind::Face) ++index;
+    }
     void Characters(std::string_view text) {
-        if (collecting_) Collect(text);
+        if (!collecting_) return;
+        haveText_ = true;
+        // Numbers skip leading white space anyway; dropping it here keeps
+        // indentation out of the buffer.
+        if (tag != TagKind::Texture && length_ == 0 && !spilled_)
+            while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+        // The common case, a short text in one piece, stays in the fixed buffer.
+        if (!spilled_ && text.size() <= kShortText - length_) {
+            if (!text.empty()) std::memcpy(short_ + length_, text.data(), text.size());
+            length_ += text.size();
+            return;
+        }
+        CollectLong(text);
     }
     // After the last event: the checks that need every count (face indices
     // against the final vertex count). False when the model is refused.
@@ -78,17 +156,41 @@ public:
     Mesh* mesh = nullptr;
 
 private:
-    void SetTag(TagKind kind);
-    void Collect(std::string_view text);
+    // The pending text belongs to the current tag: it is applied when the tag changes.
+    void SetTag(TagKind kind) {
+        if (haveText_) {
+            Apply();
+            ClearText();
+        }
+        tag = kind;
+        collecting_ = CollectsText(kind) && !Failed();
+    }
+    void CollectLong(std::string_view text);
+    std::string_view Text() const { return spilled_ ? std::string_view(long_) : std::string_view(short_, length_); }
+    void ClearText() {
+        haveText_ = false;
+        length_ = 0;
+        if (spilled_) long_.clear();
+        spilled_ = false;
+    }
     void Apply();
     void ApplyVertexCount();
     void ApplyFaceCount();
-    void StoreVertexValue(ZeroedArray<float>& array, std::size_t stride, std::size_t component);
+    void StoreVertexValue(std::size_t field);
     void StoreFaceIndex(std::size_t component);
+    void UpdateCapacities();
     void Refuse(std::string why);
 
     TextureHook textureHook_;
-    std::string text_;         // the current leaf's text so far, reused
+    // Entries the arrays have room for, kept with every (re)allocation.
+    std::size_t vertexCapacity_ = 0;
+    std::size_t faceCapacity_ = 0;
+    // The current leaf's text so far: in short_ while it fits, else in long_.
+    static constexpr std::size_t kShortText = 64;
+    char short_[kShortText] = {};
+    std::size_t length_ = 0;
+    bool spilled_ = false;
+    std::string long_;
     bool collecting_ = false;  // the current tag is a leaf whose text counts
     bool haveText_ = false;    // some text arrived for the current tag
     std::string failure_;

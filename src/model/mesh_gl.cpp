@@ -38,7 +38,7 @@ bool Mesh::LoadTexture(MessageSink& messages) {
     glGenTextures(1, &texture);
     bool loaded = false;
     // A relative path missing here may be one of the installed assets.
-    const std::string file = ResolveTexturePath(texturePath, startupDir);
+    const std::string file = ResolveAssetPath(texturePath, startupDir);
     if (HasExtension(texturePath, "bmp"))
         loaded = LoadBMPTexture(file, texture, messages);
     else if (HasExtension(texturePath, "tga"))

@@ -4,6 +4,7 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/SAX2.h>
+#include <libxml/dict.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,10 +13,41 @@
 #include <cstring>
 #include <vector>
 
+namespace {
+
+// libxml2 hands out element names interned in the parser's dictionary, the
+// same pointer for the same name all through a document: each distinct name
+// is classified once and then found by its address.
+class TagKindCache {
+public:
+    TagKind KindOf(xmlDictPtr dict, const xmlChar* name) {
+        // Interned names lie a few bytes apart: a multiplicative hash spreads them.
+        const std::uint64_t hash = reinterpret_cast<std::uintptr_t>(name) * 0x9E3779B97F4A7C15ull;
+        Slot& slot = slots_[hash >> (64 - kSlotBits)];
+        if (slot.name == name) return slot.kind;
+        const auto* text = reinterpret_cast<const char*>(name);
+        const TagKind kind = TagKindOf({text, std::strlen(text)});
+        // A name from elsewhere could be freed and its address reused.
+        if (dict && xmlDictOwns(dict, name) == 1) slot = {name, kind};
+        return kind;
+    }
+
+private:
+    static constexpr unsigned kSlotBits = 7;
+    struct Slot {
+        const xmlChar* name = nullptr;
+        TagKind kind = TagKind::Unknown;
+    };
+    Slot slots_[1u << kSlotBits];
+};
+
+}  // namespace
+
 struct XmlModelParser::State {
     State(Mesh& out, TextureHook hook) : handler(out, std::move(hook)) {}
 
     MeshContentHandler handler;
+    TagKindCache kinds;
     xmlParserCtxtPtr context = nullptr;
     std::string parseError;  // libxml2's first error, with its line
     int handlerFailureLine = 0;
@@ -28,11 +60,6 @@ struct XmlModelParser::State {
 namespace {
 
 using State = XmlModelParser::State;
-
-std::string_view View(const xmlChar* name) {
-    const auto* text = reinterpret_cast<const char*>(name);
-    return {text, std::strlen(text)};
-}
 
 // After each event: a refusal by the handler stops the parser at once, and
 // the line it stopped on goes into the reason.
@@ -47,13 +74,13 @@ void StopIfRefused(State& state) {
 void OnStartElement(void* data, const xmlChar* localName, const xmlChar*, const xmlChar*, int, const xmlChar**, int,
                     int, const xmlChar**) {
     auto& state = *static_cast<State*>(data);
-    state.handler.StartElement(View(localName));
+    state.handler.StartElement(state.kinds.KindOf(state.context->dict, localName));
     StopIfRefused(state);
 }
 
 void OnEndElement(void* data, const xmlChar* localName, const xmlChar*, const xmlChar*) {
     auto& state = *static_cast<State*>(data);
-    state.handler.EndElement(View(localName));
+    state.handler.EndElement(state.kinds.KindOf(state.context->dict, localName));
     StopIfRefused(state);
 }
 

@@ -2,6 +2,9 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -156,6 +159,30 @@ TEST(NumberText, IntegersAndRealsLikeTheCLibraryInTheCLocale) {
     EXPECT_EQ(ReadReal("+-1"), 0.0f);
     EXPECT_EQ(ReadReal("1,5"), 1.0f);
     EXPECT_EQ(ReadReal("0.1"), static_cast<float>(0.1));  // through double, as atof then a float store
+}
+
+TEST(NumberText, RealsMatchTheCLibraryToTheBit) {
+    // Short plain decimals take a fast path; everything else from_chars.
+    // Both must give what strtod then a float store gives in the C locale.
+    std::uint64_t state = 12345;
+    const auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return state >> 33;
+    };
+    char text[64];
+    for (int i = 0; i < 200000; ++i) {
+        const int intDigits = static_cast<int>(next() % 9), fracDigits = static_cast<int>(next() % 12);
+        int n = 0;
+        if (next() % 2) text[n++] = '-';
+        for (int k = 0; k < intDigits; ++k) text[n++] = static_cast<char>('0' + next() % 10);
+        if (fracDigits || next() % 2) text[n++] = '.';
+        for (int k = 0; k < fracDigits; ++k) text[n++] = static_cast<char>('0' + next() % 10);
+        if (next() % 8 == 0) n += std::snprintf(text + n, sizeof text - n, "e%d", static_cast<int>(next() % 80) - 40);
+        text[n] = '\0';
+        const float expected = static_cast<float>(std::strtod(text, nullptr));
+        const float got = ReadReal(text);
+        ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << text << ": " << got << " vs " << expected;
+    }
 }
 
 TEST(NumberText, ACommaLocaleChangesNothing) {
