@@ -39,10 +39,13 @@ std::int64_t ReadInteger(std::string_view text) {
 
 namespace {
 
-// Any number with more than this many digits, or an exponent, goes the slow way.
+// Numbers with more digits than this, or a power of ten beyond the exact
+// ones, go the slow way.
 constexpr std::size_t kFastDigits = 15;
-constexpr double kPowersOfTen[kFastDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr int kExactPowers = 22;
+constexpr double kPowersOfTen[kExactPowers + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Nothing when the text holds no number (then even "-" gives +0, as in atof).
 std::optional<double> ReadRealSlowly(std::string_view text) {
@@ -66,26 +69,39 @@ std::optional<double> ReadRealSlowly(std::string_view text) {
 
 float ReadReal(std::string_view text) {
     const bool negative = TakeSign(text);
-    // Plain decimals with few digits: the digits as an integer below 2^53
-    // divided by an exactly representable power of ten is one correctly
-    // rounded operation, so the result equals from_chars' to the bit.
+    // Few digits and a small power of ten: the digits as an integer below
+    // 2^53 and the power are exact doubles, so one multiplication or
+    // division rounds correctly and the result equals from_chars' to the bit.
     const char* p = text.data();
     const char* const end = p + text.size();
     std::uint64_t digits = 0;
     const char* const first = p;
     while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
     std::size_t count = static_cast<std::size_t>(p - first);
-    std::size_t fraction = 0;
+    int fraction = 0;
     if (p != end && *p == '.') {
         const char* const point = ++p;
         while (p != end && IsDigit(*p)) digits = digits * 10 + static_cast<unsigned>(*p++ - '0');
-        fraction = static_cast<std::size_t>(p - point);
-        count += fraction;
+        fraction = static_cast<int>(p - point);
+        count += static_cast<std::size_t>(fraction);
     }
-    const bool exponent = p != end && (*p == 'e' || *p == 'E');
+    int exponent = 0;
+    bool fast = count != 0 && count <= kFastDigits;
+    if (fast && p != end && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool exponentNegative = false;
+        if (q != end && (*q == '+' || *q == '-')) exponentNegative = *q++ == '-';
+        const char* const exponentDigits = q;
+        // An "e" without digits is not part of the number.
+        while (q != end && IsDigit(*q) && q - exponentDigits < 4) exponent = exponent * 10 + (*q++ - '0');
+        if (q != end && IsDigit(*q)) fast = false;  // a long exponent
+        if (exponentNegative) exponent = -exponent;
+    }
+    const int power = exponent - fraction;
     double value = 0.0;
-    if (count != 0 && count <= kFastDigits && !exponent) {
-        value = static_cast<double>(digits) / kPowersOfTen[fraction];
+    if (fast && power >= -kExactPowers && power <= kExactPowers) {
+        value = power < 0 ? static_cast<double>(digits) / kPowersOfTen[-power]
+                          : static_cast<double>(digits) * kPowersOfTen[power];
     } else {
         const std::optional<double> slow = ReadRealSlowly(text);
         if (!slow) return 0.0f;

@@ -177,7 +177,10 @@ TEST(NumberText, RealsMatchTheCLibraryToTheBit) {
         for (int k = 0; k < intDigits; ++k) text[n++] = static_cast<char>('0' + next() % 10);
         if (fracDigits || next() % 2) text[n++] = '.';
         for (int k = 0; k < fracDigits; ++k) text[n++] = static_cast<char>('0' + next() % 10);
-        if (next() % 8 == 0) n += std::snprintf(text + n, sizeof text - n, "e%d", static_cast<int>(next() % 80) - 40);
+        if (next() % 4 == 0) {
+            const char* forms[] = {"e%d", "E%d", "e+%d", "e", "e-", "e%05d"};
+            n += std::snprintf(text + n, sizeof text - n, forms[next() % 6], static_cast<int>(next() % 80) - 40);
+        }
         text[n] = '\0';
         const float expected = static_cast<float>(std::strtod(text, nullptr));
         const float got = ReadReal(text);
