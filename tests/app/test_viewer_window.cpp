@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -348,6 +349,34 @@ TEST_F(WindowTest, EscapeDuringADragClosesTheWindow) {
     QTest::keyClick(&View(), Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(testTexture, 0u);
+}
+
+TEST(WindowOpenFile, AModelNamedBeforeTheSceneIsUpOpensOnceItIs) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("tessa_window_" + std::to_string(QCoreApplication::applicationPid()) + ".bin"))
+                                 .string();
+    Mesh triangle;
+    triangle.numVerts = 3;
+    triangle.numFaces = 1;
+    ASSERT_TRUE(triangle.AllocVerts() && triangle.AllocNormals() && triangle.AllocUVs() && triangle.AllocFaces());
+    triangle.verts[0] = 42.0f;
+    std::string error;
+    ASSERT_TRUE(WriteBIN(triangle, path, error)) << error;
+
+    std::vector<std::string> messages;
+    ShellDialogs dialogs;
+    dialogs.message = [&](std::string_view text, std::string_view) { messages.emplace_back(text); };
+    MainWindow window(std::move(dialogs));
+    window.OpenFile(path);
+    window.show();
+    EXPECT_TRUE(QTest::qWaitFor([] { return model.numVerts == 3 && model.verts[0] == 42.0f; }, 5000));
+    EXPECT_EQ(checkedTexture, CMD_TEX_BMP);
+    window.OpenFile(path + ".missing.bin");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(path + ".missing.bin"), std::string::npos);
+    EXPECT_EQ(model.verts[0], 42.0f);
+    window.close();
+    std::filesystem::remove(path);
 }
 
 // The real program: Escape from the X server ends it with status 0.

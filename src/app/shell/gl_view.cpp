@@ -82,7 +82,8 @@ bool GLView::MakeCurrentIfReady() {
 }
 
 void GLView::initializeGL() {
-    startupDir = QDir::currentPath().toStdString();
+    // The program may have chosen the directory already (installed assets).
+    if (startupDir.empty()) startupDir = QDir::currentPath().toStdString();
     InitViewer(shell_);
     sceneReady_ = true;
     emit sceneReady();

@@ -1,6 +1,8 @@
 // The drawing area: a GL widget that sets the scene up, draws a frame on
 // every paint request and hands keys and mouse drags to the viewer's logic.
 // GL itself is called only through the scene and viewer functions.
+// The scene set-up records the current directory as startupDir unless the
+// program has set startupDir before.
 #pragma once
 
 #include <QOpenGLWidget>

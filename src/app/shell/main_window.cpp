@@ -51,9 +51,8 @@ MainWindow::MainWindow(ShellDialogs dialogs, QWidget* parent) : QMainWindow(pare
     view_ = new GLView(*this, this);
     setCentralWidget(view_);
     view_->setFocus();
-    connect(view_, &GLView::sceneReady, this, [this] {
-        if (!deferredMessages_.empty()) QTimer::singleShot(0, this, &MainWindow::ShowDeferredMessages);
-    });
+    // Boxes and loads wait until the set-up has returned: they run event loops.
+    connect(view_, &GLView::sceneReady, this, [this] { QTimer::singleShot(0, this, &MainWindow::SceneIsReady); });
 
     // The outer size, frame included; corrected once the frame is known.
     resize(kOuterWidth, kOuterHeight);
@@ -70,6 +69,21 @@ void MainWindow::RunCommand(int id) {
     if (!view_->MakeCurrentIfReady() && id != CMD_EXIT && id != CMD_ABOUT) return;
     DoCommand(id, *this);
     DropStaleCheckMarks();
+}
+
+void MainWindow::OpenFile(const std::string& path) {
+    if (!view_->IsSceneReady()) {
+        pendingFiles_.push_back(path);
+        return;
+    }
+    if (!view_->MakeCurrentIfReady()) return;
+    OpenModel(path, *this);
+    DropStaleCheckMarks();
+}
+
+void MainWindow::SceneIsReady() {
+    ShowDeferredMessages();
+    for (const std::string& path : std::exchange(pendingFiles_, {})) OpenFile(path);
 }
 
 void MainWindow::SyncCheckMarks() {

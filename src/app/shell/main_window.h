@@ -41,6 +41,10 @@ public:
     QAction* Action(int id) const { return actions_.value(id); }
     // Runs a command as a menu pick does, with the GL context current.
     void RunCommand(int id);
+    // Opens a model as File > Open does after its dialog (for a model named
+    // on the command line or dropped on the window). Before the scene is set
+    // up the file waits for it.
+    void OpenFile(const std::string& path);
 
     // ViewerShell
     void ShowMessage(std::string_view text, std::string_view caption) override;
@@ -64,6 +68,7 @@ private:
     void SyncCheckMarks();
     void DropStaleCheckMarks();
     void ShowDeferredMessages();
+    void SceneIsReady();
     void FitOuterSize();
 
     ShellDialogs dialogs_;
@@ -73,5 +78,6 @@ private:
     std::uint64_t progressTotal_ = 0;
     // Messages from the scene set-up wait until it has finished.
     std::vector<std::pair<std::string, std::string>> deferredMessages_;
+    std::vector<std::string> pendingFiles_;
     bool sizeFitted_ = false;
 };

@@ -9,7 +9,7 @@
 #include "app/shell/gl_view.h"
 #include "app/shell/main_window.h"
 
-int RunViewer(int& argc, char** argv) {
+int RunViewer(int& argc, char** argv, const std::string& model) {
     QSurfaceFormat::setDefaultFormat(GLView::ViewerFormat());
     QApplication app(argc, argv);
     // QApplication adopts the user's locale; model files always use a decimal point.
@@ -19,5 +19,6 @@ int RunViewer(int& argc, char** argv) {
 
     MainWindow window;
     window.show();
+    if (!model.empty()) window.OpenFile(model);
     return QApplication::exec();
 }

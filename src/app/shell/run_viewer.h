@@ -1,4 +1,7 @@
 // Runs the windowed viewer until its window is closed; returns the exit status.
 #pragma once
 
-int RunViewer(int& argc, char** argv);
+#include <string>
+
+// model, when not empty, is opened once the window is up, as File > Open would.
+int RunViewer(int& argc, char** argv, const std::string& model = {});
