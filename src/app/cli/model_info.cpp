@@ -34,7 +34,7 @@ std::string TextureExtension(const std::string& path) {
 TextureCheck CheckTexture(const std::string& path, const std::string& startupDir) {
     TextureCheck check;
     check.path = path;
-    check.file = ResolveTexturePath(path, startupDir);
+    check.file = ResolveAssetPath(path, startupDir);
     const std::string ext = TextureExtension(path);
     std::string error;
     if (ext == "bmp") {
