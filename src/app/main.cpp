@@ -16,5 +16,8 @@ int main(int argc, char** argv) {
     if (line.mode != CliMode::Window) return RunHeadless(line, std::cout, std::cerr);
 
     startupDir = StartupDirForThisProcess();
-    return RunViewer(argc, argv);
+    // The toolkit sees the program name only: the command line has been
+    // read, and a model file whose name looks like a toolkit option stays a model.
+    int toolkitArgc = 1;
+    return RunViewer(toolkitArgc, argv, line.model);
 }

@@ -1,9 +1,13 @@
 // The snapshot and the window draw the same picture: each case sets the
 // same options in a real window (under Xvfb) and on the command line, with
-// the snapshot's size equal to the window's drawing area.
+// the snapshot's size equal to the window's drawing area. And the program
+// started with a model shows that model in its window.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QProcess>
+#include <QScreen>
 #include <QTest>
 
 #include <cmath>
@@ -40,13 +44,15 @@ struct Comparison {
     std::size_t differingPixels = 0;
 };
 
-Comparison Compare(const QImage& window, const RgbaImage& snapshot) {
+// window must be RGBA8888 (premultiplied or not: the frame is opaque where
+// it matters) and at least as large as snapshot; its part at (left, top) is compared.
+Comparison Compare(const QImage& window, const RgbaImage& snapshot, int left = 0, int top = 0) {
     Comparison c;
     double sum = 0;
     for (int y = 0; y < snapshot.height; ++y) {
-        const uchar* row = window.constScanLine(y);
+        const uchar* row = window.constScanLine(y + top);
         for (int x = 0; x < snapshot.width; ++x) {
-            const uchar* w = row + 4 * x;
+            const uchar* w = row + 4 * (x + left);
             const std::uint8_t* s = snapshot.At(x, y);
             int worst = 0;
             for (int k = 0; k < 3; ++k) {
@@ -61,16 +67,34 @@ Comparison Compare(const QImage& window, const RgbaImage& snapshot) {
     return c;
 }
 
-class WindowSnapshotTest : public testing::TestWithParam<Case> {};
+// Runs the program for a snapshot of width x height with extra arguments.
+RgbaImage Snapshot(int width, int height, const std::vector<std::string>& extra, const ScratchDir& scratch) {
+    const std::string out = scratch.File("snapshot.png");
+    std::vector<std::string> args = {TESSAVIEW_PATH, "--snapshot", out, "--size",
+                                     std::to_string(width) + "x" + std::to_string(height)};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const ProgramResult result = RunProgram(args);
+    EXPECT_EQ(result.status, 0) << result.err;
+    RgbaImage snapshot;
+    std::string error;
+    EXPECT_TRUE(ReadPng(out, snapshot, error)) << error;
+    return snapshot;
+}
 
-TEST_P(WindowSnapshotTest, SameOptionsGiveTheSamePicture) {
-    const Case& c = GetParam();
+void ResetOptionGroups() {
     checkedTexture = CMD_TEX_BMP;
     checkedLight = CMD_LIGHT_ON;
     checkedRenderMode = CMD_RENDER_SOLID;
     checkedCulling = CMD_CULL_ON;
     checkedWinding = CMD_WINDING_CCW;
     dragMode = DragNone;
+}
+
+class WindowSnapshotTest : public testing::TestWithParam<Case> {};
+
+TEST_P(WindowSnapshotTest, SameOptionsGiveTheSamePicture) {
+    const Case& c = GetParam();
+    ResetOptionGroups();
 
     auto window = std::make_unique<MainWindow>();
     window->show();
@@ -84,16 +108,8 @@ TEST_P(WindowSnapshotTest, SameOptionsGiveTheSamePicture) {
     window->close();
     window.reset();
 
-    ScratchDir scratch;
-    const std::string out = scratch.File("snapshot.png");
-    std::vector<std::string> args = {TESSAVIEW_PATH, "--snapshot", out, "--size",
-                                     std::to_string(frame.width()) + "x" + std::to_string(frame.height())};
-    args.insert(args.end(), c.options.begin(), c.options.end());
-    const ProgramResult result = RunProgram(args);
-    ASSERT_EQ(result.status, 0) << result.err;
-    RgbaImage snapshot;
-    std::string error;
-    ASSERT_TRUE(ReadPng(out, snapshot, error)) << error;
+    const ScratchDir scratch;
+    const RgbaImage snapshot = Snapshot(frame.width(), frame.height(), c.options, scratch);
     ASSERT_EQ(snapshot.width, frame.width());
     ASSERT_EQ(snapshot.height, frame.height());
 
@@ -112,5 +128,58 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"tga_compressed_inside", {CMD_TEX_TGA_COMPRESSED, CMD_WINDING_CW},
                          {"--texture", "tga-compressed", "--cw", "--rotate", "-20,10"}, -20.0f, 10.0f}),
     [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
+
+// The real program with a model argument: once its window is up it shows
+// that model, as the snapshot of the same model draws it.
+TEST(ProgramWindow, OpensTheModelGivenOnTheCommandLine) {
+    // Where the drawing area sits in a window of this toolkit and display.
+    ResetOptionGroups();
+    QRect area;
+    {
+        MainWindow probe;
+        probe.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&probe));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return probe.View().IsSceneReady(); }));
+        area = QRect(probe.View().mapTo(&probe, QPoint(0, 0)), probe.View().size());
+        probe.close();
+    }
+    const ScratchDir scratch;
+    const RgbaImage expected = Snapshot(area.width(), area.height(), {"Assets/examples/torus.bin"}, scratch);
+    ASSERT_EQ(expected.width, area.width());
+
+    QProcess viewer;
+    viewer.setProgram(QStringLiteral(TESSAVIEW_PATH));
+    viewer.setArguments({QStringLiteral("Assets/examples/torus.bin")});
+    viewer.setProcessChannelMode(QProcess::ForwardedChannels);
+    viewer.start();
+    ASSERT_TRUE(viewer.waitForStarted(5000));
+
+    // Find its window, then wait for the frame of the opened model.
+    WId id = 0;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            QProcess search;
+            search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                     QStringLiteral("--pid"), QString::number(viewer.processId())});
+            search.waitForFinished(5000);
+            bool ok = false;
+            id = QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().toULongLong(&ok);
+            return ok && id != 0;
+        },
+        20000));
+    Comparison last;
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            const QImage grabbed =
+                QGuiApplication::primaryScreen()->grabWindow(id).toImage().convertToFormat(QImage::Format_RGBA8888);
+            if (grabbed.width() < area.right() + 1 || grabbed.height() < area.bottom() + 1) return false;
+            last = Compare(grabbed, expected, area.left(), area.top());
+            return last.meanDifference < 0.5;
+        },
+        20000);
+    viewer.terminate();
+    viewer.waitForFinished(5000);
+    EXPECT_TRUE(shown) << "mean difference " << last.meanDifference;
+}
 
 }  // namespace
