@@ -40,13 +40,16 @@ void InitScene(MessageSink& messages) {
     ReloadTestTexture(messages);
     glEnable(GL_TEXTURE_2D);
 
+    // Relative to the current directory; a viewer started where there is
+    // none uses the one under startupDir (the installed assets).
+    const std::string defaultModel = ResolveAssetPath(kDefaultModelPath, startupDir);
     // A failed load keeps the previous (at start-up: empty) model, which must
     // not be scaled a second time.
-    if (const LoadResult result = model.LoadXML(kDefaultModelPath, messages)) {
+    if (const LoadResult result = model.LoadXML(defaultModel, messages)) {
         model.Scale(8.0f);
         model.NormalizeNormals();
     } else {
-        messages.ShowMessage(LoadFailureText(kDefaultModelPath, result.reason), "Error");
+        messages.ShowMessage(LoadFailureText(defaultModel, result.reason), "Error");
     }
     if (model.GetNumTextures() != 0) textureMode = ModelsOwn;
     ResetCamera();

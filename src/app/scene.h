@@ -8,7 +8,8 @@
 
 #include "textures/messages.h"
 
-// The model loaded at start-up, relative to the current directory.
+// The model loaded at start-up, relative to the current directory (or,
+// when it isn't there, to startupDir).
 inline constexpr const char* kDefaultModelPath = "Assets/TexturedCube.xml";
 
 // The text of the message box for a model file that could not be loaded.
