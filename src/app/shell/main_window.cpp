@@ -187,9 +187,12 @@ bool MainWindow::UpdateProgress(std::uint64_t done) {
     if (!progress_) return true;
     const std::uint64_t total = std::max<std::uint64_t>(progressTotal_, 1);
     const auto step = static_cast<int>(std::min(done, total) * kProgressSteps / total);
-    // setValue lets the dialog appear after its delay and handle Cancel.
+    // setValue lets the box appear after its delay and handle Cancel. Until
+    // it shows (and blocks the window) no input is taken, so that no second
+    // command starts in the middle of this load.
     progress_->setValue(std::min(step, kProgressSteps - 1));
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(progress_->isVisible() ? QEventLoop::AllEvents
+                                                           : QEventLoop::ExcludeUserInputEvents);
     view_->MakeCurrentIfReady();
     return !progress_->wasCanceled();
 }
