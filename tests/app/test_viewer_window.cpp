@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -373,6 +374,23 @@ TEST_F(WindowTest, LongLoadsShowAProgressBoxWhoseCancelStopsThem) {
     EXPECT_FALSE(window->UpdateProgress(done + 10));
     window->EndProgress();
     EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
+}
+
+// The dialog lists files by wildcard, case-sensitively: each filter spells out both cases.
+TEST(WindowFileFilters, ListModelFilesWhateverTheCaseOfTheirExtension) {
+    const QStringList filters = MainWindow::FileFilters();
+    ASSERT_EQ(filters.size(), 3);
+    const auto matches = [](const QString& filter, const QString& name) {
+        const QString pattern = filter.section(QLatin1Char('('), 1).chopped(1);
+        return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch();
+    };
+    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("XML (")));
+    EXPECT_TRUE(filters[1].startsWith(QStringLiteral("BIN (")));
+    EXPECT_TRUE(filters[2].startsWith(QStringLiteral("All (")));
+    for (const char* name : {"cube.xml", "CUBE.XML", "Cube.Xml"}) EXPECT_TRUE(matches(filters[0], name)) << name;
+    for (const char* name : {"torus.bin", "TORUS.BIN", "t.bIn"}) EXPECT_TRUE(matches(filters[1], name)) << name;
+    for (const char* name : {"cube.bin", "cube.xml.gz", "xml"}) EXPECT_FALSE(matches(filters[0], name)) << name;
+    EXPECT_TRUE(matches(filters[2], QStringLiteral("anything")));
 }
 
 TEST(WindowOpenFile, AModelNamedBeforeTheSceneIsUpOpensOnceItIs) {
