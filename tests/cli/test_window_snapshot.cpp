@@ -4,6 +4,7 @@
 // started with a model shows that model in its window.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
@@ -12,6 +13,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -129,57 +131,80 @@ INSTANTIATE_TEST_SUITE_P(
                          {"--texture", "tga-compressed", "--cw", "--rotate", "-20,10"}, -20.0f, 10.0f}),
     [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
+// Where the drawing area sits in a window of this toolkit and display.
+QRect DrawingArea() {
+    ResetOptionGroups();
+    MainWindow probe;
+    probe.show();
+    if (!QTest::qWaitForWindowExposed(&probe) || !QTest::qWaitFor([&] { return probe.View().IsSceneReady(); }))
+        return {};
+    const QRect area(probe.View().mapTo(&probe, QPoint(0, 0)), probe.View().size());
+    probe.close();
+    return area;
+}
+
+// Starts program with args in workDir and waits until the drawing area of
+// its window shows expected; false if it never does.
+bool WindowShows(const QString& program, const QStringList& args, const QString& workDir, const QRect& area,
+                 const RgbaImage& expected) {
+    QProcess viewer;
+    viewer.setProgram(program);
+    viewer.setArguments(args);
+    viewer.setWorkingDirectory(workDir);
+    viewer.setProcessChannelMode(QProcess::ForwardedChannels);
+    viewer.start();
+    if (!viewer.waitForStarted(5000)) return false;
+
+    WId id = 0;
+    const auto findWindow = [&] {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                 QStringLiteral("--pid"), QString::number(viewer.processId())});
+        search.waitForFinished(5000);
+        bool ok = false;
+        id = QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().toULongLong(&ok);
+        return ok && id != 0;
+    };
+    Comparison last;
+    const auto showsExpected = [&] {
+        const QImage grabbed =
+            QGuiApplication::primaryScreen()->grabWindow(id).toImage().convertToFormat(QImage::Format_RGBA8888);
+        if (grabbed.width() < area.right() + 1 || grabbed.height() < area.bottom() + 1) return false;
+        last = Compare(grabbed, expected, area.left(), area.top());
+        return last.meanDifference < 0.5;
+    };
+    const bool shown = QTest::qWaitFor(findWindow, 20000) && QTest::qWaitFor(showsExpected, 20000);
+    viewer.terminate();
+    viewer.waitForFinished(5000);
+    if (!shown) ADD_FAILURE() << "mean difference of the last frame " << last.meanDifference;
+    return shown;
+}
+
 // The real program with a model argument: once its window is up it shows
 // that model, as the snapshot of the same model draws it.
 TEST(ProgramWindow, OpensTheModelGivenOnTheCommandLine) {
-    // Where the drawing area sits in a window of this toolkit and display.
-    ResetOptionGroups();
-    QRect area;
-    {
-        MainWindow probe;
-        probe.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&probe));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return probe.View().IsSceneReady(); }));
-        area = QRect(probe.View().mapTo(&probe, QPoint(0, 0)), probe.View().size());
-        probe.close();
-    }
+    const QRect area = DrawingArea();
+    ASSERT_FALSE(area.isEmpty());
     const ScratchDir scratch;
     const RgbaImage expected = Snapshot(area.width(), area.height(), {"Assets/examples/torus.bin"}, scratch);
     ASSERT_EQ(expected.width, area.width());
+    EXPECT_TRUE(WindowShows(QStringLiteral(TESSAVIEW_PATH), {QStringLiteral("Assets/examples/torus.bin")},
+                            QDir::currentPath(), area, expected));
+}
 
-    QProcess viewer;
-    viewer.setProgram(QStringLiteral(TESSAVIEW_PATH));
-    viewer.setArguments({QStringLiteral("Assets/examples/torus.bin")});
-    viewer.setProcessChannelMode(QProcess::ForwardedChannels);
-    viewer.start();
-    ASSERT_TRUE(viewer.waitForStarted(5000));
-
-    // Find its window, then wait for the frame of the opened model.
-    WId id = 0;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            QProcess search;
-            search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                     QStringLiteral("--pid"), QString::number(viewer.processId())});
-            search.waitForFinished(5000);
-            bool ok = false;
-            id = QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().toULongLong(&ok);
-            return ok && id != 0;
-        },
-        20000));
-    Comparison last;
-    const bool shown = QTest::qWaitFor(
-        [&] {
-            const QImage grabbed =
-                QGuiApplication::primaryScreen()->grabWindow(id).toImage().convertToFormat(QImage::Format_RGBA8888);
-            if (grabbed.width() < area.right() + 1 || grabbed.height() < area.bottom() + 1) return false;
-            last = Compare(grabbed, expected, area.left(), area.top());
-            return last.meanDifference < 0.5;
-        },
-        20000);
-    viewer.terminate();
-    viewer.waitForFinished(5000);
-    EXPECT_TRUE(shown) << "mean difference " << last.meanDifference;
+// The installed program's window, started in a folder without assets, shows
+// the default model with its own texture.
+TEST(ProgramWindow, InstalledWindowFindsItsAssetsFromAnyFolder) {
+    const QRect area = DrawingArea();
+    ASSERT_FALSE(area.isEmpty());
+    const ScratchDir scratch;
+    const RgbaImage expected = Snapshot(area.width(), area.height(), {}, scratch);
+    const std::string prefix = scratch.File("prefix");
+    const ProgramResult install = RunProgram({CMAKE_COMMAND, "--install", TESSA_BINARY_DIR, "--prefix", prefix});
+    ASSERT_EQ(install.status, 0) << install.out << install.err;
+    std::filesystem::create_directories(scratch.File("empty"));
+    EXPECT_TRUE(WindowShows(QString::fromStdString(prefix + "/bin/tessaview"), {},
+                            QString::fromStdString(scratch.File("empty")), area, expected));
 }
 
 }  // namespace
