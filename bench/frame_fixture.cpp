@@ -1,0 +1,77 @@
+#include "frame_fixture.h"
+
+#include <epoxy/gl.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "app/cli/stream_shell.h"
+#include "app/headless_context.h"
+#include "app/scene.h"
+#include "app/viewer.h"
+#include "math/camera.h"
+#include "model/mesh.h"
+#include "textures/texture_modes.h"
+
+namespace {
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+}  // namespace
+
+std::unique_ptr<FrameFixture> FrameFixture::Create(const std::string& modelPath, std::string& error) {
+    std::unique_ptr<FrameFixture> fixture(new FrameFixture);
+    fixture->context_ = HeadlessContext::Create(kWidth, kHeight, error);
+    if (!fixture->context_) return nullptr;
+    std::ostringstream messages;
+    StreamShell shell(messages);
+    // The default model and the test textures come from the current directory.
+    startupDir = std::filesystem::current_path().string();
+    InitViewer(shell);
+    ResizeViewport(kWidth, kHeight);
+    if (!OpenModel(modelPath, shell) || shell.Messages() != 0) {
+        error = "cannot open " + modelPath + ": " + messages.str();
+        return nullptr;
+    }
+    return fixture;
+}
+
+FrameFixture::~FrameFixture() {
+    if (context_) ShutdownScene();
+}
+
+void FrameFixture::ViewerFrame() {
+    RenderFrame();
+    glFinish();
+}
+
+void FrameFixture::BeginBareFrames() {
+    // What RenderFrame sets for a sphere-mapped test texture, once.
+    glPushMatrix();
+    camera.ApplyView(false);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glRotatef(modelRotX, 1.0f, 0.0f, 0.0f);
+    glRotatef(modelRotY, 0.0f, 1.0f, 0.0f);
+    glRotatef(modelRotZ, 0.0f, 0.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, testTexture);
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    for (const GLenum coord : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R}) glEnable(coord);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, model.verts.data());
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, 0, model.normals.data());
+}
+
+void FrameFixture::BareFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * static_cast<std::size_t>(model.numFaces)), GL_UNSIGNED_INT,
+                   model.faces.data());
+    glFinish();
+}
+
+void FrameFixture::EndBareFrames() {
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    for (const GLenum coord : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R}) glDisable(coord);
+    glPopMatrix();
+}
