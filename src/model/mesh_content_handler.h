@@ -146,7 +146,7 @@ public:
     // against the final vertex count). False when the model is refused.
     bool EndDocument();
 
-    // Set once a value refuses the model; later events are then ignored.
+    // Set once a value refuses the model; no text is applied after that.
     bool Failed() const { return !failure_.empty(); }
     const std::string& Failure() const { return failure_; }
 
