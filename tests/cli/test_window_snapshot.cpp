@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
@@ -25,6 +29,7 @@
 #include "app/shell/main_window.h"
 #include "app/viewer.h"
 #include "math/camera.h"
+#include "model/mesh.h"
 #include "model/model_test_support.h"
 #include "run_program.h"
 
@@ -178,6 +183,39 @@ bool WindowShows(const QString& program, const QStringList& args, const QString&
     viewer.waitForFinished(5000);
     if (!shown) ADD_FAILURE() << "mean difference of the last frame " << last.meanDifference;
     return shown;
+}
+
+// What a file manager hands over when a file is dragged onto the window.
+bool Drag(MainWindow& window, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = window.View().geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
+
+TEST(ProgramWindow, DroppedModelFileIsOpened) {
+    ResetOptionGroups();
+    MainWindow window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.View().IsSceneReady(); }));
+    ASSERT_EQ(model.numVerts, 24u);
+
+    // Real drags reach only widgets that take drops; these events are sent straight to it.
+    EXPECT_TRUE(window.acceptDrops());
+    // Only local files are taken.
+    EXPECT_FALSE(Drag(window, {QUrl(QStringLiteral("https://example.org/torus.bin"))}));
+    const QString torus = QDir::current().absoluteFilePath(QStringLiteral("Assets/examples/torus.bin"));
+    EXPECT_TRUE(Drag(window, {QUrl(QStringLiteral("https://example.org/a.xml")), QUrl::fromLocalFile(torus)}));
+    // The torus is opened as File > Open would: its own geometry, the BMP test texture.
+    EXPECT_TRUE(QTest::qWaitFor([] { return model.numVerts == 512u; }, 5000)) << model.numVerts;
+    EXPECT_EQ(checkedTexture, CMD_TEX_BMP);
+    window.close();
 }
 
 // The real program with a model argument: once its window is up it shows

@@ -3,11 +3,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QShortcut>
 #include <QTimer>
@@ -56,6 +60,7 @@ MainWindow::MainWindow(ShellDialogs dialogs, QWidget* parent) : QMainWindow(pare
 
     // The outer size, frame included; corrected once the frame is known.
     resize(kOuterWidth, kOuterHeight);
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() { view_->Shutdown(); }
@@ -154,6 +159,30 @@ void MainWindow::Quit() { close(); }
 void MainWindow::closeEvent(QCloseEvent* event) {
     view_->Shutdown();
     event->accept();
+}
+
+namespace {
+// The first local file among dragged data; empty when there is none.
+QString DraggedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) return url.toLocalFile();
+    return {};
+}
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString file = DraggedFile(event->mimeData());
+    if (file.isEmpty()) return;
+    event->acceptProposedAction();
+    // Opened once the drop is over: the load may ask or report in a modal
+    // box, which must not keep the drag's source waiting.
+    const std::string path = QFile::encodeName(file).toStdString();
+    QTimer::singleShot(0, this, [this, path] { OpenFile(path); });
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
