@@ -54,16 +54,6 @@ TEST(CommandLine, SnapshotDefaultsAndEveryOption) {
     EXPECT_EQ(s.rotateY, 90.0f);
 }
 
-TEST(CommandLine, TextureNamesMapToTheMenuItems) {
-    const std::pair<std::string_view, int> names[] = {
-        {"off", CMD_TEX_OFF}, {"bmp", CMD_TEX_BMP}, {"bmp-compressed", CMD_TEX_BMP_COMPRESSED},
-        {"tga", CMD_TEX_TGA}, {"tga-compressed", CMD_TEX_TGA_COMPRESSED}, {"dds", CMD_TEX_DDS},
-        {"bmp-cubemap", CMD_TEX_BMP_CUBEMAP}, {"dds-cubemap", CMD_TEX_DDS_CUBEMAP}, {"own", CMD_TEX_MODELS_OWN}};
-    for (const auto& [name, id] : names) EXPECT_EQ(TextureCommandByName(name), id) << name;
-    EXPECT_FALSE(TextureCommandByName("BMP"));
-    EXPECT_FALSE(TextureCommandByName(""));
-}
-
 TEST(CommandLine, InfoNeedsAModelAndStandsAlone) {
     const CommandLine info = Parse({"--info", "m.xml"});
     EXPECT_EQ(info.mode, CliMode::Info);
@@ -108,13 +98,6 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
         EXPECT_EQ(line.mode, CliMode::Invalid) << joined;
         EXPECT_FALSE(line.error.empty()) << joined;
     }
-}
-
-TEST(CommandLine, UsageNamesEveryOptionAndExitStatus) {
-    const std::string usage = UsageText();
-    for (const char* word : {"--snapshot", "--size", "--texture", "--wireframe", "--no-light", "--no-cull", "--cw",
-                             "--rotate", "--info", "--help", "--version", "bmp-compressed", "dds-cubemap", "64"})
-        EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 
 class StartupDirTest : public testing::Test {
