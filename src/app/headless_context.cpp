@@ -3,6 +3,9 @@
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <cstring>
 #include <vector>
 
@@ -73,6 +76,15 @@ bool TryDisplay(EGLDisplay display, EglAttempt& out) {
 }
 
 }  // namespace
+
+void PinLoadedLibraries() {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
 
 std::unique_ptr<HeadlessContext> HeadlessContext::Create(int width, int height, std::string& error) {
     std::unique_ptr<HeadlessContext> ctx(new HeadlessContext());

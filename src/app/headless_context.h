@@ -16,6 +16,12 @@ struct RgbaImage {
     const std::uint8_t* At(int x, int y) const { return &pixels[(static_cast<std::size_t>(y) * width + x) * 4]; }
 };
 
+// Keeps every shared library loaded so far (the GL driver among them) mapped
+// until the process exits. Drivers unload their modules when the last context
+// goes, which leaves the blocks their globals still hold unreachable and makes
+// leak checkers report them against the program from an unknown module.
+void PinLoadedLibraries();
+
 class HeadlessContext {
 public:
     // Creates the context, makes it current and binds a width x height

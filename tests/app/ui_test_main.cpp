@@ -5,25 +5,12 @@
 #include <QApplication>
 #include <QSurfaceFormat>
 
-#include <dlfcn.h>
-#include <link.h>
-
 #include <clocale>
 
+#include "app/headless_context.h"
 #include "app/shell/gl_view.h"
 
 namespace {
-// Keeps every library loaded so far (GL driver, toolkit plugins) mapped until
-// exit, so that LeakSanitizer can still name the modules whose blocks remain
-// when they would be unloaded.
-void PinLoadedLibraries() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 
 // Windows come and go between tests; pin what each one loaded before it goes.
 class PinAfterEachTest : public testing::EmptyTestEventListener {

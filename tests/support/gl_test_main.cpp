@@ -3,9 +3,6 @@
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-#include <link.h>
-
 #include <cstdio>
 #include <memory>
 
@@ -18,17 +15,6 @@ std::unique_ptr<HeadlessContext> gContext;
 HeadlessContext& TestContext() { return *gContext; }
 
 namespace {
-// Keeps every library loaded so far (the GL driver among them) mapped until
-// exit, so that LeakSanitizer can still see what the driver keeps in its
-// globals after the context is gone and its modules would be unloaded.
-void PinLoadedLibraries() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 }  // namespace
 
 int main(int argc, char** argv) {

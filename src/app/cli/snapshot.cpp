@@ -1,8 +1,5 @@
 #include "app/cli/snapshot.h"
 
-#include <dlfcn.h>
-#include <link.h>
-
 #include <memory>
 #include <vector>
 
@@ -36,18 +33,6 @@ struct SceneGuard {
     ~SceneGuard() { ShutdownScene(); }
 };
 
-// Keeps every library loaded so far (the GL driver among them) mapped until
-// the process exits. Unloaded with the context, the driver would leave the
-// blocks its globals still hold unreachable, and leak checkers would report
-// them against this program.
-void PinLoadedLibraries() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && info->dlpi_name[0]) dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 
 // The window shows the frame opaque whatever its alpha; so does the picture.
 void MakeOpaque(RgbaImage& image) {
