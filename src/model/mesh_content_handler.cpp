@@ -172,6 +172,7 @@ void MeshContentHandler::ApplyFaceCount() {
         return Refuse(std::to_string(n) + " faces need more memory than this machine has");
     m.numFaces = static_cast<std::int32_t>(n);
     const bool allocated = m.AllocFaces();
+    faceEntriesWritten_ = 0;
     UpdateCapacities();
     if (!allocated) Refuse("not enough memory for " + std::to_string(n) + " faces");
 }
@@ -199,12 +200,19 @@ void MeshContentHandler::StoreFaceIndex(std::size_t component) {
     if (value < 0 || value > UINT32_MAX)
         return Refuse("face " + std::to_string(index) + " has the vertex index " + std::to_string(value));
     mesh->faces[3 * index + component] = static_cast<std::uint32_t>(value);
+    faceEntriesWritten_ = std::max<std::size_t>(faceEntriesWritten_, 3 * index + component + 1);
 }
 
 bool MeshContentHandler::EndDocument() {
     if (Failed()) return false;
     const Mesh& m = *mesh;
-    const auto faces = m.faces.span();
+    const auto all = m.faces.span();
+    const auto faces = all.first(std::min(faceEntriesWritten_, all.size()));
+    // Entries the file did not supply are 0, a valid index once there is a vertex.
+    if (faces.size() < all.size() && m.numVerts == 0) {
+        Refuse("face " + std::to_string(faces.size() / 3) + " uses vertex 0, but the model has no vertices");
+        return false;
+    }
     if (!faces.empty() && MaxIndex(faces) >= m.numVerts) {
         const auto it = std::find_if(faces.begin(), faces.end(), [&](std::uint32_t i) { return i >= m.numVerts; });
         Refuse("face " + std::to_string((it - faces.begin()) / 3) + " uses vertex " + std::to_string(*it) +

@@ -185,6 +185,10 @@ private:
     // Entries the arrays have room for, kept with every (re)allocation.
     std::size_t vertexCapacity_ = 0;
     std::size_t faceCapacity_ = 0;
+    // Face entries up to here may have been written since faces was last
+    // allocated; those beyond are still zero. The final index check reads only
+    // these, so a huge declared count costs no scan of untouched memory.
+    std::size_t faceEntriesWritten_ = 0;
     // The current leaf's text so far: in short_ while it fits, else in long_.
     static constexpr std::size_t kShortText = 64;
     char short_[kShortText] = {};

@@ -101,3 +101,30 @@ TEST(FuzzRegressions, UndecodableTextRefusesTheModel) {
         EXPECT_FALSE(ParseXML(found, small, {}, piece)) << "pieces of " << piece;
     }
 }
+
+// A few bytes declaring over a billion faces: the arrays are mapped but never
+// touched, and the final index check must not scan them (the fuzzer timed out).
+TEST(XmlFuzzRegressions, HugeDeclaredFaceCountIsCheckedOnlyWhereFacesWereGiven) {
+    Mesh refused;
+    const LoadResult noVertices =
+        ParseXML("<mesh><numFaces>+000000001585523942</numFaces><faceList></faceList></mesh>", refused);
+    EXPECT_FALSE(noVertices.ok);
+    EXPECT_NE(noVertices.reason.find("no vertices"), std::string::npos) << noVertices.reason;
+
+    Mesh partial;
+    const LoadResult ok = ParseXML(
+        "<mesh><numVerts>3</numVerts><numFaces>400000000</numFaces><faceList>"
+        "<face><faceA>2</faceA><faceB>1</faceB><faceC>0</faceC></face></faceList></mesh>",
+        partial);
+    ASSERT_TRUE(ok.ok) << ok.reason;
+    EXPECT_EQ(partial.faces[0], 2u);
+    EXPECT_EQ(partial.faces[3], 0u);  // not supplied: stays zero
+
+    Mesh bad;
+    const LoadResult badIndex = ParseXML(
+        "<mesh><numVerts>3</numVerts><numFaces>400000000</numFaces><faceList>"
+        "<face><faceA>0</faceA><faceB>3</faceB><faceC>0</faceC></face></faceList></mesh>",
+        bad);
+    EXPECT_FALSE(badIndex.ok);
+    EXPECT_NE(badIndex.reason.find("uses vertex 3"), std::string::npos) << badIndex.reason;
+}
