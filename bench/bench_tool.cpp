@@ -11,18 +11,11 @@
 
 #include "model/bin_format.h"
 #include "model/mesh_limits.h"
-#include "model/xml_loader.h"
+#include "model/model_reader.h"
 
 namespace {
 
-bool EndsWith(std::string_view text, std::string_view tail) {
-    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
-LoadResult Load(const std::string& path, Mesh& mesh) {
-    if (EndsWith(path, ".bin")) return ReadBIN(path, mesh);
-    return ReadXML(path, mesh, [](Mesh&) {});
-}
+LoadResult Load(const std::string& path, Mesh& mesh) { return ReadModel(path, ModelFormatForPath(path), mesh); }
 
 // A field of /proc/self/status in bytes (given there in kB), or -1.
 long long StatusBytes(const char* field) {

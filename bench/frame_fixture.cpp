@@ -6,17 +6,16 @@
 #include <sstream>
 
 #include "app/cli/stream_shell.h"
-#include "app/headless_context.h"
-#include "app/scene.h"
-#include "app/viewer.h"
-#include "math/camera.h"
-#include "model/mesh.h"
-#include "textures/texture_modes.h"
+#include "offscreen/headless_context.h"
+#include "viewer/scene.h"
+#include "viewer/viewer.h"
 
 namespace {
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 }  // namespace
+
+FrameFixture::FrameFixture() : viewer_(std::make_unique<Viewer>()) {}
 
 std::unique_ptr<FrameFixture> FrameFixture::Create(const std::string& modelPath, std::string& error) {
     std::unique_ptr<FrameFixture> fixture(new FrameFixture);
@@ -25,10 +24,11 @@ std::unique_ptr<FrameFixture> FrameFixture::Create(const std::string& modelPath,
     std::ostringstream messages;
     StreamShell shell(messages);
     // The default model and the test textures come from the current directory.
-    startupDir = std::filesystem::current_path().string();
-    InitViewer(shell);
-    ResizeViewport(kWidth, kHeight);
-    if (!OpenModel(modelPath, shell) || shell.Messages() != 0) {
+    Viewer& viewer = *fixture->viewer_;
+    viewer.startupDir = std::filesystem::current_path().string();
+    InitViewer(viewer, shell);
+    ResizeViewport(viewer, kWidth, kHeight);
+    if (!OpenModel(viewer, modelPath, shell) || shell.Messages() != 0) {
         error = "cannot open " + modelPath + ": " + messages.str();
         return nullptr;
     }
@@ -36,23 +36,25 @@ std::unique_ptr<FrameFixture> FrameFixture::Create(const std::string& modelPath,
 }
 
 FrameFixture::~FrameFixture() {
-    if (context_) ShutdownScene();
+    if (context_) ShutdownScene(*viewer_);
 }
 
 void FrameFixture::ViewerFrame() {
-    RenderFrame();
+    RenderFrame(*viewer_);
     glFinish();
 }
 
 void FrameFixture::BeginBareFrames() {
     // What RenderFrame sets for a sphere-mapped test texture, once.
+    const Viewer& viewer = *viewer_;
+    const Mesh& model = viewer.model;
     glPushMatrix();
-    camera.ApplyView(false);
+    viewer.camera.ApplyView(false);
     glColor3f(1.0f, 1.0f, 1.0f);
-    glRotatef(modelRotX, 1.0f, 0.0f, 0.0f);
-    glRotatef(modelRotY, 0.0f, 1.0f, 0.0f);
-    glRotatef(modelRotZ, 0.0f, 0.0f, 1.0f);
-    glBindTexture(GL_TEXTURE_2D, testTexture);
+    glRotatef(viewer.modelRotX, 1.0f, 0.0f, 0.0f);
+    glRotatef(viewer.modelRotY, 0.0f, 1.0f, 0.0f);
+    glRotatef(viewer.modelRotZ, 0.0f, 0.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, viewer.testTexture);
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     for (const GLenum coord : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R}) glEnable(coord);
@@ -63,6 +65,7 @@ void FrameFixture::BeginBareFrames() {
 }
 
 void FrameFixture::BareFrame() {
+    const Mesh& model = viewer_->model;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * static_cast<std::size_t>(model.numFaces)), GL_UNSIGNED_INT,
                    model.faces.data());

@@ -7,6 +7,7 @@
 #include <string>
 
 class HeadlessContext;
+struct Viewer;
 
 class FrameFixture {
 public:
@@ -26,6 +27,7 @@ public:
     void EndBareFrames();
 
 private:
-    FrameFixture() = default;
+    FrameFixture();
     std::unique_ptr<HeadlessContext> context_;
+    std::unique_ptr<Viewer> viewer_;
 };

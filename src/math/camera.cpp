@@ -2,12 +2,6 @@
 
 #include <epoxy/gl.h>
 
-Camera camera;
-float modelRotX = 0.0f, modelRotY = 0.0f, modelRotZ = 0.0f;
-int dragMode = DragNone;
-int mouseX = 0, mouseY = 0;
-int lastMouseX = 0, lastMouseY = 0;
-
 void Camera::SetOrigin(float x, float y, float z) { origin = {x, y, z}; }
 
 void Camera::Move(const Vec3f& v, float amount) {
@@ -48,43 +42,4 @@ void Camera::ApplyView(bool rotationOnly) const {
     const Mat4f m = RotationMatrix();
     glMultMatrixf(m.data());
     if (!rotationOnly) glTranslatef(-origin.x, -origin.y, -origin.z);
-}
-
-void ResetCamera() {
-    camera.SetOrigin(0.0f, 0.0f, 0.0f);
-    camera.MoveForward(-20.0f);
-    modelRotZ = 0.0f;
-    modelRotY = 0.0f;
-    modelRotX = 0.0f;
-}
-
-namespace {
-// Brings an angle back into range by one turn at most: a single step is wrapped once.
-float WrapOnce(float angle) {
-    if (angle > 360.0f) return angle - 360.0f;
-    if (angle < -360.0f) return angle + 360.0f;
-    return angle;
-}
-}  // namespace
-
-void ApplyMouseDrag() {
-    const int dx = mouseX - lastMouseX;
-    const int dy = mouseY - lastMouseY;
-    switch (dragMode) {
-    case DragPan:
-        camera.Strafe(static_cast<float>(static_cast<double>(dx) / 100.0));
-        camera.MoveUp(static_cast<float>(static_cast<double>(dy) / 100.0));
-        break;
-    case DragRotate:
-        modelRotX = static_cast<float>(modelRotX + static_cast<double>(dy) * 180.0 / 500.0);
-        modelRotY = static_cast<float>(modelRotY + static_cast<double>(dx) * 180.0 / 500.0);
-        modelRotX = WrapOnce(modelRotX);
-        modelRotY = WrapOnce(modelRotY);
-        break;
-    case DragDolly:
-        camera.MoveForward(static_cast<float>(static_cast<double>(dx - dy) / 100.0));
-        break;
-    default:
-        break;
-    }
 }

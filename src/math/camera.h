@@ -1,4 +1,4 @@
-// The viewer's eye, the model's orientation angles and the mouse-drag state.
+// The viewer's eye: a position with forward and up directions.
 #pragma once
 
 #include "math/vector_math.h"
@@ -29,16 +29,3 @@ private:
     Vec3f forward{0.0f, 0.0f, -1.0f};
     Vec3f up{0.0f, 1.0f, 0.0f};
 };
-
-enum DragMode : int { DragNone = 0, DragPan = 1, DragRotate = 2, DragDolly = 3 };
-
-extern Camera camera;
-extern float modelRotX, modelRotY, modelRotZ;  // degrees
-extern int dragMode;
-extern int mouseX, mouseY;
-extern int lastMouseX, lastMouseY;
-
-// Eye 20 units in front of the origin, model angles 0.
-void ResetCamera();
-// One drag step from (lastMouseX, lastMouseY) to (mouseX, mouseY) in the current dragMode.
-void ApplyMouseDrag();

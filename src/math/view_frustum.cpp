@@ -3,8 +3,6 @@
 #include <cmath>
 #include <epoxy/gl.h>
 
-ViewFrustum frustum;
-
 ViewFrustum::ViewFrustum() { RecordCorners(30.0f, 1.0f, 1.0f, 10.0f); }
 
 ViewFrustum::Extents ViewFrustum::RecordCorners(float fovY, float aspect, float zNear, float zFar) {

@@ -29,5 +29,3 @@ private:
     };
     Extents RecordCorners(float fovY, float aspect, float zNear, float zFar);
 };
-
-extern ViewFrustum frustum;

@@ -43,3 +43,6 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
 
 // The largest value in indices (0 when empty); written so that it vectorises.
 std::uint32_t MaxIndex(std::span<const std::uint32_t> indices);
+
+// Writes mesh in the BIN layout.
+bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error);

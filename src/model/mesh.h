@@ -1,4 +1,4 @@
-// The one model the viewer shows: an indexed triangle mesh with separate,
+// A model: an indexed triangle mesh with separate,
 // tightly packed arrays that go to OpenGL as client arrays with stride 0.
 #pragma once
 
@@ -8,7 +8,6 @@
 #include <string>
 
 #include "model/zeroed_array.h"
-#include "textures/messages.h"
 
 // The outcome of a model load: ok, or the reason the file was refused.
 struct LoadResult {
@@ -32,8 +31,8 @@ public:
     Mesh& operator=(Mesh&&) noexcept = default;
     Mesh(const Mesh&) = delete;
     Mesh& operator=(const Mesh&) = delete;
-    // Frees memory only: the own texture is released with ClearTexture while
-    // the GL context is still current.
+    // Frees memory only: the own texture is released with ClearTexture
+    // (model/mesh_gl.h) while the GL context is still current.
     ~Mesh() = default;
 
     ZeroedArray<float> verts;            // 3 per vertex
@@ -59,33 +58,10 @@ public:
     void NormalizeNormals();
     std::uint32_t GetNumTextures() const { return numTextures; }
     unsigned int GetTexture() const { return texture; }
-
-    // GL: a context must be current.
-    void ClearTexture();
-    // Loads the own texture from texturePath (BMP or TGA by extension,
-    // any case). On failure: ClearTexture, false.
-    bool LoadTexture(MessageSink& messages);
-    void Draw() const;
-
-    // Load a model file into this mesh. The file is read into a fresh mesh;
-    // only when all of it is valid does it replace this one (whose own
-    // texture is then released). Otherwise this mesh stays exactly as it was
-    // and the result says why. GL: a context must be current.
-    LoadResult LoadXML(const std::string& path, MessageSink& messages, const LoadProgress& progress = {});
-    LoadResult LoadBIN(const std::string& path, const LoadProgress& progress = {});
-
-    // Takes over other's geometry and own texture, releasing this one's own texture first.
-    void ReplaceWith(Mesh&& other);
 };
-
-// The model on screen.
-extern Mesh model;
 
 // The file that a relative asset path (a model's own texture, the default
 // model) names: relative to the current directory as always; only when no
 // file is there is it tried under fallbackDir (the start-up directory, which
 // may be the installed assets). Returns the path unchanged when neither exists.
 std::string ResolveAssetPath(const std::string& path, const std::string& fallbackDir);
-
-// Writes mesh in the BIN layout (for tests, fixtures and tools).
-bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error);

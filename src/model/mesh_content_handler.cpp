@@ -8,16 +8,6 @@
 #include "model/mesh_limits.h"
 #include "model/number_text.h"
 
-namespace {
-
-
-std::uint64_t PhysicalLimit() {
-    static const std::uint64_t bytes = PhysicalMemoryBytes();
-    return bytes;
-}
-
-}  // namespace
-
 TagKind TagKindOf(std::string_view n) {
     // Dispatch on the length, then on a character or two: one comparison of
     // the whole name at most, whatever the name.
@@ -155,7 +145,7 @@ void MeshContentHandler::ApplyVertexCount() {
     const std::int64_t n = ReadInteger(Text());
     if (n < 0 || n > UINT32_MAX) return Refuse("vertex count " + std::to_string(n) + " is out of range");
     const std::uint64_t faces = m.numFaces > 0 ? static_cast<std::uint64_t>(m.numFaces) : 0;
-    if (MeshArrayBytes(static_cast<std::uint64_t>(n), faces) > PhysicalLimit())
+    if (MeshArrayBytes(static_cast<std::uint64_t>(n), faces) > PhysicalMemoryBytes())
         return Refuse(std::to_string(n) + " vertices need more memory than this machine has");
     m.numVerts = static_cast<std::uint32_t>(n);
     const bool allocated = m.AllocVerts() && m.AllocNormals() && m.AllocUVs();
@@ -168,7 +158,7 @@ void MeshContentHandler::ApplyFaceCount() {
     const std::int64_t n = ReadInteger(Text());
     if (n < 0) return Refuse("negative face count " + std::to_string(n));
     if (n > INT32_MAX) return Refuse("face count " + std::to_string(n) + " is out of range");
-    if (MeshArrayBytes(m.numVerts, static_cast<std::uint64_t>(n)) > PhysicalLimit())
+    if (MeshArrayBytes(m.numVerts, static_cast<std::uint64_t>(n)) > PhysicalMemoryBytes())
         return Refuse(std::to_string(n) + " faces need more memory than this machine has");
     m.numFaces = static_cast<std::int32_t>(n);
     const bool allocated = m.AllocFaces();

@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "textures/messages.h"
+#include "base/message_sink.h"
 
 // Six face paths in the order +X, -X, +Y, -Y, +Z, -Z.
 using CubeFacePaths = std::array<std::string, 6>;

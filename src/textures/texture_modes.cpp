@@ -6,10 +6,6 @@
 
 #include "textures/texture_loaders.h"
 
-int textureMode = Off;
-unsigned int testTexture = 0;
-std::string startupDir;
-
 namespace {
 constexpr std::array<std::string_view, 9> kModeNames = {
     "Off", "BMP", "BMPCompressed", "TGA", "TGACompressed", "DDS", "BMPCubemap", "DDSCubemap", "ModelsOwn"};
@@ -27,15 +23,15 @@ constexpr std::array<std::string_view, 6> kCubeFacesDDS = {
 
 // The directory is taken exactly as recorded, separators and all; a path
 // too long for the system fails in the reader like a missing file.
-std::string AssetPath(std::string_view suffix) {
+std::string AssetPath(const std::string& startupDir, std::string_view suffix) {
     std::string path = startupDir;
     path += suffix;
     return path;
 }
 
-CubeFacePaths FacePaths(const std::array<std::string_view, 6>& suffixes) {
+CubeFacePaths FacePaths(const std::string& startupDir, const std::array<std::string_view, 6>& suffixes) {
     CubeFacePaths paths;
-    for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = AssetPath(suffixes[i]);
+    for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = AssetPath(startupDir, suffixes[i]);
     return paths;
 }
 }  // namespace
@@ -45,7 +41,7 @@ std::string_view TextureModeName(int mode) {
     return kModeNames[static_cast<std::size_t>(mode)];
 }
 
-bool ReloadTestTexture(MessageSink& messages) {
+void ReloadTestTexture(int mode, const std::string& startupDir, unsigned int& testTexture, MessageSink& messages) {
     // A fresh name each time, so that a 2D image never goes into a former
     // cube map or the other way round.
     if (testTexture != 0) glDeleteTextures(1, &testTexture);
@@ -53,15 +49,14 @@ bool ReloadTestTexture(MessageSink& messages) {
     glGenTextures(1, &testTexture);
 
     // The loaders report their own failures; the mode keeps the empty texture then.
-    switch (textureMode) {
-        case BMP: LoadBMPTexture(AssetPath(kSphereMapBMP), testTexture, messages); break;
-        case BMPCompressed: LoadBMPTextureCompressed(AssetPath(kSphereMapBMP), testTexture, messages); break;
-        case TGA: LoadTGATexture(AssetPath(kSphereMapTGA), testTexture, messages); break;
-        case TGACompressed: LoadTGATextureCompressed(AssetPath(kSphereMapTGA), testTexture, messages); break;
-        case DDS: LoadDDSTexture(AssetPath(kSphereMapDDS), testTexture, messages); break;
-        case BMPCubemap: LoadBMPCubeMap(FacePaths(kCubeFacesBMP), testTexture, messages); break;
-        case DDSCubemap: LoadDDSCubeMap(FacePaths(kCubeFacesDDS), testTexture, messages); break;
+    switch (mode) {
+        case BMP: LoadBMPTexture(AssetPath(startupDir, kSphereMapBMP), testTexture, messages); break;
+        case BMPCompressed: LoadBMPTextureCompressed(AssetPath(startupDir, kSphereMapBMP), testTexture, messages); break;
+        case TGA: LoadTGATexture(AssetPath(startupDir, kSphereMapTGA), testTexture, messages); break;
+        case TGACompressed: LoadTGATextureCompressed(AssetPath(startupDir, kSphereMapTGA), testTexture, messages); break;
+        case DDS: LoadDDSTexture(AssetPath(startupDir, kSphereMapDDS), testTexture, messages); break;
+        case BMPCubemap: LoadBMPCubeMap(FacePaths(startupDir, kCubeFacesBMP), testTexture, messages); break;
+        case DDSCubemap: LoadDDSCubeMap(FacePaths(startupDir, kCubeFacesDDS), testTexture, messages); break;
         default: break;
     }
-    return true;
 }

@@ -1,10 +1,10 @@
-// The texture modes of the viewer and the one test texture they share.
+// The texture modes of the viewer and the test texture they share.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "textures/messages.h"
+#include "base/message_sink.h"
 
 enum TextureMode : int {
     Off = 0,
@@ -21,13 +21,9 @@ enum TextureMode : int {
 // The name of a mode ("Off", "BMP", ... "ModelsOwn"), "" for other values.
 std::string_view TextureModeName(int mode);
 
-extern int textureMode;
-extern unsigned int testTexture;
-// The directory the test assets are found under: each asset path is this
-// followed by a suffix such as "/Assets/spheremap.bmp".
-extern std::string startupDir;
-
-// Replaces testTexture by a fresh texture name holding the image of the
-// current textureMode (modes 1 to 7; other modes leave it empty). Problems
-// are reported through messages. Always returns true.
-bool ReloadTestTexture(MessageSink& messages);
+// Replaces testTexture by a fresh texture name holding the test image of
+// mode (modes 1 to 7; other modes leave it empty). The images are found
+// under startupDir: each path is it followed by a suffix such as
+// "/Assets/spheremap.bmp". Problems are reported through messages, and the
+// mode keeps the empty texture then.
+void ReloadTestTexture(int mode, const std::string& startupDir, unsigned int& testTexture, MessageSink& messages);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/png_file.h"
+#include "offscreen/png_file.h"
 #include "model/model_test_support.h"
 #include "run_program.h"
 

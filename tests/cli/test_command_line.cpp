@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "app/cli/command_line.h"
-#include "app/cli/startup_dir.h"
-#include "app/commands.h"
+#include "viewer/commands.h"
 #include "model/model_test_support.h"
 
 namespace {
@@ -98,35 +97,6 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
         EXPECT_EQ(line.mode, CliMode::Invalid) << joined;
         EXPECT_FALSE(line.error.empty()) << joined;
     }
-}
-
-class StartupDirTest : public testing::Test {
-protected:
-    void MakeAssets(const std::filesystem::path& root) {
-        std::filesystem::create_directories(root / "Assets");
-        ASSERT_TRUE(WriteFile((root / "Assets/TexturedCube.xml").string(), "<mesh/>"));
-    }
-    ScratchDir scratch;
-    std::filesystem::path here{scratch.File("here")};
-    std::filesystem::path installed{scratch.File("share/tessaview")};
-};
-
-TEST_F(StartupDirTest, CurrentDirectoryWithTheDefaultModelWins) {
-    MakeAssets(here);
-    MakeAssets(installed);
-    EXPECT_EQ(ChooseStartupDir(here, installed), here.string());
-}
-
-TEST_F(StartupDirTest, InstalledAssetsWhenTheCurrentDirectoryHasNone) {
-    std::filesystem::create_directories(here / "Assets");  // a folder alone is not enough
-    MakeAssets(installed);
-    EXPECT_EQ(ChooseStartupDir(here, installed), installed.string());
-}
-
-TEST_F(StartupDirTest, CurrentDirectoryWhenNeitherHasTheModel) {
-    std::filesystem::create_directories(here);
-    EXPECT_EQ(ChooseStartupDir(here, installed), here.string());
-    EXPECT_EQ(ChooseStartupDir(here, {}), here.string());
 }
 
 }  // namespace

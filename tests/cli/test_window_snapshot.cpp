@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/png_file.h"
+#include "viewer/commands.h"
+#include "offscreen/png_file.h"
 #include "app/shell/gl_view.h"
 #include "app/shell/main_window.h"
-#include "app/viewer.h"
+#include "viewer/viewer.h"
 #include "math/camera.h"
 #include "model/mesh.h"
 #include "model/model_test_support.h"
@@ -88,28 +88,18 @@ RgbaImage Snapshot(int width, int height, const std::vector<std::string>& extra,
     return snapshot;
 }
 
-void ResetOptionGroups() {
-    checkedTexture = CMD_TEX_BMP;
-    checkedLight = CMD_LIGHT_ON;
-    checkedRenderMode = CMD_RENDER_SOLID;
-    checkedCulling = CMD_CULL_ON;
-    checkedWinding = CMD_WINDING_CCW;
-    dragMode = DragNone;
-}
-
 class WindowSnapshotTest : public testing::TestWithParam<Case> {};
 
 TEST_P(WindowSnapshotTest, SameOptionsGiveTheSamePicture) {
     const Case& c = GetParam();
-    ResetOptionGroups();
 
     auto window = std::make_unique<MainWindow>();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->View().IsSceneReady(); }));
     for (const int id : c.commands) window->RunCommand(id);
-    modelRotX = c.rotX;
-    modelRotY = c.rotY;
+    window->ViewerState().modelRotX = c.rotX;
+    window->ViewerState().modelRotY = c.rotY;
     // The frame as the window draws it, at its drawing area's size.
     const QImage frame = window->View().grabFramebuffer().convertToFormat(QImage::Format_RGBA8888_Premultiplied);
     window->close();
@@ -138,7 +128,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Where the drawing area sits in a window of this toolkit and display.
 QRect DrawingArea() {
-    ResetOptionGroups();
     MainWindow probe;
     probe.show();
     if (!QTest::qWaitForWindowExposed(&probe) || !QTest::qWaitFor([&] { return probe.View().IsSceneReady(); }))
@@ -199,11 +188,11 @@ bool Drag(MainWindow& window, const QList<QUrl>& urls) {
 }
 
 TEST(ProgramWindow, DroppedModelFileIsOpened) {
-    ResetOptionGroups();
     MainWindow window;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.View().IsSceneReady(); }));
+    const Mesh& model = window.ViewerState().model;
     ASSERT_EQ(model.numVerts, 24u);
 
     // Real drags reach only widgets that take drops; these events are sent straight to it.
@@ -213,8 +202,8 @@ TEST(ProgramWindow, DroppedModelFileIsOpened) {
     const QString torus = QDir::current().absoluteFilePath(QStringLiteral("Assets/examples/torus.bin"));
     EXPECT_TRUE(Drag(window, {QUrl(QStringLiteral("https://example.org/a.xml")), QUrl::fromLocalFile(torus)}));
     // The torus is opened as File > Open would: its own geometry, the BMP test texture.
-    EXPECT_TRUE(QTest::qWaitFor([] { return model.numVerts == 512u; }, 5000)) << model.numVerts;
-    EXPECT_EQ(checkedTexture, CMD_TEX_BMP);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model.numVerts == 512u; }, 5000)) << model.numVerts;
+    EXPECT_EQ(window.ViewerState().checkedTexture, CMD_TEX_BMP);
     window.close();
 }
 

@@ -16,6 +16,7 @@ Mat4f Read(GLenum which) {
 }
 
 TEST(ViewGL, SetPerspectiveLoadsTheFrustumMatrix) {
+    ViewFrustum frustum;
     glMatrixMode(GL_MODELVIEW);
     frustum.SetPerspective(35.0f, 4.0f / 3.0f, 1.0f, 100.0f);
     GLint mode = 0;
@@ -35,12 +36,12 @@ TEST(ViewGL, SetPerspectiveLoadsTheFrustumMatrix) {
     EXPECT_NEAR(frustum.eyeCorners[0].x, -r, 1e-6);
     EXPECT_NEAR(frustum.eyeCorners[0].y, t, 1e-6);
     EXPECT_EQ(frustum.eyeCorners[7].z, -100.0f);
-    EXPECT_GE(glGetError(), 0u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(ViewGL, ApplyViewMultipliesRotationThenTranslation) {
-    camera = Camera();
-    ResetCamera();
+    Camera camera;
+    camera.MoveForward(-20.0f);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     camera.ApplyView(true);
@@ -68,8 +69,9 @@ TEST(ViewGL, ApplyViewMultipliesRotationThenTranslation) {
 }
 
 TEST(ViewGL, UpdateGivesInwardPlanesAroundTheOrigin) {
-    camera = Camera();
-    ResetCamera();
+    Camera camera;
+    camera.MoveForward(-20.0f);
+    ViewFrustum frustum;
     frustum.SetPerspective(35.0f, 4.0f / 3.0f, 1.0f, 100.0f);
     frustum.Update(camera);
     const Planef& nearPlane = frustum.planes[0];

@@ -7,6 +7,7 @@
 #include "image_files.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"
+#include "model/mesh_gl.h"
 #include "model_test_support.h"
 #include "support/gl_test_support.h"
 #include "xml_documents.h"
@@ -41,8 +42,7 @@ protected:
         glColor3f(1, 1, 1);
     }
     void TearDown() override {
-        model.ClearTexture();
-        model.ReplaceWith(Mesh());
+        ClearTexture(model);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 
@@ -85,15 +85,16 @@ protected:
     ScratchDir dir_;
     TempDir textures_;
     RecordingSink sink_;
+    Mesh model;
 };
 
 // Pixel at GL window coordinates (x, y), origin bottom left.
 const std::uint8_t* At(const RgbaImage& image, int x, int y) { return image.At(x, kSize - 1 - y); }
 
 TEST_F(ModelGL, BinTriangleCoversItsPixelsAndZeroFacesDrawNothing) {
-    ASSERT_TRUE(model.LoadBIN(TriangleBin()));
+    ASSERT_TRUE(LoadBIN(model, TriangleBin()));
     glTranslatef(8, 8, 0);
-    model.Draw();
+    Draw(model);
     RgbaImage image = TestContext().ReadPixels();
     int lit = 0;
     for (int y = 0; y < kSize; ++y)
@@ -112,9 +113,9 @@ TEST_F(ModelGL, BinTriangleCoversItsPixelsAndZeroFacesDrawNothing) {
     if (HasFailure()) SaveTestImage(image, "model_triangle");
 
     glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_TRUE(model.LoadBIN(TriangleBin(0)));
+    ASSERT_TRUE(LoadBIN(model, TriangleBin(0)));
     EXPECT_EQ(model.numVerts, 3u);
-    model.Draw();
+    Draw(model);
     image = TestContext().ReadPixels();
     for (int y = 0; y < kSize; ++y)
         for (int x = 0; x < kSize; ++x) ASSERT_TRUE(NearColor(At(image, x, y), 0, 0, 0, 0));
@@ -138,9 +139,9 @@ TEST_F(ModelGL, TextureCoordinatesGoWithATextureCountAndClientStateIsRestored) {
     for (const std::uint32_t numTextures : {1u, 0u}) {
         SCOPED_TRACE(numTextures);
         glClear(GL_COLOR_BUFFER_BIT);
-        ASSERT_TRUE(model.LoadBIN(TriangleBin(1, numTextures)));
+        ASSERT_TRUE(LoadBIN(model, TriangleBin(1, numTextures)));
         EXPECT_EQ(model.texture, 0u);  // a BIN model never has an own texture
-        model.Draw();
+        Draw(model);
         const RgbaImage image = TestContext().ReadPixels();
         if (numTextures)
             EXPECT_TRUE(NearColor(At(image, 14, 14), 0, 255, 0, 0));
@@ -157,7 +158,7 @@ TEST_F(ModelGL, TextureCoordinatesGoWithATextureCountAndClientStateIsRestored) {
 TEST_F(ModelGL, BinLoadReplacesTheModelAndReleasesItsOwnTexture) {
     GiveModelAnOwnTexture();
     const GLuint own = model.texture;
-    ASSERT_TRUE(model.LoadBIN(TriangleBin(1, 1)));
+    ASSERT_TRUE(LoadBIN(model, TriangleBin(1, 1)));
     EXPECT_FALSE(glIsTexture(own));
     EXPECT_EQ(model.texture, 0u);
     EXPECT_EQ(model.texturePath, "");
@@ -165,7 +166,7 @@ TEST_F(ModelGL, BinLoadReplacesTheModelAndReleasesItsOwnTexture) {
 }
 
 TEST_F(ModelGL, RefusedBinFilesLeaveTheModelAndItsTextureUntouched) {
-    ASSERT_TRUE(model.LoadBIN(TriangleBin()));
+    ASSERT_TRUE(LoadBIN(model, TriangleBin()));
     GiveModelAnOwnTexture();
     const MeshSnapshot before = Snapshot(model);
 
@@ -192,15 +193,15 @@ TEST_F(ModelGL, RefusedBinFilesLeaveTheModelAndItsTextureUntouched) {
         SCOPED_TRACE(i);
         const std::string path = dir_.File("bad" + std::to_string(i) + ".bin");
         ASSERT_TRUE(WriteFile(path, files[i].data(), files[i].size()));
-        const LoadResult result = model.LoadBIN(path);
+        const LoadResult result = LoadBIN(model, path);
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.reason.empty());
         EXPECT_EQ(Snapshot(model), before);
         EXPECT_TRUE(glIsTexture(model.texture));
     }
-    EXPECT_FALSE(model.LoadBIN(dir_.File("missing.bin")).ok);
+    EXPECT_FALSE(LoadBIN(model, dir_.File("missing.bin")).ok);
     EXPECT_EQ(Snapshot(model), before);
-    const LoadResult cancelled = model.LoadBIN(TriangleBin(), [](std::uint64_t, std::uint64_t) { return false; });
+    const LoadResult cancelled = LoadBIN(model, TriangleBin(), [](std::uint64_t, std::uint64_t) { return false; });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(Snapshot(model), before);
 }
@@ -209,7 +210,7 @@ TEST_F(ModelGL, XmlExampleLoadsItsOwnTexture) {
     const std::string bmp = WriteBmp("spheremap.bmp");
     GiveModelAnOwnTexture();
     const GLuint previous = model.texture;
-    const LoadResult result = model.LoadXML(WriteXml(ExampleModel(bmp)), sink_);
+    const LoadResult result = LoadXML(model, WriteXml(ExampleModel(bmp)), {}, sink_);
     ASSERT_TRUE(result) << result.reason;
     EXPECT_EQ(model.numVerts, 3u);
     EXPECT_EQ(model.numFaces, 1);
@@ -255,7 +256,7 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
     for (const TextureCase& c : cases) {
         SCOPED_TRACE(c.what);
         sink_.shown.clear();
-        const LoadResult result = model.LoadXML(WriteXml(InMesh(c.body)), sink_);
+        const LoadResult result = LoadXML(model, WriteXml(InMesh(c.body)), {}, sink_);
         ASSERT_TRUE(result) << result.reason;
         EXPECT_EQ(model.numTextures, c.numTextures);
         EXPECT_EQ(model.texture != 0, c.hasTexture);
@@ -271,20 +272,20 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
 
 TEST_F(ModelGL, ASecondTextureElementReleasesTheFirst) {
     const std::string a = WriteBmp("a.bmp"), b = WriteBmp("b.bmp");
-    model.ClearTexture();
+    ClearTexture(model);
     const int liveBefore = LiveTextures();
-    ASSERT_TRUE(model.LoadXML(
-        WriteXml(InMesh("<textureList><texture>" + a + "</texture><texture>" + b + "</texture></textureList>")),
-        sink_));
+    ASSERT_TRUE(LoadXML(
+        model, WriteXml(InMesh("<textureList><texture>" + a + "</texture><texture>" + b + "</texture></textureList>")),
+        {}, sink_));
     EXPECT_EQ(model.texturePath, b);
     EXPECT_EQ(LiveTextures(), liveBefore + 1);
-    model.ClearTexture();
+    ClearTexture(model);
     EXPECT_EQ(LiveTextures(), liveBefore);
 }
 
 TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
     const std::string bmp = WriteBmp("own.bmp");
-    ASSERT_TRUE(model.LoadXML(WriteXml(ExampleModel(bmp)), sink_));
+    ASSERT_TRUE(LoadXML(model, WriteXml(ExampleModel(bmp)), {}, sink_));
     const MeshSnapshot before = Snapshot(model);
     const int liveBefore = LiveTextures();
     const std::string texture = "<numTextures>1</numTextures><textureList><texture>" + bmp + "</texture></textureList>";
@@ -299,15 +300,15 @@ TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
     };
     for (const std::string& document : documents) {
         SCOPED_TRACE(document);
-        const LoadResult result = model.LoadXML(WriteXml(document), sink_);
+        const LoadResult result = LoadXML(model, WriteXml(document), {}, sink_);
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.reason.empty());
         EXPECT_EQ(Snapshot(model), before);
         EXPECT_EQ(LiveTextures(), liveBefore);
     }
-    EXPECT_FALSE(model.LoadXML(dir_.File("missing.xml"), sink_).ok);
+    EXPECT_FALSE(LoadXML(model, dir_.File("missing.xml"), {}, sink_).ok);
     const LoadResult cancelled =
-        model.LoadXML(WriteXml(ExampleModel(bmp)), sink_, [](std::uint64_t, std::uint64_t) { return false; });
+        LoadXML(model, WriteXml(ExampleModel(bmp)), {}, sink_, [](std::uint64_t, std::uint64_t) { return false; });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(Snapshot(model), before);
     EXPECT_EQ(LiveTextures(), liveBefore);
@@ -317,7 +318,7 @@ TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
 TEST_F(ModelGL, DefaultModelFromTheAssets) {
     const std::string path = "Assets/TexturedCube.xml";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " has not been generated";
-    const LoadResult result = model.LoadXML(path, sink_);
+    const LoadResult result = LoadXML(model, path, {}, sink_);
     ASSERT_TRUE(result) << result.reason;
     EXPECT_EQ(model.numVerts, 24u);
     EXPECT_EQ(model.numFaces, 12);

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/png_file.h"
+#include "offscreen/png_file.h"
 
 std::string SaveTestImage(const RgbaImage& image, const std::string& name) {
     const std::filesystem::path dir = std::filesystem::current_path() / "build" / "test-output";

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/headless_context.h"
+#include "offscreen/headless_context.h"
 
 // The context every GL test draws into; created by the GL test main, current
 // for the whole run. Its framebuffer is resized with Resize().

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "textures/messages.h"
+#include "base/message_sink.h"
 
 using Bytes = std::vector<std::uint8_t>;
 

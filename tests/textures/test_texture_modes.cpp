@@ -27,22 +27,12 @@ protected:
                       EncodeDDS({.width = 8, .height = 8}, RandomBlocks(4, 8, 20u + i, false)));
         }
         startupDir = dir.Path().string();
-        Forget();
     }
     void TearDown() override {
-        Forget();
-        startupDir.clear();
-        textureMode = Off;
+        if (testTexture != 0) glDeleteTextures(1, &testTexture);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
-    static void Forget() {
-        if (testTexture != 0) glDeleteTextures(1, &testTexture);
-        testTexture = 0;
-    }
-    void Reload(int mode) {
-        textureMode = mode;
-        EXPECT_TRUE(ReloadTestTexture(sink));
-    }
+    void Reload(int mode) { ReloadTestTexture(mode, startupDir, testTexture, sink); }
     // True when the name is a texture object of the other kind: binding it
     // to a target it was not made for is refused.
     static bool RefusesTarget(GLuint name, GLenum target) {
@@ -56,6 +46,8 @@ protected:
 
     TempDir dir;
     RecordingSink sink;
+    std::string startupDir;
+    unsigned int testTexture = 0;
 };
 
 TEST_F(TestTexture, FirstReloadDeletesNothing) {

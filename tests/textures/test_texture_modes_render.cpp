@@ -99,7 +99,7 @@ void TearDownScene() {
 }
 
 // Draws the sphere with the texture state of textureMode, as a frame does.
-void DrawMode(const Sphere& sphere, GLuint ownTexture) {
+void DrawMode(const Sphere& sphere, int textureMode, GLuint testTexture, GLuint ownTexture) {
     glPushMatrix();
     glTranslatef(0, 0, -3.2f);
     glRotatef(20, 1, 0, 0);
@@ -176,7 +176,8 @@ double Blueness(const RgbaImage& sheet, int cell, int dy) {
 TEST(TextureModesRender, AllNineModesOnASphere) {
     const std::filesystem::path root = TESSA_SOURCE_DIR;
     ASSERT_TRUE(std::filesystem::exists(root / "Assets/spheremap.bmp")) << "test assets missing";
-    startupDir = root.string();
+    const std::string startupDir = root.string();
+    unsigned int testTexture = 0;
     RecordingSink sink;
     const Sphere sphere = MakeSphere(32, 64);
     const TextureName own;
@@ -198,9 +199,8 @@ TEST(TextureModesRender, AllNineModesOnASphere) {
         } else {
             glEnable(GL_TEXTURE_2D);
         }
-        textureMode = mode;
-        if (mode != Off && mode != ModelsOwn) ReloadTestTexture(sink);
-        DrawMode(sphere, own.get());
+        if (mode != Off && mode != ModelsOwn) ReloadTestTexture(mode, startupDir, testTexture, sink);
+        DrawMode(sphere, mode, testTexture, own.get());
     }
     const RgbaImage sheet = context.ReadPixels();
     TearDownScene();
@@ -210,8 +210,6 @@ TEST(TextureModesRender, AllNineModesOnASphere) {
     const std::string saved = SaveTestImage(opaque, "texture_modes");
     std::printf("contact sheet: %s\n", saved.c_str());
     glDeleteTextures(1, &testTexture);
-    testTexture = 0;
-    textureMode = Off;
 
     EXPECT_TRUE(sink.shown.empty()) << sink.shown.front().first;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "app/commands.h"
+#include "viewer/commands.h"
 
 namespace {
 

@@ -1,49 +1,27 @@
 #include "app/cli/model_info.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 
-#include "model/bin_format.h"
-#include "model/xml_loader.h"
+#include "model/model_reader.h"
 #include "textures/bmp_reader.h"
 #include "textures/tga_reader.h"
 
 namespace {
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-// The model loader the viewer picks: by the file's extension, any case.
-std::string ModelExtension(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    if (!ext.empty()) ext.erase(0, 1);
-    return Lower(ext);
-}
-
-// The own texture's reader, by the path's last three characters, any case.
-std::string TextureExtension(const std::string& path) {
-    return path.size() < 3 ? std::string() : Lower(path.substr(path.size() - 3));
-}
-
 TextureCheck CheckTexture(const std::string& path, const std::string& startupDir) {
     TextureCheck check;
     check.path = path;
     check.file = ResolveAssetPath(path, startupDir);
-    const std::string ext = TextureExtension(path);
+    const OwnTextureFormat format = OwnTextureFormatForPath(path);
     std::string error;
-    if (ext == "bmp") {
+    if (format == OwnTextureFormat::BMP) {
         BMPImage image;
         check.loads = ReadBMP(check.file, image, error);
         check.format = "BMP";
         check.width = image.width;
         check.height = image.height;
-    } else if (ext == "tga") {
+    } else if (format == OwnTextureFormat::TGA) {
         TGAImage image;
         check.loads = ReadTGA(check.file, image, error);
         check.format = "TGA";
@@ -114,25 +92,22 @@ void PrintTriple(std::ostream& out, const char* name, const std::array<float, 3>
 ModelInfo InspectModel(const std::string& path, const std::string& startupDir) {
     ModelInfo info;
     info.path = path;
-    const std::string ext = ModelExtension(path);
-    info.extensionKnown = ext == "xml" || ext == "bin";
+    ModelFormat format = ModelFormatForPath(path);
+    info.extensionKnown = format != ModelFormat::Unknown;
+    // The viewer offers to read any other name as BIN.
+    if (!info.extensionKnown) format = ModelFormat::BIN;
+    info.format = ModelFormatName(format);
+    // Does to the mesh what the viewer's texture upload does: a texture
+    // that can't be read leaves the model without one.
+    const TextureHook hook = [&info, &startupDir](Mesh& m) {
+        info.textures.push_back(CheckTexture(m.texturePath, startupDir));
+        if (!info.textures.back().loads) {
+            m.texturePath.clear();
+            m.numTextures = 0;
+        }
+    };
     Mesh mesh;
-    if (ext == "xml") {
-        info.format = "XML";
-        // Does to the mesh what the viewer's texture upload does: a texture
-        // that can't be read leaves the model without one.
-        const TextureHook hook = [&info, &startupDir](Mesh& m) {
-            info.textures.push_back(CheckTexture(m.texturePath, startupDir));
-            if (!info.textures.back().loads) {
-                m.texturePath.clear();
-                m.numTextures = 0;
-            }
-        };
-        info.result = ReadXML(path, mesh, hook);
-    } else {
-        info.format = "BIN";
-        info.result = ReadBIN(path, mesh);
-    }
+    info.result = ReadModel(path, format, mesh, hook);
     if (info.Refused()) return info;
     MeasureGeometry(mesh, info);
     if (info.format == "BIN" && info.numTextures != 0)

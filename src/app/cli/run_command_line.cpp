@@ -2,7 +2,7 @@
 
 #include "app/cli/model_info.h"
 #include "app/cli/snapshot.h"
-#include "app/cli/startup_dir.h"
+#include "viewer/startup_dir.h"
 
 int RunHeadless(const CommandLine& line, std::ostream& out, std::ostream& err) {
     switch (line.mode) {

@@ -3,16 +3,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/cli/startup_dir.h"
+#include "viewer/startup_dir.h"
 #include "app/cli/stream_shell.h"
-#include "app/commands.h"
-#include "app/headless_context.h"
-#include "app/png_file.h"
-#include "app/scene.h"
-#include "app/viewer.h"
-#include "math/camera.h"
-#include "model/mesh.h"
-#include "textures/texture_modes.h"
+#include "viewer/commands.h"
+#include "offscreen/headless_context.h"
+#include "offscreen/png_file.h"
+#include "viewer/scene.h"
+#include "viewer/viewer.h"
 
 namespace {
 
@@ -30,7 +27,8 @@ std::vector<int> OptionCommands(const SnapshotOptions& options) {
 
 // Releases the viewer's textures while the context is still current.
 struct SceneGuard {
-    ~SceneGuard() { ShutdownScene(); }
+    Viewer& viewer;
+    ~SceneGuard() { ShutdownScene(viewer); }
 };
 
 
@@ -50,22 +48,23 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, st
     }
     PinLoadedLibraries();
 
-    startupDir = StartupDirForThisProcess();
+    Viewer viewer;
+    viewer.startupDir = StartupDirForThisProcess();
     StreamShell shell(err);
-    const SceneGuard guard;
-    InitViewer(shell);
-    if (!modelPath.empty()) OpenModel(modelPath, shell);
-    for (const int id : OptionCommands(options)) DoCommand(id, shell);
+    const SceneGuard guard{viewer};
+    InitViewer(viewer, shell);
+    if (!modelPath.empty()) OpenModel(viewer, modelPath, shell);
+    for (const int id : OptionCommands(options)) DoCommand(viewer, id, shell);
     // In the window this item draws with whatever texture happens to be
     // bound; a picture of that would only mislead.
-    if (textureMode == ModelsOwn && model.GetNumTextures() == 0)
+    if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0)
         shell.ShowMessage("The model has no texture of its own (--texture own)", "Error");
     if (shell.Messages() != 0) return kExitLoadFailed;
 
-    if (options.rotateX) modelRotX = *options.rotateX;
-    if (options.rotateY) modelRotY = *options.rotateY;
-    ResizeViewport(options.width, options.height);
-    RenderFrame();
+    if (options.rotateX) viewer.modelRotX = *options.rotateX;
+    if (options.rotateY) viewer.modelRotY = *options.rotateY;
+    ResizeViewport(viewer, options.width, options.height);
+    RenderFrame(viewer);
     RgbaImage image = context->ReadPixels();
     MakeOpaque(image);
     if (!WritePng(options.outPath, image, error)) {

@@ -11,5 +11,4 @@
 // Renders model (the default model when empty) with options and writes the
 // picture to options.outPath. Every message goes to err. Returns an exit
 // status: kExitOk, kExitLoadFailed (nothing is written) or kExitRenderFailed.
-// Uses the viewer's globals: once per process.
 int RunSnapshot(const std::string& model, const SnapshotOptions& options, std::ostream& err);

@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-#include "app/viewer_shell.h"
+#include "viewer/viewer_shell.h"
 
 class StreamShell : public ViewerShell {
 public:

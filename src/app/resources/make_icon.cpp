@@ -7,7 +7,7 @@
 #include <numbers>
 #include <string>
 
-#include "app/png_file.h"
+#include "offscreen/png_file.h"
 
 namespace {
 

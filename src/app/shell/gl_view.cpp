@@ -7,9 +7,8 @@
 
 #include <cmath>
 
-#include "app/scene.h"
-#include "app/viewer.h"
-#include "textures/texture_modes.h"
+#include "viewer/scene.h"
+#include "viewer/viewer.h"
 
 namespace {
 
@@ -43,7 +42,8 @@ int KeypadCommand(const QKeyEvent& event) {
 
 }  // namespace
 
-GLView::GLView(ViewerShell& shell, QWidget* parent) : QOpenGLWidget(parent), shell_(shell) {
+GLView::GLView(Viewer& viewer, ViewerShell& shell, QWidget* parent)
+    : QOpenGLWidget(parent), viewer_(viewer), shell_(shell) {
     setFormat(ViewerFormat());
     setFocusPolicy(Qt::StrongFocus);
     // The frame covers the whole area: nothing needs to be erased first.
@@ -71,7 +71,7 @@ void GLView::Shutdown() {
     if (!sceneReady_ || shutDown_) return;
     shutDown_ = true;
     makeCurrent();
-    ShutdownScene();
+    ShutdownScene(viewer_);
     doneCurrent();
 }
 
@@ -83,19 +83,19 @@ bool GLView::MakeCurrentIfReady() {
 
 void GLView::initializeGL() {
     // The program may have chosen the directory already (installed assets).
-    if (startupDir.empty()) startupDir = QDir::currentPath().toStdString();
-    InitViewer(shell_);
+    if (viewer_.startupDir.empty()) viewer_.startupDir = QDir::currentPath().toStdString();
+    InitViewer(viewer_, shell_);
     sceneReady_ = true;
     emit sceneReady();
 }
 
 void GLView::resizeGL(int width, int height) {
     const double ratio = devicePixelRatioF();
-    ResizeViewport(static_cast<int>(std::lround(width * ratio)), static_cast<int>(std::lround(height * ratio)));
+    ResizeViewport(viewer_, static_cast<int>(std::lround(width * ratio)), static_cast<int>(std::lround(height * ratio)));
 }
 
 void GLView::paintGL() {
-    if (!shutDown_) RenderFrame();
+    if (!shutDown_) RenderFrame(viewer_);
 }
 
 bool GLView::event(QEvent* event) {
@@ -108,18 +108,18 @@ bool GLView::event(QEvent* event) {
 
 void GLView::keyPressEvent(QKeyEvent* event) {
     if (const int command = KeypadCommand(*event)) {
-        if (MakeCurrentIfReady()) DoCommand(command, shell_);
+        if (MakeCurrentIfReady()) DoCommand(viewer_, command, shell_);
         return;
     }
-    KeyDown(ToViewerKey(event->key()), shell_);
+    KeyDown(viewer_, ToViewerKey(event->key()), shell_);
 }
 
 void GLView::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     switch (event->button()) {
-    case Qt::LeftButton: MouseDown(MouseButton::Left, pos.x(), pos.y()); break;
-    case Qt::RightButton: MouseDown(MouseButton::Right, pos.x(), pos.y()); break;
-    case Qt::MiddleButton: MouseDown(MouseButton::Middle, pos.x(), pos.y()); break;
+    case Qt::LeftButton: MouseDown(viewer_, MouseButton::Left, pos.x(), pos.y()); break;
+    case Qt::RightButton: MouseDown(viewer_, MouseButton::Right, pos.x(), pos.y()); break;
+    case Qt::MiddleButton: MouseDown(viewer_, MouseButton::Middle, pos.x(), pos.y()); break;
     default: QOpenGLWidget::mousePressEvent(event); break;
     }
 }
@@ -128,12 +128,12 @@ void GLView::mouseReleaseEvent(QMouseEvent* event) {
     switch (event->button()) {
     case Qt::LeftButton:
     case Qt::RightButton:
-    case Qt::MiddleButton: MouseUp(); break;
+    case Qt::MiddleButton: MouseUp(viewer_); break;
     default: QOpenGLWidget::mouseReleaseEvent(event); break;
     }
 }
 
 void GLView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
-    MouseMove(pos.x(), pos.y(), shell_);
+    MouseMove(viewer_, pos.x(), pos.y(), shell_);
 }

@@ -1,18 +1,19 @@
 // The drawing area: a GL widget that sets the scene up, draws a frame on
 // every paint request and hands keys and mouse drags to the viewer's logic.
 // GL itself is called only through the scene and viewer functions.
-// The scene set-up records the current directory as startupDir unless the
-// program has set startupDir before.
+// The scene set-up records the current directory as the viewer's startupDir
+// unless the program has set one before.
 #pragma once
 
 #include <QOpenGLWidget>
 
 class ViewerShell;
+struct Viewer;
 
 class GLView : public QOpenGLWidget {
     Q_OBJECT
 public:
-    GLView(ViewerShell& shell, QWidget* parent = nullptr);
+    GLView(Viewer& viewer, ViewerShell& shell, QWidget* parent = nullptr);
     ~GLView() override;
 
     // Releases the viewer's textures with the context current; once.
@@ -40,6 +41,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    Viewer& viewer_;
     ViewerShell& shell_;
     bool sceneReady_ = false;
     bool shutDown_ = false;

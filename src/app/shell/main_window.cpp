@@ -22,7 +22,7 @@
 #include "app/shell/app_icon.h"
 #include "app/shell/gl_view.h"
 #include "app/shell/menu_bar.h"
-#include "app/viewer.h"
+#include "viewer/viewer.h"
 
 namespace {
 
@@ -34,7 +34,9 @@ constexpr int kProgressSteps = 1000;
 
 }  // namespace
 
-MainWindow::MainWindow(ShellDialogs dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(std::move(dialogs)) {
+MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* parent)
+    : QMainWindow(parent), dialogs_(std::move(dialogs)) {
+    viewer_.startupDir = std::move(startupDir);
     setWindowTitle(QStringLiteral("Tessaview"));
     setWindowIcon(AppIcon());
 
@@ -52,7 +54,7 @@ MainWindow::MainWindow(ShellDialogs dialogs, QWidget* parent) : QMainWindow(pare
         connect(about, &QShortcut::activated, this, [this] { RunCommand(CMD_ABOUT); });
     }
 
-    view_ = new GLView(*this, this);
+    view_ = new GLView(viewer_, *this, this);
     setCentralWidget(view_);
     view_->setFocus();
     // Boxes and loads wait until the set-up has returned: they run event loops.
@@ -72,7 +74,7 @@ QStringList MainWindow::FileFilters() {
 void MainWindow::RunCommand(int id) {
     // Commands change GL state and upload textures: they need the view's context.
     if (!view_->MakeCurrentIfReady() && id != CMD_EXIT && id != CMD_ABOUT) return;
-    DoCommand(id, *this);
+    DoCommand(viewer_, id, *this);
     DropStaleCheckMarks();
 }
 
@@ -82,7 +84,7 @@ void MainWindow::OpenFile(const std::string& path) {
         return;
     }
     if (!view_->MakeCurrentIfReady()) return;
-    OpenModel(path, *this);
+    OpenModel(viewer_, path, *this);
     DropStaleCheckMarks();
 }
 
@@ -93,13 +95,13 @@ void MainWindow::SceneIsReady() {
 
 void MainWindow::SyncCheckMarks() {
     for (QAction* action : std::as_const(actions_))
-        if (action->isCheckable()) action->setChecked(IsCheckedItem(action->data().toInt()));
+        if (action->isCheckable()) action->setChecked(IsCheckedItem(viewer_, action->data().toInt()));
 }
 
 // A pick removes the old item's check mark at once; the new one shows when a menu opens.
 void MainWindow::DropStaleCheckMarks() {
     for (QAction* action : std::as_const(actions_))
-        if (action->isChecked() && !IsCheckedItem(action->data().toInt())) action->setChecked(false);
+        if (action->isChecked() && !IsCheckedItem(viewer_, action->data().toInt())) action->setChecked(false);
 }
 
 void MainWindow::ShowMessage(std::string_view text, std::string_view caption) {

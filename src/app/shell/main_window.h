@@ -16,7 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/viewer_shell.h"
+#include "viewer/viewer_shell.h"
+#include "viewer/viewer_state.h"
 
 class GLView;
 class QAction;
@@ -33,10 +34,13 @@ struct ShellDialogs {
 class MainWindow : public QMainWindow, public ViewerShell {
     Q_OBJECT
 public:
-    explicit MainWindow(ShellDialogs dialogs = {}, QWidget* parent = nullptr);
+    // startupDir: where the viewer finds its assets; empty for the current directory.
+    explicit MainWindow(ShellDialogs dialogs = {}, std::string startupDir = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     GLView& View() { return *view_; }
+    // The viewer the window drives (tests read and set it as a user would see it).
+    Viewer& ViewerState() { return viewer_; }
     // The action of a command id (nullptr for an unknown id).
     QAction* Action(int id) const { return actions_.value(id); }
     // Runs a command as a menu pick does, with the GL context current.
@@ -75,6 +79,7 @@ private:
     void FitOuterSize();
 
     ShellDialogs dialogs_;
+    Viewer viewer_;
     GLView* view_ = nullptr;
     QHash<int, QAction*> actions_;
     std::unique_ptr<QProgressDialog> progress_;

@@ -6,8 +6,8 @@
 
 #include <initializer_list>
 
-#include "app/commands.h"
-#include "app/viewer.h"
+#include "viewer/commands.h"
+#include "viewer/viewer.h"
 
 namespace {
 

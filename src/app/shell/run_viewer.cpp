@@ -9,7 +9,7 @@
 #include "app/shell/gl_view.h"
 #include "app/shell/main_window.h"
 
-int RunViewer(int& argc, char** argv, const std::string& model) {
+int RunViewer(int& argc, char** argv, const std::string& model, const std::string& startupDir) {
     QSurfaceFormat::setDefaultFormat(GLView::ViewerFormat());
     QApplication app(argc, argv);
     // QApplication adopts the user's locale; model files always use a decimal point.
@@ -17,7 +17,7 @@ int RunViewer(int& argc, char** argv, const std::string& model) {
     QApplication::setApplicationName(QStringLiteral("Tessaview"));
     QApplication::setWindowIcon(AppIcon());
 
-    MainWindow window;
+    MainWindow window({}, startupDir);
     window.show();
     if (!model.empty()) window.OpenFile(model);
     return QApplication::exec();

@@ -3,5 +3,6 @@
 
 #include <string>
 
-// model, when not empty, is opened once the window is up, as File > Open would.
-int RunViewer(int& argc, char** argv, const std::string& model = {});
+// model, when not empty, is opened once the window is up, as File > Open
+// would; startupDir is where the viewer finds its assets.
+int RunViewer(int& argc, char** argv, const std::string& model, const std::string& startupDir);

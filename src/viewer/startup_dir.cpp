@@ -1,9 +1,9 @@
-#include "app/cli/startup_dir.h"
+#include "viewer/startup_dir.h"
 
 #include <string_view>
 #include <system_error>
 
-#include "app/scene.h"
+#include "viewer/scene.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/headless_context.h"
+#include "offscreen/headless_context.h"
 
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>

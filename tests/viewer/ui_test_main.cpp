@@ -7,7 +7,7 @@
 
 #include <clocale>
 
-#include "app/headless_context.h"
+#include "offscreen/headless_context.h"
 #include "app/shell/gl_view.h"
 
 namespace {

@@ -48,7 +48,7 @@ double MeanDifference(const RgbaImage& a, const RgbaImage& b) {
 class PictureTest : public ViewerTest {
 protected:
     RgbaImage Frame(const std::string& name) {
-        RenderFrame();
+        RenderFrame(viewer);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         RgbaImage image = TestContext().ReadPixels();
         SaveTestImage(image, "viewer_" + name);
@@ -102,10 +102,10 @@ TEST_F(PictureTest, EachKindOfTextureGivesItsOwnPicture) {
                           {CMD_TEX_BMP_CUBEMAP, "bmp_cubemap", 2},
                           {CMD_TEX_DDS_CUBEMAP, "dds_cubemap", 2},
                           {CMD_TEX_MODELS_OWN, "models_own", 3}};
-    ASSERT_NE(model.GetNumTextures(), 0u) << "the default model names a texture of its own";
+    ASSERT_NE(viewer.model.GetNumTextures(), 0u) << "the default viewer.model names a texture of its own";
     std::vector<RgbaImage> images;
     for (const Mode& mode : modes) {
-        DoCommand(mode.id, shell);
+        DoCommand(viewer, mode.id, shell);
         images.push_back(Frame(std::string("texture_") + mode.name));
         EXPECT_EQ(ModelPixels(images.back()).pixels, ModelPixels(images.front()).pixels)
             << mode.name << ": the texture changes the colours, not the outline";
@@ -123,7 +123,7 @@ TEST_F(PictureTest, EachKindOfTextureGivesItsOwnPicture) {
 }
 
 TEST_F(PictureTest, CubeMapFramesLeaveTheTextureStateAsTheyFoundIt) {
-    DoCommand(CMD_TEX_BMP_CUBEMAP, shell);
+    DoCommand(viewer, CMD_TEX_BMP_CUBEMAP, shell);
     Frame("cubemap_state");
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_CUBE_MAP));
@@ -136,7 +136,7 @@ TEST_F(PictureTest, CubeMapFramesLeaveTheTextureStateAsTheyFoundIt) {
 
 TEST_F(PictureTest, WireframeDrawsOnlyTheEdges) {
     const Box solid = ModelPixels(Frame("solid"));
-    DoCommand(CMD_RENDER_WIREFRAME, shell);
+    DoCommand(viewer, CMD_RENDER_WIREFRAME, shell);
     const Box wire = ModelPixels(Frame("wireframe"));
     EXPECT_LT(wire.pixels, solid.pixels / 3);
     // The outline stays where it was.
@@ -145,11 +145,11 @@ TEST_F(PictureTest, WireframeDrawsOnlyTheEdges) {
 }
 
 TEST_F(PictureTest, LightingOffChangesTheShading) {
-    DoCommand(CMD_TEX_OFF, shell);
+    DoCommand(viewer, CMD_TEX_OFF, shell);
     // Turned, so that the faces in view are lit at an angle.
-    modelRotY = 40.0f;
+    viewer.modelRotY = 40.0f;
     const RgbaImage lit = Frame("lit_untextured");
-    DoCommand(CMD_LIGHT_OFF, shell);
+    DoCommand(viewer, CMD_LIGHT_OFF, shell);
     const RgbaImage unlit = Frame("unlit_untextured");
     EXPECT_EQ(ModelPixels(lit).pixels, ModelPixels(unlit).pixels);
     // Untextured and unlit, every face is the plain white of the current
@@ -164,7 +164,7 @@ TEST_F(PictureTest, LightingOffChangesTheShading) {
 
 TEST_F(PictureTest, FlippedWindingShowsTheInsideOnlyWhileCulling) {
     const RgbaImage normal = Frame("ccw_culled");
-    DoCommand(CMD_WINDING_CW, shell);
+    DoCommand(viewer, CMD_WINDING_CW, shell);
     const RgbaImage inside = Frame("cw_culled");
     // The faces towards the eye are culled: the far faces' inner sides show,
     // lit from behind and therefore dark.
@@ -172,7 +172,7 @@ TEST_F(PictureTest, FlippedWindingShowsTheInsideOnlyWhileCulling) {
     const std::uint8_t* p = inside.At(kSize / 2, kSize / 2);
     EXPECT_LT(p[0] + p[1] + p[2], 60);
 
-    DoCommand(CMD_CULL_OFF, shell);
+    DoCommand(viewer, CMD_CULL_OFF, shell);
     const RgbaImage unculled = Frame("cw_unculled");
     // Without culling the depth test keeps the near faces: the first picture again.
     EXPECT_LT(MeanDifference(normal, unculled), 0.5);
@@ -180,25 +180,25 @@ TEST_F(PictureTest, FlippedWindingShowsTheInsideOnlyWhileCulling) {
 
 TEST_F(PictureTest, DragAndKeysMoveThePicture) {
     const RgbaImage before = Frame("before_drag");
-    MouseDown(MouseButton::Left, 100, 100);
-    MouseMove(140, 120, shell);
-    MouseUp();
+    MouseDown(viewer, MouseButton::Left, 100, 100);
+    MouseMove(viewer, 140, 120, shell);
+    MouseUp(viewer);
     const RgbaImage turned = Frame("after_drag");
     EXPECT_GT(MeanDifference(before, turned), 2.0);
 
-    DoCommand(CMD_RESET_CAMERA, shell);
-    for (int i = 0; i < 5; ++i) KeyDown(ViewerKey::Down, shell);
+    DoCommand(viewer, CMD_RESET_CAMERA, shell);
+    for (int i = 0; i < 5; ++i) KeyDown(viewer, ViewerKey::Down, shell);
     const Box far = ModelPixels(Frame("moved_back"));
     EXPECT_LT(far.pixels, ModelPixels(before).pixels);
 }
 
 TEST_F(PictureTest, ZeroHeightViewportIsSafe) {
-    ResizeViewport(kSize, 0);
+    ResizeViewport(viewer, kSize, 0);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[3], 1);
-    ResizeViewport(0, kSize);
-    RenderFrame();
+    ResizeViewport(viewer, 0, kSize);
+    RenderFrame(viewer);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "textures/messages.h"
+#include "base/message_sink.h"
 
 class ViewerShell : public MessageSink {
 public:

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/headless_context.h"
+#include "offscreen/headless_context.h"
 
 // Writes an 8-bit RGBA PNG. Returns false and fills error on failure.
 bool WritePng(const std::string& path, const RgbaImage& image, std::string& error);

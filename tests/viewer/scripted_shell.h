@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/viewer_shell.h"
+#include "viewer/viewer_shell.h"
 
 struct ShownMessage {
     std::string text;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "math/camera.h"
+#include "model/bin_format.h"
 #include "model/mesh.h"
 #include "viewer_fixture.h"
 
@@ -70,14 +71,14 @@ protected:
         return path;
     }
     // Moves the eye and turns the model, so that a reset shows.
-    static void DisturbCamera() {
-        camera.MoveUp(5.0f);
-        modelRotY = 30.0f;
+    void DisturbCamera() {
+        viewer.camera.MoveUp(5.0f);
+        viewer.modelRotY = 30.0f;
     }
-    static bool CameraIsReset() {
+    bool CameraIsReset() const {
         Vec3f eye;
-        camera.GetOrigin(eye);
-        return eye.x == 0.0f && eye.y == 0.0f && eye.z == 20.0f && modelRotY == 0.0f;
+        viewer.camera.GetOrigin(eye);
+        return eye.x == 0.0f && eye.y == 0.0f && eye.z == 20.0f && viewer.modelRotY == 0.0f;
     }
 
     fs::path dir_;
@@ -96,15 +97,15 @@ TEST_F(OpenModelTest, XmlAndBinExtensionsLoadWhateverTheirCase) {
         const std::string path = c.xml ? WriteText(c.name, TriangleXML(c.firstX)) : WriteBin(c.name, c.firstX);
         DisturbCamera();
         shell = ScriptedShell{};
-        const LoadResult result = OpenModel(path, shell);
+        const LoadResult result = OpenModel(viewer, path, shell);
         EXPECT_TRUE(result.ok) << result.reason;
         EXPECT_TRUE(shell.questions.empty());
         EXPECT_TRUE(shell.messages.empty());
-        ASSERT_EQ(model.numVerts, 3u);
-        EXPECT_EQ(model.verts[0], c.firstX);
+        ASSERT_EQ(viewer.model.numVerts, 3u);
+        EXPECT_EQ(viewer.model.verts[0], c.firstX);
         EXPECT_TRUE(CameraIsReset());
-        EXPECT_EQ(checkedTexture, CMD_TEX_BMP);
-        EXPECT_EQ(textureMode, BMP);
+        EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+        EXPECT_EQ(viewer.textureMode, BMP);
         EXPECT_EQ(shell.repaints, 1);
         EXPECT_EQ(shell.progressBegins, 1);
         EXPECT_EQ(shell.progressEnds, 1);
@@ -119,64 +120,64 @@ TEST_F(OpenModelTest, OtherExtensionsAskAndYesReadsBin) {
         const std::string path = WriteBin(name, 7.0f);
         shell = ScriptedShell{};
         shell.yesNoAnswers = {true};
-        EXPECT_TRUE(OpenModel(path, shell).ok);
+        EXPECT_TRUE(OpenModel(viewer, path, shell).ok);
         ASSERT_EQ(shell.questions.size(), 1u);
         EXPECT_EQ(shell.questions[0].text, "Extension not recognised. Open as BIN?");
         EXPECT_EQ(shell.questions[0].caption, "File Type Error");
-        ASSERT_EQ(model.numVerts, 3u);
-        EXPECT_EQ(model.verts[0], 7.0f);
+        ASSERT_EQ(viewer.model.numVerts, 3u);
+        EXPECT_EQ(viewer.model.verts[0], 7.0f);
     }
 }
 
 TEST_F(OpenModelTest, NoLoadsNothingButResetsTheCameraAndTheTextureGroup) {
-    const std::vector<float> before(model.verts.begin(), model.verts.end());
+    const std::vector<float> before(viewer.model.verts.begin(), viewer.model.verts.end());
     const std::string path = WriteBin("model.dat", 7.0f);
-    DoCommand(CMD_TEX_TGA, shell);
+    DoCommand(viewer, CMD_TEX_TGA, shell);
     DisturbCamera();
     shell = ScriptedShell{};
     shell.yesNoAnswers = {false};
-    const LoadResult result = OpenModel(path, shell);
+    const LoadResult result = OpenModel(viewer, path, shell);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(shell.questions.size(), 1u);
     EXPECT_TRUE(shell.messages.empty());
     EXPECT_EQ(shell.progressBegins, 0);
-    EXPECT_EQ(std::vector<float>(model.verts.begin(), model.verts.end()), before);
+    EXPECT_EQ(std::vector<float>(viewer.model.verts.begin(), viewer.model.verts.end()), before);
     EXPECT_TRUE(CameraIsReset());
-    EXPECT_EQ(checkedTexture, model.GetNumTextures() != 0 ? CMD_TEX_MODELS_OWN : CMD_TEX_BMP);
+    EXPECT_EQ(viewer.checkedTexture, viewer.model.GetNumTextures() != 0 ? CMD_TEX_MODELS_OWN : CMD_TEX_BMP);
     EXPECT_EQ(shell.repaints, 1);
 }
 
 TEST_F(OpenModelTest, CancelledDialogOnlyRepaints) {
-    DoCommand(CMD_TEX_DDS, shell);
+    DoCommand(viewer, CMD_TEX_DDS, shell);
     DisturbCamera();
-    const std::uint32_t verts = model.numVerts;
+    const std::uint32_t verts = viewer.model.numVerts;
     shell = ScriptedShell{};
     shell.dialogAnswers = {std::nullopt};
-    EXPECT_TRUE(DoCommand(CMD_OPEN, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_OPEN, shell));
     EXPECT_EQ(shell.dialogs, 1);
     EXPECT_EQ(shell.repaints, 1);
     EXPECT_FALSE(CameraIsReset());
-    EXPECT_EQ(checkedTexture, CMD_TEX_DDS);
-    EXPECT_EQ(textureMode, DDS);
-    EXPECT_EQ(model.numVerts, verts);
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_DDS);
+    EXPECT_EQ(viewer.textureMode, DDS);
+    EXPECT_EQ(viewer.model.numVerts, verts);
 }
 
 TEST_F(OpenModelTest, OpenCommandLoadsThePickedFile) {
     shell.dialogAnswers = {WriteBin("picked.bin", 9.0f, 1)};
-    EXPECT_TRUE(DoCommand(CMD_OPEN, shell));
-    ASSERT_EQ(model.numVerts, 3u);
-    EXPECT_EQ(model.verts[0], 9.0f);
+    EXPECT_TRUE(DoCommand(viewer, CMD_OPEN, shell));
+    ASSERT_EQ(viewer.model.numVerts, 3u);
+    EXPECT_EQ(viewer.model.verts[0], 9.0f);
     // A BIN model that declares a texture selects the model's own mode, with no image of its own.
-    EXPECT_EQ(checkedTexture, CMD_TEX_MODELS_OWN);
-    EXPECT_EQ(textureMode, ModelsOwn);
-    EXPECT_EQ(model.GetTexture(), 0u);
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
+    EXPECT_EQ(viewer.textureMode, ModelsOwn);
+    EXPECT_EQ(viewer.model.GetTexture(), 0u);
     EXPECT_EQ(shell.repaints, 1);
-    RenderFrame();
+    RenderFrame(viewer);
 }
 
 TEST_F(OpenModelTest, FailedLoadsKeepThePreviousModelAndSayWhy) {
-    ASSERT_TRUE(OpenModel(WriteBin("good.bin", 2.0f), shell).ok);
+    ASSERT_TRUE(OpenModel(viewer, WriteBin("good.bin", 2.0f), shell).ok);
     const std::string missing = (dir_ / "missing.xml").string();
     const std::string broken = WriteText("broken.xml", "<mesh><numVerts>3</numVerts><vertList><vertex>");
     const std::string truncated = WriteText("truncated.bin", std::string("\x03\0\0\0\x01\0\0\0\0\0\0\0", 12));
@@ -184,38 +185,38 @@ TEST_F(OpenModelTest, FailedLoadsKeepThePreviousModelAndSayWhy) {
         SCOPED_TRACE(path);
         DisturbCamera();
         shell = ScriptedShell{};
-        const LoadResult result = OpenModel(path, shell);
+        const LoadResult result = OpenModel(viewer, path, shell);
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.cancelled);
         ASSERT_EQ(shell.messages.size(), 1u);
         EXPECT_EQ(shell.messages[0].caption, "Error");
         EXPECT_NE(shell.messages[0].text.find(path), std::string::npos) << shell.messages[0].text;
         EXPECT_NE(shell.messages[0].text.find(result.reason), std::string::npos) << shell.messages[0].text;
-        ASSERT_EQ(model.numVerts, 3u);
-        EXPECT_EQ(model.verts[0], 2.0f);
+        ASSERT_EQ(viewer.model.numVerts, 3u);
+        EXPECT_EQ(viewer.model.verts[0], 2.0f);
         EXPECT_TRUE(CameraIsReset());
         EXPECT_EQ(shell.repaints, 1);
     }
 }
 
 TEST_F(OpenModelTest, ACancelledLoadKeepsThePreviousModelQuietly) {
-    ASSERT_TRUE(OpenModel(WriteBin("first.bin", 2.0f), shell).ok);
+    ASSERT_TRUE(OpenModel(viewer, WriteBin("first.bin", 2.0f), shell).ok);
     shell = ScriptedShell{};
     shell.cancelAtUpdate = 1;
-    const LoadResult result = OpenModel(WriteBin("second.bin", 3.0f), shell);
+    const LoadResult result = OpenModel(viewer, WriteBin("second.bin", 3.0f), shell);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.cancelled);
     EXPECT_GE(shell.progressUpdates, 1);
     EXPECT_EQ(shell.progressEnds, 1);
     EXPECT_TRUE(shell.messages.empty());
-    EXPECT_EQ(model.verts[0], 2.0f);
+    EXPECT_EQ(viewer.model.verts[0], 2.0f);
 }
 
 TEST_F(OpenModelTest, OpeningWithTexturesOffPointsTheGroupAtBmpButLeavesTexturingOff) {
-    DoCommand(CMD_TEX_OFF, shell);
-    ASSERT_TRUE(OpenModel(WriteBin("plain.bin", 1.0f), shell).ok);
-    EXPECT_EQ(checkedTexture, CMD_TEX_BMP);
-    EXPECT_EQ(textureMode, BMP);
+    DoCommand(viewer, CMD_TEX_OFF, shell);
+    ASSERT_TRUE(OpenModel(viewer, WriteBin("plain.bin", 1.0f), shell).ok);
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+    EXPECT_EQ(viewer.textureMode, BMP);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 }
 

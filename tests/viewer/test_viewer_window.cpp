@@ -24,8 +24,9 @@
 #include "app/shell/about_dialog.h"
 #include "app/shell/gl_view.h"
 #include "app/shell/main_window.h"
-#include "app/viewer.h"
+#include "viewer/viewer.h"
 #include "math/camera.h"
+#include "model/bin_format.h"
 #include "model/mesh.h"
 #include "textures/texture_modes.h"
 
@@ -73,13 +74,6 @@ void ListMenu(const QList<QAction*>& actions, int depth, std::vector<std::string
 class WindowTest : public testing::Test {
 protected:
     void SetUp() override {
-        checkedTexture = CMD_TEX_BMP;
-        checkedLight = CMD_LIGHT_ON;
-        checkedRenderMode = CMD_RENDER_SOLID;
-        checkedCulling = CMD_CULL_ON;
-        checkedWinding = CMD_WINDING_CCW;
-        dragMode = DragNone;
-
         ShellDialogs dialogs;
         dialogs.openFile = [this]() -> std::optional<std::string> {
             ++fileDialogs;
@@ -94,7 +88,7 @@ protected:
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         ASSERT_TRUE(window->View().hasFocus());
-        ASSERT_GT(model.numVerts, 0u);
+        ASSERT_GT(State().model.numVerts, 0u);
     }
     void TearDown() override {
         window->close();
@@ -103,6 +97,7 @@ protected:
     }
 
     GLView& View() { return window->View(); }
+    Viewer& State() { return window->ViewerState(); }
     QString WindowId() const { return QString::number(window->winId()); }
     // A real key press from the X server, to the window that has the focus.
     bool RealKey(const QString& keys) {
@@ -183,14 +178,14 @@ TEST_F(WindowTest, MenuBarTextsAndOrder) {
 }
 
 TEST_F(WindowTest, CheckMarksFollowTheOptionGroups) {
-    const bool own = model.GetNumTextures() != 0;
+    const bool own = State().model.GetNumTextures() != 0;
     EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Textures"), {CMD_TEX_BMP, CMD_TEX_MODELS_OWN}),
               (std::vector<bool>{!own, own}));
     EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Render Mode"), {CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME}),
               (std::vector<bool>{true, false}));
 
     window->Action(CMD_RENDER_WIREFRAME)->trigger();
-    EXPECT_EQ(checkedRenderMode, CMD_RENDER_WIREFRAME);
+    EXPECT_EQ(State().checkedRenderMode, CMD_RENDER_WIREFRAME);
     // The old mark goes at once; the new one shows when a menu opens.
     EXPECT_FALSE(window->Action(CMD_RENDER_SOLID)->isChecked());
     EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Render Mode"), {CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME}),
@@ -200,7 +195,7 @@ TEST_F(WindowTest, CheckMarksFollowTheOptionGroups) {
     EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Options"), {CMD_TEX_TGA, CMD_TEX_BMP, CMD_LIGHT_ON, CMD_CULL_ON,
                                                              CMD_WINDING_CCW, CMD_RENDER_WIREFRAME}),
               (std::vector<bool>{true, false, true, true, true, true}));
-    EXPECT_EQ(textureMode, TGA);
+    EXPECT_EQ(State().textureMode, TGA);
 }
 
 TEST_F(WindowTest, CtrlOOpensTheFileDialog) {
@@ -214,30 +209,30 @@ TEST_F(WindowTest, CtrlOOpensTheFileDialog) {
 }
 
 TEST_F(WindowTest, KeypadScalesWithRealKeysAndTheMainKeyboardDoesNot) {
-    const float x = model.verts[0];
+    const float x = State().model.verts[0];
     ASSERT_NE(x, 0.0f);
     const int before = ModelPixels(View().grabFramebuffer());
 
     ASSERT_TRUE(RealKey(QStringLiteral("ctrl+KP_Subtract")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.verts[0] != x; }, 3000));
-    EXPECT_EQ(model.verts[0], x * 0.9f);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] != x; }, 3000));
+    EXPECT_EQ(State().model.verts[0], x * 0.9f);
     // The cube got smaller on screen.
     EXPECT_LT(ModelPixels(View().grabFramebuffer()), before);
 
     ASSERT_TRUE(RealKey(QStringLiteral("ctrl+minus")));
     ASSERT_TRUE(RealKey(QStringLiteral("ctrl+plus")));
     QTest::qWait(300);
-    EXPECT_EQ(model.verts[0], x * 0.9f);
+    EXPECT_EQ(State().model.verts[0], x * 0.9f);
 
     ASSERT_TRUE(RealKey(QStringLiteral("ctrl+KP_Add")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.verts[0] != x * 0.9f; }, 3000));
-    EXPECT_EQ(model.verts[0], x * 0.9f * 1.1f);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] != x * 0.9f; }, 3000));
+    EXPECT_EQ(State().model.verts[0], x * 0.9f * 1.1f);
 
     // The same through QtTest's synthetic events.
     QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_EQ(model.verts[0], x * 0.9f * 1.1f);
+    EXPECT_EQ(State().model.verts[0], x * 0.9f * 1.1f);
     QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
-    EXPECT_EQ(model.verts[0], x * 0.9f * 1.1f * 0.9f);
+    EXPECT_EQ(State().model.verts[0], x * 0.9f * 1.1f * 0.9f);
 }
 
 TEST_F(WindowTest, LeftDragTurnsTheCube) {
@@ -246,21 +241,21 @@ TEST_F(WindowTest, LeftDragTurnsTheCube) {
     QTest::mouseMove(&View(), QPoint(140, 110));
     QTest::mouseMove(&View(), QPoint(180, 130));
     QTest::mouseRelease(&View(), Qt::LeftButton, {}, QPoint(180, 130));
-    EXPECT_FLOAT_EQ(modelRotY, 80 * 180.0f / 500.0f);
-    EXPECT_EQ(dragMode, DragNone);
+    EXPECT_FLOAT_EQ(State().modelRotY, 80 * 180.0f / 500.0f);
+    EXPECT_EQ(State().dragMode, DragNone);
     const QImage after = View().grabFramebuffer();
     ASSERT_EQ(before.size(), after.size());
     EXPECT_NE(before, after);
     // A move after the release changes nothing.
     QTest::mouseMove(&View(), QPoint(10, 10));
-    EXPECT_FLOAT_EQ(modelRotY, 80 * 180.0f / 500.0f);
+    EXPECT_FLOAT_EQ(State().modelRotY, 80 * 180.0f / 500.0f);
 }
 
 TEST_F(WindowTest, ArrowKeysMoveTheEye) {
     QTest::keyClick(&View(), Qt::Key_Up);
     QTest::keyClick(&View(), Qt::Key_W);
     Vec3f eye;
-    camera.GetOrigin(eye);
+    State().camera.GetOrigin(eye);
     EXPECT_EQ(eye.z, 19.0f);
     EXPECT_EQ(eye.y, -1.0f);
 }
@@ -340,18 +335,18 @@ TEST_F(WindowTest, AboutBoxClosesOnOkEnterEscapeAndItsCloseBox) {
 }
 
 TEST_F(WindowTest, ExitReleasesTheTexturesAndClosesTheWindow) {
-    ASSERT_NE(testTexture, 0u);
+    ASSERT_NE(State().testTexture, 0u);
     window->Action(CMD_EXIT)->trigger();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(testTexture, 0u);
-    EXPECT_EQ(model.GetTexture(), 0u);
+    EXPECT_EQ(State().testTexture, 0u);
+    EXPECT_EQ(State().model.GetTexture(), 0u);
 }
 
 TEST_F(WindowTest, EscapeDuringADragClosesTheWindow) {
     QTest::mousePress(&View(), Qt::RightButton, {}, QPoint(50, 50));
     QTest::keyClick(&View(), Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(testTexture, 0u);
+    EXPECT_EQ(State().testTexture, 0u);
 }
 
 TEST_F(WindowTest, LongLoadsShowAProgressBoxWhoseCancelStopsThem) {
@@ -411,12 +406,13 @@ TEST(WindowOpenFile, AModelNamedBeforeTheSceneIsUpOpensOnceItIs) {
     MainWindow window(std::move(dialogs));
     window.OpenFile(path);
     window.show();
-    EXPECT_TRUE(QTest::qWaitFor([] { return model.numVerts == 3 && model.verts[0] == 42.0f; }, 5000));
-    EXPECT_EQ(checkedTexture, CMD_TEX_BMP);
+    const Viewer& viewer = window.ViewerState();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return viewer.model.numVerts == 3 && viewer.model.verts[0] == 42.0f; }, 5000));
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
     window.OpenFile(path + ".missing.bin");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find(path + ".missing.bin"), std::string::npos);
-    EXPECT_EQ(model.verts[0], 42.0f);
+    EXPECT_EQ(viewer.model.verts[0], 42.0f);
     window.close();
     std::filesystem::remove(path);
 }

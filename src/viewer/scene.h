@@ -6,25 +6,26 @@
 #include <string>
 #include <string_view>
 
-#include "textures/messages.h"
+#include "base/message_sink.h"
+#include "viewer/viewer_state.h"
 
 // The model loaded at start-up, relative to the current directory (or,
-// when it isn't there, to startupDir).
+// when it isn't there, to the viewer's startupDir).
 inline constexpr const char* kDefaultModelPath = "Assets/TexturedCube.xml";
 
 // The text of the message box for a model file that could not be loaded.
 std::string LoadFailureText(std::string_view path, std::string_view reason);
 
-// Runs once when the context exists and startupDir is recorded. A default
-// model that can't be loaded is reported through messages (caption "Error");
-// the viewer goes on with an empty model.
-void InitScene(MessageSink& messages);
+// Runs once when the context exists and viewer.startupDir is recorded. A
+// default model that can't be loaded is reported through messages (caption
+// "Error"); the viewer goes on with an empty model.
+void InitScene(Viewer& viewer, MessageSink& messages);
 // Draws one frame into the bound framebuffer. Expects GL_MODELVIEW current
 // and leaves the model-view matrix as it found it.
-void RenderFrame();
+void RenderFrame(const Viewer& viewer);
 // Viewport and projection for a drawing area of width x height pixels.
-void ResizeViewport(int width, int height);
-void DeleteTestTexture();
+void ResizeViewport(Viewer& viewer, int width, int height);
+void DeleteTestTexture(Viewer& viewer);
 // Releases every texture the viewer owns (test texture and the model's own);
 // safe to call twice.
-void ShutdownScene();
+void ShutdownScene(Viewer& viewer);

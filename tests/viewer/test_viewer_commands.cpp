@@ -51,22 +51,22 @@ TEST_F(CommandsTest, SceneSetUpLeavesTheStartState) {
     EXPECT_EQ(position, (std::array<GLfloat, 4>{0.0f, 0.0f, 0.0f, 1.0f}));
 
     // The default model is there, scaled up, and the texture group matches it.
-    ASSERT_GT(model.numVerts, 0u);
-    ASSERT_GT(model.numFaces, 0);
-    EXPECT_NE(testTexture, 0u);
-    if (model.GetNumTextures() != 0) {
-        EXPECT_EQ(checkedTexture, CMD_TEX_MODELS_OWN);
-        EXPECT_EQ(textureMode, ModelsOwn);
+    ASSERT_GT(viewer.model.numVerts, 0u);
+    ASSERT_GT(viewer.model.numFaces, 0);
+    EXPECT_NE(viewer.testTexture, 0u);
+    if (viewer.model.GetNumTextures() != 0) {
+        EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
+        EXPECT_EQ(viewer.textureMode, ModelsOwn);
     } else {
-        EXPECT_EQ(checkedTexture, CMD_TEX_BMP);
-        EXPECT_EQ(textureMode, BMP);
+        EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+        EXPECT_EQ(viewer.textureMode, BMP);
     }
-    for (std::size_t i = 0; i < 3 * std::size_t{model.numVerts}; i += 3) {
-        const float* n = &model.normals[i];
+    for (std::size_t i = 0; i < 3 * std::size_t{viewer.model.numVerts}; i += 3) {
+        const float* n = &viewer.model.normals[i];
         EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-5f) << "normal of vertex " << i / 3;
     }
     Vec3f eye;
-    camera.GetOrigin(eye);
+    viewer.camera.GetOrigin(eye);
     EXPECT_EQ(eye.z, 20.0f);
 }
 
@@ -94,72 +94,72 @@ TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
         glBindTexture(GL_TEXTURE_2D, 0);
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
         const int repaints = shell.repaints;
-        const unsigned before = testTexture;
+        const unsigned before = viewer.testTexture;
 
-        EXPECT_TRUE(DoCommand(c.id, shell));
-        EXPECT_EQ(checkedTexture, c.id);
-        EXPECT_EQ(textureMode, c.mode);
+        EXPECT_TRUE(DoCommand(viewer, c.id, shell));
+        EXPECT_EQ(viewer.checkedTexture, c.id);
+        EXPECT_EQ(viewer.textureMode, c.mode);
         EXPECT_EQ(Enabled(GL_TEXTURE_2D), c.mode != Off);
         EXPECT_EQ(shell.repaints, repaints + 1);
         EXPECT_TRUE(shell.messages.empty()) << shell.messages.front().text;
         if (c.target != 0) {
             // The loader bound the fresh name to the mode's target.
-            EXPECT_EQ(static_cast<unsigned>(Integer(c.target)), testTexture);
-            EXPECT_TRUE(glIsTexture(testTexture));
+            EXPECT_EQ(static_cast<unsigned>(Integer(c.target)), viewer.testTexture);
+            EXPECT_TRUE(glIsTexture(viewer.testTexture));
         } else {
-            EXPECT_EQ(testTexture, before);
+            EXPECT_EQ(viewer.testTexture, before);
             EXPECT_EQ(Integer(GL_TEXTURE_BINDING_2D), 0);
         }
         // Whatever the mode, a frame draws without GL errors.
-        RenderFrame();
+        RenderFrame(viewer);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 }
 
 TEST_F(CommandsTest, TwoWayGroupsSwitchTheirState) {
-    EXPECT_TRUE(DoCommand(CMD_LIGHT_OFF, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_LIGHT_OFF, shell));
     EXPECT_FALSE(Enabled(GL_LIGHTING));
-    EXPECT_EQ(checkedLight, CMD_LIGHT_OFF);
-    EXPECT_TRUE(DoCommand(CMD_LIGHT_ON, shell));
+    EXPECT_EQ(viewer.checkedLight, CMD_LIGHT_OFF);
+    EXPECT_TRUE(DoCommand(viewer, CMD_LIGHT_ON, shell));
     EXPECT_TRUE(Enabled(GL_LIGHTING));
-    EXPECT_EQ(checkedLight, CMD_LIGHT_ON);
+    EXPECT_EQ(viewer.checkedLight, CMD_LIGHT_ON);
 
-    EXPECT_TRUE(DoCommand(CMD_RENDER_WIREFRAME, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_RENDER_WIREFRAME, shell));
     EXPECT_EQ(PolygonMode(), (std::array<GLint, 2>{GL_LINE, GL_LINE}));
-    EXPECT_EQ(checkedRenderMode, CMD_RENDER_WIREFRAME);
-    EXPECT_TRUE(DoCommand(CMD_RENDER_SOLID, shell));
+    EXPECT_EQ(viewer.checkedRenderMode, CMD_RENDER_WIREFRAME);
+    EXPECT_TRUE(DoCommand(viewer, CMD_RENDER_SOLID, shell));
     EXPECT_EQ(PolygonMode(), (std::array<GLint, 2>{GL_FILL, GL_FILL}));
-    EXPECT_EQ(checkedRenderMode, CMD_RENDER_SOLID);
+    EXPECT_EQ(viewer.checkedRenderMode, CMD_RENDER_SOLID);
 
-    EXPECT_TRUE(DoCommand(CMD_CULL_OFF, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_CULL_OFF, shell));
     EXPECT_FALSE(Enabled(GL_CULL_FACE));
-    EXPECT_EQ(checkedCulling, CMD_CULL_OFF);
-    EXPECT_TRUE(DoCommand(CMD_CULL_ON, shell));
+    EXPECT_EQ(viewer.checkedCulling, CMD_CULL_OFF);
+    EXPECT_TRUE(DoCommand(viewer, CMD_CULL_ON, shell));
     EXPECT_TRUE(Enabled(GL_CULL_FACE));
 
-    EXPECT_TRUE(DoCommand(CMD_WINDING_CW, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_WINDING_CW, shell));
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CW);
-    EXPECT_EQ(checkedWinding, CMD_WINDING_CW);
-    EXPECT_TRUE(DoCommand(CMD_WINDING_CCW, shell));
+    EXPECT_EQ(viewer.checkedWinding, CMD_WINDING_CW);
+    EXPECT_TRUE(DoCommand(viewer, CMD_WINDING_CCW, shell));
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CCW);
     // Picking the checked item again changes nothing.
-    EXPECT_TRUE(DoCommand(CMD_WINDING_CCW, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_WINDING_CCW, shell));
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CCW);
-    EXPECT_EQ(checkedWinding, CMD_WINDING_CCW);
+    EXPECT_EQ(viewer.checkedWinding, CMD_WINDING_CCW);
 
     EXPECT_EQ(shell.repaints, 9);
     // The groups are independent of each other.
-    EXPECT_EQ(checkedLight, CMD_LIGHT_ON);
-    EXPECT_EQ(checkedRenderMode, CMD_RENDER_SOLID);
+    EXPECT_EQ(viewer.checkedLight, CMD_LIGHT_ON);
+    EXPECT_EQ(viewer.checkedRenderMode, CMD_RENDER_SOLID);
 }
 
 TEST_F(CommandsTest, CheckedItemsAreTheGroupGlobals) {
-    DoCommand(CMD_RENDER_WIREFRAME, shell);
-    DoCommand(CMD_TEX_TGA, shell);
+    DoCommand(viewer, CMD_RENDER_WIREFRAME, shell);
+    DoCommand(viewer, CMD_TEX_TGA, shell);
     for (const int id : {CMD_RENDER_WIREFRAME, CMD_TEX_TGA, CMD_LIGHT_ON, CMD_CULL_ON, CMD_WINDING_CCW})
-        EXPECT_TRUE(IsCheckedItem(id)) << id;
+        EXPECT_TRUE(IsCheckedItem(viewer, id)) << id;
     for (const int id : {CMD_RENDER_SOLID, CMD_TEX_BMP, CMD_LIGHT_OFF, CMD_CULL_OFF, CMD_WINDING_CW, CMD_OPEN})
-        EXPECT_FALSE(IsCheckedItem(id)) << id;
+        EXPECT_FALSE(IsCheckedItem(viewer, id)) << id;
     EXPECT_TRUE(IsOptionItem(CMD_TEX_OFF));
     EXPECT_TRUE(IsOptionItem(CMD_WINDING_CW));
     for (const int id : {CMD_OPEN, CMD_EXIT, CMD_FLIP_NORMALS, CMD_SCALE_UP, CMD_RESET_CAMERA, CMD_ABOUT})
@@ -167,63 +167,63 @@ TEST_F(CommandsTest, CheckedItemsAreTheGroupGlobals) {
 }
 
 TEST_F(CommandsTest, ModelCommandsChangeTheGeometry) {
-    ASSERT_GT(model.numVerts, 0u);
-    const std::vector<float> verts(model.verts.begin(), model.verts.end());
-    const std::vector<float> normals(model.normals.begin(), model.normals.end());
+    ASSERT_GT(viewer.model.numVerts, 0u);
+    const std::vector<float> verts(viewer.model.verts.begin(), viewer.model.verts.end());
+    const std::vector<float> normals(viewer.model.normals.begin(), viewer.model.normals.end());
 
-    EXPECT_TRUE(DoCommand(CMD_SCALE_DOWN, shell));
-    EXPECT_TRUE(DoCommand(CMD_SCALE_UP, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_SCALE_DOWN, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_SCALE_UP, shell));
     // Down then up is 0.99 of the size, not the size before.
-    for (std::size_t i = 0; i < verts.size(); ++i) ASSERT_EQ(model.verts[i], verts[i] * 0.9f * 1.1f) << i;
-    EXPECT_EQ(std::memcmp(model.normals.data(), normals.data(), normals.size() * sizeof(float)), 0);
+    for (std::size_t i = 0; i < verts.size(); ++i) ASSERT_EQ(viewer.model.verts[i], verts[i] * 0.9f * 1.1f) << i;
+    EXPECT_EQ(std::memcmp(viewer.model.normals.data(), normals.data(), normals.size() * sizeof(float)), 0);
 
-    EXPECT_TRUE(DoCommand(CMD_FLIP_NORMALS, shell));
-    EXPECT_EQ(model.normals[0], -normals[0]);
-    EXPECT_TRUE(DoCommand(CMD_FLIP_NORMALS, shell));
-    EXPECT_EQ(std::memcmp(model.normals.data(), normals.data(), normals.size() * sizeof(float)), 0);
+    EXPECT_TRUE(DoCommand(viewer, CMD_FLIP_NORMALS, shell));
+    EXPECT_EQ(viewer.model.normals[0], -normals[0]);
+    EXPECT_TRUE(DoCommand(viewer, CMD_FLIP_NORMALS, shell));
+    EXPECT_EQ(std::memcmp(viewer.model.normals.data(), normals.data(), normals.size() * sizeof(float)), 0);
     EXPECT_EQ(shell.repaints, 4);
 }
 
 TEST_F(CommandsTest, ResetCameraPutsTheEyeBackAndZeroesTheAngles) {
-    camera.MoveUp(3.0f);
-    modelRotX = 40.0f;
-    modelRotY = -12.0f;
-    EXPECT_TRUE(DoCommand(CMD_RESET_CAMERA, shell));
+    viewer.camera.MoveUp(3.0f);
+    viewer.modelRotX = 40.0f;
+    viewer.modelRotY = -12.0f;
+    EXPECT_TRUE(DoCommand(viewer, CMD_RESET_CAMERA, shell));
     Vec3f eye;
-    camera.GetOrigin(eye);
+    viewer.camera.GetOrigin(eye);
     EXPECT_EQ(eye.x, 0.0f);
     EXPECT_EQ(eye.y, 0.0f);
     EXPECT_EQ(eye.z, 20.0f);
-    EXPECT_EQ(modelRotX, 0.0f);
-    EXPECT_EQ(modelRotY, 0.0f);
+    EXPECT_EQ(viewer.modelRotX, 0.0f);
+    EXPECT_EQ(viewer.modelRotY, 0.0f);
     EXPECT_EQ(shell.repaints, 1);
 }
 
 TEST_F(CommandsTest, ExitQuitsAndAboutShowsTheBox) {
-    EXPECT_TRUE(DoCommand(CMD_ABOUT, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_ABOUT, shell));
     EXPECT_EQ(shell.abouts, 1);
     EXPECT_EQ(shell.repaints, 1);
-    EXPECT_TRUE(DoCommand(CMD_EXIT, shell));
+    EXPECT_TRUE(DoCommand(viewer, CMD_EXIT, shell));
     EXPECT_EQ(shell.quits, 1);
 }
 
 TEST_F(CommandsTest, UnknownIdsDoNothing) {
     for (const int id : {0, 1, 2, 103, 106, 32771, 32802, 65535, -1}) {
-        EXPECT_FALSE(DoCommand(id, shell)) << id;
+        EXPECT_FALSE(DoCommand(viewer, id, shell)) << id;
     }
     EXPECT_EQ(shell.repaints, 0);
     EXPECT_EQ(shell.quits, 0);
-    EXPECT_EQ(checkedTexture == CMD_TEX_BMP || checkedTexture == CMD_TEX_MODELS_OWN, true);
+    EXPECT_EQ(viewer.checkedTexture == CMD_TEX_BMP || viewer.checkedTexture == CMD_TEX_MODELS_OWN, true);
 }
 
 TEST_F(CommandsTest, ShutdownReleasesBothTexturesOnce) {
-    const unsigned test = testTexture;
+    const unsigned test = viewer.testTexture;
     ASSERT_TRUE(glIsTexture(test));
-    ShutdownScene();
+    ShutdownScene(viewer);
     EXPECT_FALSE(glIsTexture(test));
-    EXPECT_EQ(testTexture, 0u);
-    EXPECT_EQ(model.GetTexture(), 0u);
-    ShutdownScene();  // a second teardown (close box after Escape) is harmless
+    EXPECT_EQ(viewer.testTexture, 0u);
+    EXPECT_EQ(viewer.model.GetTexture(), 0u);
+    ShutdownScene(viewer);  // a second teardown (close box after Escape) is harmless
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -1,11 +1,8 @@
-#include "app/scene.h"
+#include "viewer/scene.h"
 
 #include <epoxy/gl.h>
 
-#include "math/camera.h"
-#include "math/view_frustum.h"
-#include "model/mesh.h"
-#include "textures/texture_modes.h"
+#include "model/mesh_gl.h"
 
 std::string LoadFailureText(std::string_view path, std::string_view reason) {
     std::string text = "Could not load the model \"";
@@ -15,7 +12,7 @@ std::string LoadFailureText(std::string_view path, std::string_view reason) {
     return text;
 }
 
-void InitScene(MessageSink& messages) {
+void InitScene(Viewer& viewer, MessageSink& messages) {
     static constexpr GLfloat noLight[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     static constexpr GLfloat someLight[4] = {0.85f, 0.85f, 0.85f, 0.0f};
     static constexpr GLfloat lightPos[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -36,23 +33,24 @@ void InitScene(MessageSink& messages) {
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT, GL_DIFFUSE);
 
-    textureMode = BMP;
-    ReloadTestTexture(messages);
+    viewer.textureMode = BMP;
+    ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
     glEnable(GL_TEXTURE_2D);
 
     // Relative to the current directory; a viewer started where there is
     // none uses the one under startupDir (the installed assets).
-    const std::string defaultModel = ResolveAssetPath(kDefaultModelPath, startupDir);
+    const std::string defaultModel = ResolveAssetPath(kDefaultModelPath, viewer.startupDir);
     // A failed load keeps the previous (at start-up: empty) model, which must
     // not be scaled a second time.
-    if (const LoadResult result = model.LoadXML(defaultModel, messages)) {
+    Mesh& model = viewer.model;
+    if (const LoadResult result = LoadXML(model, defaultModel, viewer.startupDir, messages)) {
         model.Scale(8.0f);
         model.NormalizeNormals();
     } else {
         messages.ShowMessage(LoadFailureText(defaultModel, result.reason), "Error");
     }
-    if (model.GetNumTextures() != 0) textureMode = ModelsOwn;
-    ResetCamera();
+    if (model.GetNumTextures() != 0) viewer.textureMode = ModelsOwn;
+    ResetCamera(viewer);
 }
 
 namespace {
@@ -66,65 +64,65 @@ void SetTexGen(bool on) {
     }
 }
 
-void DrawWithOwnTexture() {
+void DrawWithOwnTexture(const Mesh& model) {
     if (model.GetNumTextures() != 0) {
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, model.GetTexture());
     }
-    model.Draw();
+    Draw(model);
 }
 
-void DrawReflectionMapped() {
+void DrawReflectionMapped(const Mesh& model, unsigned int testTexture) {
     for (const GLenum coord : {GL_S, GL_T, GL_R}) glTexGeni(coord, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP);
     SetTexGen(true);
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_TEXTURE_CUBE_MAP);
     glBindTexture(GL_TEXTURE_CUBE_MAP, testTexture);
-    model.Draw();
+    Draw(model);
     glDisable(GL_TEXTURE_CUBE_MAP);
     glEnable(GL_TEXTURE_2D);
     SetTexGen(false);
 }
 
-void DrawSphereMapped() {
+void DrawSphereMapped(const Mesh& model, unsigned int testTexture) {
     glBindTexture(GL_TEXTURE_2D, testTexture);
     SetTexGen(true);
     // Sphere mapping exists for S and T only; R keeps its mode (unused by a 2D texture).
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    model.Draw();
+    Draw(model);
     SetTexGen(false);
 }
 
 }  // namespace
 
-void RenderFrame() {
+void RenderFrame(const Viewer& viewer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
-    camera.ApplyView(false);
+    viewer.camera.ApplyView(false);
     glColor3f(1.0f, 1.0f, 1.0f);
-    glRotatef(modelRotX, 1.0f, 0.0f, 0.0f);
-    glRotatef(modelRotY, 0.0f, 1.0f, 0.0f);
-    glRotatef(modelRotZ, 0.0f, 0.0f, 1.0f);
-    switch (textureMode) {
+    glRotatef(viewer.modelRotX, 1.0f, 0.0f, 0.0f);
+    glRotatef(viewer.modelRotY, 0.0f, 1.0f, 0.0f);
+    glRotatef(viewer.modelRotZ, 0.0f, 0.0f, 1.0f);
+    switch (viewer.textureMode) {
     case ModelsOwn:
-        DrawWithOwnTexture();
+        DrawWithOwnTexture(viewer.model);
         break;
     case Off:
-        model.Draw();
+        Draw(viewer.model);
         break;
     case BMPCubemap:
     case DDSCubemap:
-        DrawReflectionMapped();
+        DrawReflectionMapped(viewer.model, viewer.testTexture);
         break;
     default:
-        DrawSphereMapped();
+        DrawSphereMapped(viewer.model, viewer.testTexture);
         break;
     }
     glPopMatrix();
 }
 
-void ResizeViewport(int width, int height) {
+void ResizeViewport(Viewer& viewer, int width, int height) {
     if (height == 0) height = 1;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
@@ -132,18 +130,18 @@ void ResizeViewport(int width, int height) {
     // A zero width would make a frustum with no sides, which GL refuses;
     // nothing is drawn into a zero-width viewport anyway.
     const int aspectWidth = width > 0 ? width : 1;
-    frustum.SetPerspective(35.0f, static_cast<float>(static_cast<double>(aspectWidth) / height), 1.0f, 100.0f);
+    viewer.frustum.SetPerspective(35.0f, static_cast<float>(static_cast<double>(aspectWidth) / height), 1.0f, 100.0f);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
 
-void DeleteTestTexture() {
-    glDeleteTextures(1, &testTexture);
+void DeleteTestTexture(Viewer& viewer) {
+    glDeleteTextures(1, &viewer.testTexture);
     // The name may be handed out again; don't keep a stale one.
-    testTexture = 0;
+    viewer.testTexture = 0;
 }
 
-void ShutdownScene() {
-    DeleteTestTexture();
-    model.ClearTexture();
+void ShutdownScene(Viewer& viewer) {
+    DeleteTestTexture(viewer);
+    ClearTexture(viewer.model);
 }

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/png_file.h"
+#include "offscreen/png_file.h"
 #include "support/gl_test_support.h"
 
 namespace {

@@ -1,0 +1,133 @@
+// The menu commands and their option groups.
+#include <epoxy/gl.h>
+
+#include <algorithm>
+
+#include "viewer/scene.h"
+#include "viewer/viewer.h"
+
+namespace {
+
+struct TextureItem {
+    int id;
+    TextureMode mode;
+};
+constexpr TextureItem kTextureItems[] = {
+    {CMD_TEX_BMP, BMP},         {CMD_TEX_BMP_COMPRESSED, BMPCompressed}, {CMD_TEX_BMP_CUBEMAP, BMPCubemap},
+    {CMD_TEX_TGA, TGA},         {CMD_TEX_TGA_COMPRESSED, TGACompressed}, {CMD_TEX_DDS, DDS},
+    {CMD_TEX_DDS_CUBEMAP, DDSCubemap}, {CMD_TEX_MODELS_OWN, ModelsOwn},  {CMD_TEX_OFF, Off},
+};
+
+constexpr int kTwoWayItems[] = {CMD_LIGHT_ON, CMD_LIGHT_OFF, CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME,
+                                CMD_CULL_ON,  CMD_CULL_OFF,  CMD_WINDING_CW,   CMD_WINDING_CCW};
+
+void SetEnabled(GLenum cap, bool on) {
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+void SelectTexture(Viewer& viewer, const TextureItem& item, ViewerShell& shell) {
+    viewer.checkedTexture = item.id;
+    SetEnabled(GL_TEXTURE_2D, item.mode != Off);
+    viewer.textureMode = item.mode;
+    if (item.mode != Off && item.mode != ModelsOwn)
+        ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, shell);
+}
+
+// Runs the option-group items; false when id is in no group.
+bool DoGroupCommand(Viewer& viewer, int id, ViewerShell& shell) {
+    const auto* item = std::find_if(std::begin(kTextureItems), std::end(kTextureItems),
+                                    [id](const TextureItem& t) { return t.id == id; });
+    if (item != std::end(kTextureItems)) {
+        SelectTexture(viewer, *item, shell);
+        return true;
+    }
+    switch (id) {
+    case CMD_LIGHT_ON:
+    case CMD_LIGHT_OFF:
+        viewer.checkedLight = id;
+        SetEnabled(GL_LIGHTING, id == CMD_LIGHT_ON);
+        return true;
+    case CMD_RENDER_SOLID:
+    case CMD_RENDER_WIREFRAME:
+        viewer.checkedRenderMode = id;
+        glPolygonMode(GL_FRONT_AND_BACK, id == CMD_RENDER_SOLID ? GL_FILL : GL_LINE);
+        return true;
+    case CMD_CULL_ON:
+    case CMD_CULL_OFF:
+        viewer.checkedCulling = id;
+        SetEnabled(GL_CULL_FACE, id == CMD_CULL_ON);
+        return true;
+    case CMD_WINDING_CW:
+    case CMD_WINDING_CCW:
+        viewer.checkedWinding = id;
+        glFrontFace(id == CMD_WINDING_CW ? GL_CW : GL_CCW);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void RunOpenCommand(Viewer& viewer, ViewerShell& shell) {
+    // A cancelled dialog changes nothing.
+    if (const std::optional<std::string> path = shell.OpenFileDialog()) {
+        OpenModel(viewer, *path, shell);
+    } else {
+        shell.Repaint();
+    }
+}
+
+}  // namespace
+
+bool IsOptionItem(int id) {
+    return std::any_of(std::begin(kTextureItems), std::end(kTextureItems),
+                       [id](const TextureItem& t) { return t.id == id; }) ||
+           std::find(std::begin(kTwoWayItems), std::end(kTwoWayItems), id) != std::end(kTwoWayItems);
+}
+
+bool IsCheckedItem(const Viewer& viewer, int id) {
+    return id == viewer.checkedTexture || id == viewer.checkedLight || id == viewer.checkedRenderMode ||
+           id == viewer.checkedCulling || id == viewer.checkedWinding;
+}
+
+void InitViewer(Viewer& viewer, ViewerShell& shell) {
+    InitScene(viewer, shell);
+    if (viewer.model.GetNumTextures() != 0) {
+        viewer.checkedTexture = CMD_TEX_MODELS_OWN;
+    } else {
+        viewer.textureMode = BMP;
+    }
+}
+
+bool DoCommand(Viewer& viewer, int id, ViewerShell& shell) {
+    switch (id) {
+    case CMD_OPEN:
+        RunOpenCommand(viewer, shell);
+        return true;  // the open flow repaints itself
+    case CMD_EXIT:
+        shell.Quit();
+        return true;
+    case CMD_FLIP_NORMALS:
+        viewer.model.FlipNormals();
+        break;
+    case CMD_SCALE_DOWN:
+        viewer.model.Scale(0.9f);
+        break;
+    case CMD_SCALE_UP:
+        viewer.model.Scale(1.1f);
+        break;
+    case CMD_RESET_CAMERA:
+        ResetCamera(viewer);
+        break;
+    case CMD_ABOUT:
+        shell.ShowAbout();
+        break;
+    default:
+        if (!DoGroupCommand(viewer, id, shell)) return false;
+        break;
+    }
+    shell.Repaint();
+    return true;
+}

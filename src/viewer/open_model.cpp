@@ -1,0 +1,64 @@
+// The open-model flow: the format rule picks the loader, a progress scope
+// spans the load, and the viewer follows the model that ends up shown.
+#include <filesystem>
+#include <system_error>
+
+#include "model/mesh_gl.h"
+#include "viewer/scene.h"
+#include "viewer/viewer.h"
+
+namespace {
+
+// Shows the shell's progress for the length of one load.
+class ProgressScope {
+public:
+    ProgressScope(const std::string& path, ViewerShell& shell) : shell_(shell) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        shell_.BeginProgress(path, ec ? 0 : size);
+    }
+    ~ProgressScope() { shell_.EndProgress(); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+    LoadProgress Callback() {
+        return [this](std::uint64_t done, std::uint64_t) { return shell_.UpdateProgress(done); };
+    }
+
+private:
+    ViewerShell& shell_;
+};
+
+// The file's format by the format rule; a name no reader claims may still
+// be read as BIN when the user says so.
+ModelFormat ChooseFormat(const std::string& path, ViewerShell& shell) {
+    const ModelFormat format = ModelFormatForPath(path);
+    if (format != ModelFormat::Unknown) return format;
+    return shell.AskYesNo("Extension not recognised. Open as BIN?", "File Type Error") ? ModelFormat::BIN
+                                                                                     : ModelFormat::Unknown;
+}
+
+}  // namespace
+
+LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell) {
+    LoadResult result;
+    const ModelFormat format = ChooseFormat(path, shell);
+    if (format == ModelFormat::Unknown) {
+        result = {false, true, "not opened"};
+    } else {
+        ProgressScope progress(path, shell);
+        result = LoadModel(viewer.model, path, format, viewer.startupDir, shell, progress.Callback());
+    }
+    if (!result.ok && !result.cancelled) shell.ShowMessage(LoadFailureText(path, result.reason), "Error");
+
+    ResetCamera(viewer);
+    if (viewer.model.GetNumTextures() != 0) {
+        viewer.checkedTexture = CMD_TEX_MODELS_OWN;
+        viewer.textureMode = ModelsOwn;
+    } else {
+        viewer.checkedTexture = CMD_TEX_BMP;
+        viewer.textureMode = BMP;
+    }
+    shell.Repaint();
+    return result;
+}

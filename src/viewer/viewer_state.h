@@ -1,0 +1,49 @@
+// Everything one viewer shows and remembers: the eye and its view volume,
+// the model and its turns, the texture state, the checked item of each
+// option group, and the mouse drag. The window and the snapshot each own
+// one; the commands, the open flow, the input and the frame take it by
+// reference.
+#pragma once
+
+#include <string>
+
+#include "math/camera.h"
+#include "math/view_frustum.h"
+#include "model/mesh.h"
+#include "textures/texture_modes.h"
+#include "viewer/commands.h"
+
+enum DragMode : int { DragNone = 0, DragPan = 1, DragRotate = 2, DragDolly = 3 };
+
+struct Viewer {
+    Viewer() = default;
+    Viewer(Viewer&&) = default;
+    Viewer& operator=(Viewer&&) = default;
+    Viewer(const Viewer&) = delete;
+    Viewer& operator=(const Viewer&) = delete;
+
+    Camera camera;
+    ViewFrustum frustum;
+    Mesh model;
+    float modelRotX = 0.0f, modelRotY = 0.0f, modelRotZ = 0.0f;  // degrees
+
+    int textureMode = Off;
+    unsigned int testTexture = 0;  // GL name; released by ShutdownScene
+    // The directory the test assets and the default model are found under.
+    std::string startupDir;
+
+    // The checked item of each option group, as a command id. Menus show
+    // these items checked whenever they open.
+    int checkedTexture = CMD_TEX_BMP;
+    int checkedLight = CMD_LIGHT_ON;
+    int checkedRenderMode = CMD_RENDER_SOLID;
+    int checkedCulling = CMD_CULL_ON;
+    int checkedWinding = CMD_WINDING_CCW;
+
+    int dragMode = DragNone;
+    int mouseX = 0, mouseY = 0;
+    int lastMouseX = 0, lastMouseY = 0;
+};
+
+// Eye 20 units in front of the origin, model angles 0.
+void ResetCamera(Viewer& viewer);
