@@ -28,22 +28,9 @@ void SetEnabled(GLenum cap, bool on) {
         glDisable(cap);
 }
 
-void SelectTexture(Viewer& viewer, const TextureItem& item, ViewerShell& shell) {
-    viewer.checkedTexture = item.id;
-    SetEnabled(GL_TEXTURE_2D, item.mode != Off);
-    viewer.textureMode = item.mode;
-    if (item.mode != Off && item.mode != ModelsOwn)
-        ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, shell);
-}
-
 // Runs the option-group items; false when id is in no group.
 bool DoGroupCommand(Viewer& viewer, int id, ViewerShell& shell) {
-    const auto* item = std::find_if(std::begin(kTextureItems), std::end(kTextureItems),
-                                    [id](const TextureItem& t) { return t.id == id; });
-    if (item != std::end(kTextureItems)) {
-        SelectTexture(viewer, *item, shell);
-        return true;
-    }
+    if (SelectTextureItem(viewer, id, shell)) return true;
     switch (id) {
     case CMD_LIGHT_ON:
     case CMD_LIGHT_OFF:
@@ -80,6 +67,18 @@ void RunOpenCommand(Viewer& viewer, ViewerShell& shell) {
 }
 
 }  // namespace
+
+bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages) {
+    const auto* item = std::find_if(std::begin(kTextureItems), std::end(kTextureItems),
+                                    [id](const TextureItem& t) { return t.id == id; });
+    if (item == std::end(kTextureItems)) return false;
+    viewer.checkedTexture = item->id;
+    SetEnabled(GL_TEXTURE_2D, item->mode != Off);
+    viewer.textureMode = item->mode;
+    if (item->mode != Off && item->mode != ModelsOwn)
+        ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
+    return true;
+}
 
 bool IsOptionItem(int id) {
     return std::any_of(std::begin(kTextureItems), std::end(kTextureItems),

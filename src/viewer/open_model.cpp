@@ -55,9 +55,11 @@ LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell
     if (viewer.model.GetNumTextures() != 0) {
         viewer.checkedTexture = CMD_TEX_MODELS_OWN;
         viewer.textureMode = ModelsOwn;
-    } else {
-        viewer.checkedTexture = CMD_TEX_BMP;
-        viewer.textureMode = BMP;
+    } else if (viewer.textureMode != BMP || viewer.checkedTexture != CMD_TEX_BMP) {
+        // What the BMP item does, so that the picture matches the checked
+        // item: after a cube map, Off or another image the test texture and
+        // texturing must change too.
+        SelectTextureItem(viewer, CMD_TEX_BMP, shell);
     }
     shell.Repaint();
     return result;

@@ -22,6 +22,9 @@ void InitViewer(Viewer& viewer, ViewerShell& shell);
 
 // Runs one command. Returns false, doing nothing, for an unknown id.
 bool DoCommand(Viewer& viewer, int id, ViewerShell& shell);
+// Picks an item of the Textures group as its menu item does, without the
+// repaint; false for an id outside the group.
+bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages);
 
 // Opens a model file as the Open command does after its dialog: the loader
 // is chosen by the format rule (model/model_format.h); a file of no known

@@ -212,12 +212,25 @@ TEST_F(OpenModelTest, ACancelledLoadKeepsThePreviousModelQuietly) {
     EXPECT_EQ(viewer.model.verts[0], 2.0f);
 }
 
-TEST_F(OpenModelTest, OpeningWithTexturesOffPointsTheGroupAtBmpButLeavesTexturingOff) {
-    DoCommand(viewer, CMD_TEX_OFF, shell);
-    ASSERT_TRUE(OpenModel(viewer, WriteBin("plain.bin", 1.0f), shell).ok);
-    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
-    EXPECT_EQ(viewer.textureMode, BMP);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+// Whatever item was checked before, the model opened under "BMP" looks as
+// if BMP had been picked by hand.
+TEST_F(OpenModelTest, TheOpenedModelShowsTheBmpItemItChecks) {
+    const std::string plain = WriteText("plain.xml", TriangleXML(-3.0f));
+    for (const int before : {CMD_TEX_BMP_CUBEMAP, CMD_TEX_DDS_CUBEMAP, CMD_TEX_OFF, CMD_TEX_TGA, CMD_TEX_DDS,
+                             CMD_TEX_BMP_COMPRESSED, CMD_TEX_BMP}) {
+        SCOPED_TRACE(before);
+        DoCommand(viewer, before, shell);
+        ASSERT_TRUE(OpenModel(viewer, plain, shell).ok);
+        EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+        RenderFrame(viewer);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        const RgbaImage opened = TestContext().ReadPixels();
+
+        DoCommand(viewer, CMD_TEX_BMP, shell);
+        RenderFrame(viewer);
+        EXPECT_TRUE(TestContext().ReadPixels().pixels == opened.pixels) << "a different picture";
+    }
+    EXPECT_TRUE(shell.messages.empty());
 }
 
 }  // namespace

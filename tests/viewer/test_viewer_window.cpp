@@ -258,6 +258,21 @@ TEST_F(WindowTest, ArrowKeysMoveTheEye) {
     State().camera.GetOrigin(eye);
     EXPECT_EQ(eye.z, 19.0f);
     EXPECT_EQ(eye.y, -1.0f);
+    // With Alt the keys go to the menus and the eye stays.
+    for (const Qt::Key key : {Qt::Key_W, Qt::Key_A, Qt::Key_S, Qt::Key_D, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left,
+                              Qt::Key_Right})
+        QTest::keyClick(&View(), key, Qt::AltModifier);
+    Vec3f after;
+    State().camera.GetOrigin(after);
+    EXPECT_EQ(after.x, 0.0f);
+    EXPECT_EQ(after.y, -1.0f);
+    EXPECT_EQ(after.z, 19.0f);
+}
+
+TEST_F(WindowTest, ModelsOwnIsOfferedOnlyForAModelWithATextureOfItsOwn) {
+    EXPECT_TRUE(window->Action(CMD_TEX_MODELS_OWN)->isEnabled());  // the crate
+    window->OpenFile(TESSA_SOURCE_DIR "/Assets/examples/torus.bin");
+    EXPECT_FALSE(window->Action(CMD_TEX_MODELS_OWN)->isEnabled());
 }
 
 // Watches for a modal box (the About box that a shortcut opens and runs

@@ -111,6 +111,11 @@ void GLView::keyPressEvent(QKeyEvent* event) {
         if (MakeCurrentIfReady()) DoCommand(viewer_, command, shell_);
         return;
     }
+    // Alt with a key belongs to the menus, never to the eye.
+    if (event->modifiers() & Qt::AltModifier) {
+        QOpenGLWidget::keyPressEvent(event);
+        return;
+    }
     KeyDown(viewer_, ToViewerKey(event->key()), shell_);
 }
 

@@ -76,6 +76,7 @@ void MainWindow::RunCommand(int id) {
     if (!view_->MakeCurrentIfReady() && id != CMD_EXIT && id != CMD_ABOUT) return;
     DoCommand(viewer_, id, *this);
     DropStaleCheckMarks();
+    SyncEnabledItems();
 }
 
 void MainWindow::OpenFile(const std::string& path) {
@@ -86,9 +87,11 @@ void MainWindow::OpenFile(const std::string& path) {
     if (!view_->MakeCurrentIfReady()) return;
     OpenModel(viewer_, path, *this);
     DropStaleCheckMarks();
+    SyncEnabledItems();
 }
 
 void MainWindow::SceneIsReady() {
+    SyncEnabledItems();
     ShowDeferredMessages();
     for (const std::string& path : std::exchange(pendingFiles_, {})) OpenFile(path);
 }
@@ -96,6 +99,12 @@ void MainWindow::SceneIsReady() {
 void MainWindow::SyncCheckMarks() {
     for (QAction* action : std::as_const(actions_))
         if (action->isCheckable()) action->setChecked(IsCheckedItem(viewer_, action->data().toInt()));
+    SyncEnabledItems();
+}
+
+void MainWindow::SyncEnabledItems() {
+    // Without an own texture the item would draw with whatever texture was bound last.
+    actions_.value(CMD_TEX_MODELS_OWN)->setEnabled(viewer_.model.GetNumTextures() != 0);
 }
 
 // A pick removes the old item's check mark at once; the new one shows when a menu opens.

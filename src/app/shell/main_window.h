@@ -73,6 +73,8 @@ protected:
 
 private:
     void SyncCheckMarks();
+    // Items that make sense only for some models: Model's Own needs a texture of the model's own.
+    void SyncEnabledItems();
     void DropStaleCheckMarks();
     void ShowDeferredMessages();
     void SceneIsReady();
