@@ -3,8 +3,14 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
+
+// Without std::regex: its recursive matcher can exhaust the stack on a very long argument.
+#define CXXOPTS_NO_REGEX
+#include <cxxopts.hpp>
 
 #include "viewer/commands.h"
 
@@ -26,6 +32,9 @@ constexpr std::array<std::pair<std::string_view, int>, 9> kTextureNames = {{
 // creation reports the driver's own limit.
 constexpr int kMaxSide = 16384;
 
+constexpr std::array<const char*, 7> kSnapshotOnly = {"size", "texture", "rotate", "wireframe", "no-light",
+                                                      "no-cull", "cw"};
+
 // from_chars ignores the locale: "1.5" is one and a half wherever we run.
 template <typename T>
 bool ParseWhole(std::string_view text, T& value) {
@@ -35,155 +44,131 @@ bool ParseWhole(std::string_view text, T& value) {
     return ec == std::errc() && ptr == end;
 }
 
-bool ParseSize(std::string_view text, int& width, int& height) {
-    const std::size_t x = text.find_first_of("xX");
-    if (x == std::string_view::npos) return false;
-    int w = 0, h = 0;
-    if (!ParseWhole(text.substr(0, x), w) || !ParseWhole(text.substr(x + 1), h)) return false;
-    if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide) return false;
-    width = w;
-    height = h;
-    return true;
+// "AxB" for WxH or "X,Y" for angles: both halves must parse whole.
+template <typename T>
+bool ParsePair(std::string_view text, std::string_view separators, T& first, T& second) {
+    const std::size_t at = text.find_first_of(separators);
+    return at != std::string_view::npos && ParseWhole(text.substr(0, at), first) &&
+           ParseWhole(text.substr(at + 1), second);
 }
 
-bool ParseAngles(std::string_view text, std::optional<float>& first, std::optional<float>& second) {
-    const std::size_t comma = text.find(',');
-    if (comma == std::string_view::npos) return false;
-    float a = 0.0f, b = 0.0f;
-    if (!ParseWhole(text.substr(0, comma), a) || !ParseWhole(text.substr(comma + 1), b)) return false;
-    if (!std::isfinite(a) || !std::isfinite(b)) return false;
-    first = a;
-    second = b;
-    return true;
+cxxopts::Options MakeOptions() {
+    cxxopts::Options options("tessaview");
+    options.custom_help("").set_width(79);
+    options.add_options()
+        ("snapshot", "draw one frame as the window would, without any display, and write it to OUT.png",
+         cxxopts::value<std::string>(), "OUT.png")
+        ("info", "load MODEL without any window and report its counts, bounds, normals, own texture and every "
+                 "problem found")
+        ("help", "this text")
+        ("version", "the program's version");
+    options.add_options("snapshot")
+        ("size", "size of the picture in pixels (default 800x600)", cxxopts::value<std::string>(), "WxH")
+        ("texture", "texture menu item: off, bmp, bmp-compressed, tga, tga-compressed, dds, bmp-cubemap, "
+                    "dds-cubemap, own (default: own when the model has a texture of its own, else bmp)",
+         cxxopts::value<std::string>(), "NAME")
+        ("wireframe", "draw edges only")
+        ("no-light", "lighting off")
+        ("no-cull", "back-face culling off")
+        ("cw", "front faces wound clockwise")
+        ("rotate", "turn the model X degrees about x, then Y degrees about y", cxxopts::value<std::string>(),
+         "X,Y");
+    return options;
 }
 
-// Walks the arguments, splitting "--name=value" and taking the value of an
-// option that needs one from the next argument.
-class Parser {
-public:
-    explicit Parser(std::span<const std::string_view> args) : args_(args) {}
-
-    CommandLine Run() {
-        // Help and version win over anything else on the line, errors included.
-        for (const std::string_view arg : args_) {
-            if (arg == "--") break;
-            if (arg == "--help") return Only(CliMode::Help);
-            if (arg == "--version") return Only(CliMode::Version);
-        }
-        bool snapshotOptionSeen = false;
-        std::string_view snapshotOption;
-        bool info = false;
-        int positionals = 0;
-        bool optionsEnded = false;
-        for (pos_ = 0; pos_ < args_.size() && result_.error.empty(); ++pos_) {
-            const std::string_view arg = args_[pos_];
-            if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-                ++positionals;
-                result_.model = std::string(arg);
-                continue;
-            }
-            if (arg == "--") {
-                optionsEnded = true;
-                continue;
-            }
-            const std::size_t eq = arg.find('=');
-            const std::string_view name = arg.substr(0, eq);
-            inlineValue_ = eq == std::string_view::npos ? std::nullopt : std::optional(arg.substr(eq + 1));
-
-            if (name == "--info") {
-                info = true;
-            } else if (name == "--snapshot") {
-                if (const auto value = Value(name)) result_.snapshot.outPath = std::string(*value);
-                snapshot_ = true;
-            } else if (name == "--size" || name == "--texture" || name == "--rotate") {
-                snapshotOptionSeen = true;
-                snapshotOption = name;
-                if (const auto value = Value(name)) ValueOption(name, *value);
-            } else if (name == "--wireframe" || name == "--no-light" || name == "--no-cull" || name == "--cw") {
-                snapshotOptionSeen = true;
-                snapshotOption = name;
-                SwitchOption(name);
-            } else {
-                Fail("unknown option " + std::string(name));
-            }
-            if (result_.error.empty() && inlineValue_) Fail(std::string(name) + " takes no value");
-        }
-
-        if (!result_.error.empty()) return Only(CliMode::Invalid);
-        if (positionals > 1) return Invalid("more than one model given");
-        if (info && snapshot_) return Invalid("--info and --snapshot cannot be combined");
-        if (snapshotOptionSeen && !snapshot_) return Invalid(std::string(snapshotOption) + " needs --snapshot");
-        if (snapshot_ && result_.snapshot.outPath.empty()) return Invalid("--snapshot needs a file name");
-        if (info && result_.model.empty()) return Invalid("--info needs a model file");
-        result_.mode = info ? CliMode::Info : snapshot_ ? CliMode::Snapshot : CliMode::Window;
-        return std::move(result_);
-    }
-
-private:
-    // The option's value: after '=' or the next argument. Marks the value used.
-    std::optional<std::string_view> Value(std::string_view name) {
-        if (inlineValue_) {
-            const std::string_view value = *inlineValue_;
-            inlineValue_.reset();
-            return value;
-        }
-        if (pos_ + 1 >= args_.size()) {
-            Fail(std::string(name) + " needs a value");
-            return std::nullopt;
-        }
-        return args_[++pos_];
-    }
-
-    void ValueOption(std::string_view name, std::string_view value) {
-        SnapshotOptions& s = result_.snapshot;
-        if (name == "--size") {
-            if (!ParseSize(value, s.width, s.height))
-                Fail("--size wants WIDTHxHEIGHT, each 1 to " + std::to_string(kMaxSide) + ", not \"" +
-                     std::string(value) + "\"");
-        } else if (name == "--texture") {
-            s.textureCommand = TextureCommandByName(value);
-            if (!s.textureCommand) Fail("unknown texture \"" + std::string(value) + "\"");
-        } else if (!ParseAngles(value, s.rotateX, s.rotateY)) {
-            Fail("--rotate wants X,Y in degrees, not \"" + std::string(value) + "\"");
+// Checks and stores the values cxxopts found; the first refusal goes to line.error.
+void ReadOptions(const cxxopts::ParseResult& parsed, CommandLine& line) {
+    SnapshotOptions& s = line.snapshot;
+    const auto text = [&](const char* name) { return parsed.count(name) ? parsed[name].as<std::string>() : ""; };
+    const auto refuse = [&](std::string why) {
+        if (line.error.empty()) line.error = std::move(why);
+    };
+    if (const std::string size = text("size"); parsed.count("size")) {
+        int w = 0, h = 0;
+        if (ParsePair(size, "xX", w, h) && w >= 1 && h >= 1 && w <= kMaxSide && h <= kMaxSide) {
+            s.width = w;
+            s.height = h;
+        } else {
+            refuse("--size wants WIDTHxHEIGHT, each 1 to " + std::to_string(kMaxSide) + ", not \"" + size + "\"");
         }
     }
+    if (const std::string name = text("texture"); parsed.count("texture")) {
+        s.textureCommand = TextureCommandByName(name);
+        if (!s.textureCommand) refuse("unknown texture \"" + name + "\"");
+    }
+    if (const std::string angles = text("rotate"); parsed.count("rotate")) {
+        float x = 0.0f, y = 0.0f;
+        if (ParsePair(angles, ",", x, y) && std::isfinite(x) && std::isfinite(y)) {
+            s.rotateX = x;
+            s.rotateY = y;
+        } else {
+            refuse("--rotate wants X,Y in degrees, not \"" + angles + "\"");
+        }
+    }
+    s.outPath = text("snapshot");
+    s.wireframe = parsed["wireframe"].as<bool>();
+    s.noLight = parsed["no-light"].as<bool>();
+    s.noCull = parsed["no-cull"].as<bool>();
+    s.clockwise = parsed["cw"].as<bool>();
+}
 
-    void SwitchOption(std::string_view name) {
-        SnapshotOptions& s = result_.snapshot;
-        if (name == "--wireframe")
-            s.wireframe = true;
-        else if (name == "--no-light")
-            s.noLight = true;
-        else if (name == "--no-cull")
-            s.noCull = true;
-        else
-            s.clockwise = true;
+// cxxopts quotes names typographically; our other messages use plain quotes.
+std::string PlainQuotes(std::string text) {
+    for (const std::string_view curly : {"\u2018", "\u2019"}) {
+        for (std::size_t at = text.find(curly); at != std::string::npos; at = text.find(curly))
+            text.replace(at, curly.size(), "\"");
     }
+    return text;
+}
 
-    void Fail(std::string why) {
-        if (result_.error.empty()) result_.error = std::move(why);
-    }
-    CommandLine Invalid(std::string why) {
-        Fail(std::move(why));
-        return Only(CliMode::Invalid);
-    }
-    CommandLine Only(CliMode mode) {
-        CommandLine line;
-        line.mode = mode;
-        line.error = std::move(result_.error);
-        return line;
-    }
-
-    std::span<const std::string_view> args_;
-    std::size_t pos_ = 0;
-    std::optional<std::string_view> inlineValue_;
-    CommandLine result_;
-    bool snapshot_ = false;
-};
+CommandLine Only(CliMode mode, std::string error = {}) {
+    CommandLine line;
+    line.mode = mode;
+    line.error = std::move(error);
+    return line;
+}
 
 }  // namespace
 
-CommandLine ParseCommandLine(std::span<const std::string_view> args) { return Parser(args).Run(); }
+CommandLine ParseCommandLine(std::span<const std::string_view> args) {
+    // Help and version win over anything else on the line, errors included.
+    for (const std::string_view arg : args) {
+        if (arg == "--") break;
+        if (arg == "--help") return Only(CliMode::Help);
+        if (arg == "--version") return Only(CliMode::Version);
+    }
+    std::vector<std::string> owned{"tessaview"};
+    owned.insert(owned.end(), args.begin(), args.end());
+    std::vector<const char*> argv;
+    for (const std::string& arg : owned) argv.push_back(arg.c_str());
+
+    CommandLine line;
+    bool snapshot = false, info = false;
+    const char* snapshotOnly = nullptr;
+    std::vector<std::string> models;
+    try {
+        const cxxopts::ParseResult parsed = MakeOptions().parse(static_cast<int>(argv.size()), argv.data());
+        ReadOptions(parsed, line);
+        snapshot = parsed.count("snapshot") > 0;
+        info = parsed.count("info") > 0;
+        for (const char* name : kSnapshotOnly) {
+            if (!snapshotOnly && parsed.count(name)) snapshotOnly = name;
+        }
+        models = parsed.unmatched();
+    } catch (const cxxopts::exceptions::exception& e) {
+        return Only(CliMode::Invalid, PlainQuotes(e.what()));
+    }
+    if (!line.error.empty()) return Only(CliMode::Invalid, std::move(line.error));
+    if (models.size() > 1) return Only(CliMode::Invalid, "more than one model given");
+    if (info && snapshot) return Only(CliMode::Invalid, "--info and --snapshot cannot be combined");
+    if (snapshotOnly && !snapshot)
+        return Only(CliMode::Invalid, "--" + std::string(snapshotOnly) + " needs --snapshot");
+    if (snapshot && line.snapshot.outPath.empty()) return Only(CliMode::Invalid, "--snapshot needs a file name");
+    if (info && models.empty()) return Only(CliMode::Invalid, "--info needs a model file");
+    if (!models.empty()) line.model = std::move(models.front());
+    line.mode = info ? CliMode::Info : snapshot ? CliMode::Snapshot : CliMode::Window;
+    return line;
+}
 
 std::optional<int> TextureCommandByName(std::string_view name) {
     for (const auto& [text, id] : kTextureNames) {
@@ -200,25 +185,9 @@ std::string UsageText() {
   tessaview --help | --version
 
 Without --snapshot or --info the viewer opens its window, with the default
-model or with MODEL (an .xml or .bin model file).
-
---snapshot OUT.png   draw one frame as the window would, without any display,
-                     and write it to OUT.png
-  --size WxH         size of the picture in pixels (default 800x600)
-  --texture NAME     texture menu item: off, bmp, bmp-compressed, tga,
-                     tga-compressed, dds, bmp-cubemap, dds-cubemap, own
-                     (default: own when the model has a texture of its own,
-                     else bmp)
-  --wireframe        draw edges only
-  --no-light         lighting off
-  --no-cull          back-face culling off
-  --cw               front faces wound clockwise
-  --rotate X,Y       turn the model X degrees about x, then Y degrees about y
---info MODEL         load MODEL without any window and report its counts,
-                     bounds, normals, own texture and every problem found
---help               this text
---version            the program's version
-
+model or with MODEL (an .xml or .bin model file).)" +
+           MakeOptions().help({"", "snapshot"}, false) +
+           R"(
 Exit status: 0 success; 1 --info found a model the viewer would refuse;
 2 a model or texture could not be loaded (the reason is on standard error);
 3 no OpenGL context or the picture could not be written; 64 bad arguments.
