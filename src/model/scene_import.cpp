@@ -235,8 +235,10 @@ LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& pro
 
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     return Import(*format, folder, out, [&](Assimp::Importer& importer, const auto& convert) {
-        auto* relay = progress ? new ProgressRelay(progress, fileBytes) : nullptr;
-        importer.SetProgressHandler(relay);  // the importer owns it from here
+        // The importer owns the relay from here. (Setting none would leak the
+        // library's default handler.)
+        ProgressRelay* relay = nullptr;
+        if (progress) importer.SetProgressHandler(relay = new ProgressRelay(progress, fileBytes));
         const aiScene* scene = importer.ReadFile(path, kPostProcessing);
         if (relay && relay->Cancelled()) return LoadResult{false, true, "loading was cancelled"};
         if (!scene) return LoadResult::Failure(LibraryError(importer));
