@@ -11,6 +11,9 @@
 // Only the one reader of the format the extension names is registered with
 // the library, after the content passed CheckSceneSignature: the library
 // never picks a reader by guessing from the content.
+// The library (Debian's 5.2.5) is built with its assertions on and reads out
+// of bounds on some hostile binary PLY files: a bad file can abort or crash
+// the calling process. Hostile input must be imported in a process of its own.
 #pragma once
 
 #include <cstdint>
