@@ -250,17 +250,12 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
 }
 
 bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error) {
+    if (std::string why = CheckMeshArrays(mesh); !why.empty()) {
+        error = std::move(why);
+        return false;
+    }
     const std::size_t n = mesh.numVerts;
-    if (mesh.numFaces < 0) {
-        error = "negative face count";
-        return false;
-    }
     const std::size_t f = static_cast<std::uint32_t>(mesh.numFaces);
-    if (mesh.verts.size() != 3 * n || mesh.normals.size() != 3 * n || mesh.uvs.size() != 2 * n ||
-        mesh.faces.size() != 3 * f) {
-        error = "the mesh's arrays do not match its counts";
-        return false;
-    }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
     if (!file) {
         error = "cannot create " + path + ": " + std::strerror(errno);

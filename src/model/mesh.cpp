@@ -16,6 +16,16 @@ std::uint64_t PhysicalMemoryBytes() {
     return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
 }
 
+std::string CheckMeshArrays(const Mesh& mesh) {
+    if (mesh.numFaces < 0) return "negative face count";
+    const std::size_t n = mesh.numVerts;
+    const std::size_t f = static_cast<std::uint32_t>(mesh.numFaces);
+    if (mesh.verts.size() != 3 * n || mesh.normals.size() != 3 * n || mesh.uvs.size() != 2 * n ||
+        mesh.faces.size() != 3 * f)
+        return "the mesh's arrays do not match its counts";
+    return {};
+}
+
 bool Mesh::AllocVerts() { return verts.Allocate(std::size_t{3} * numVerts); }
 bool Mesh::AllocNormals() { return normals.Allocate(std::size_t{3} * numVerts); }
 bool Mesh::AllocUVs() { return uvs.Allocate(std::size_t{2} * numVerts); }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+class Mesh;
 
 // Bytes per vertex over verts, normals and uvs, and per face.
 inline constexpr std::uint64_t kBytesPerVertex = (3 + 3 + 2) * sizeof(float);
@@ -17,3 +20,7 @@ constexpr std::uint64_t MeshArrayBytes(std::uint64_t numVerts, std::uint64_t num
 // front rather than mapped and faulted in until the system gives out.
 std::uint64_t PhysicalMemoryBytes();
 inline bool FitsInPhysicalMemory(std::uint64_t bytes) { return bytes <= PhysicalMemoryBytes(); }
+
+// Empty when the mesh's arrays have exactly the sizes its counts give (what a
+// writer relies on), else what is wrong.
+std::string CheckMeshArrays(const Mesh& mesh);

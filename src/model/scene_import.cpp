@@ -1,0 +1,260 @@
+#include "model/scene_import.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <assimp/BaseImporter.h>
+#include <assimp/IOSystem.hpp>
+#include <assimp/Importer.hpp>
+#include <assimp/ProgressHandler.hpp>
+#include <assimp/importerdesc.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "model/model_format.h"
+#include "model/mesh_limits.h"
+
+namespace {
+
+constexpr unsigned kPostProcessing = aiProcess_ValidateDataStructure | aiProcess_PreTransformVertices |
+                                     aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenSmoothNormals |
+                                     aiProcess_JoinIdenticalVertices;
+
+// The library's reader for each format, by the name it describes itself with
+// (glTF files have two readers, of which only the one for version 2 is wanted).
+std::string_view ReaderName(SceneFormat format) {
+    switch (format) {
+        case SceneFormat::Obj: return "Wavefront Object Importer";
+        case SceneFormat::Ply: return "Stanford Polygon Library (PLY) Importer";
+        case SceneFormat::Stl: return "Stereolithography (STL) Importer";
+        case SceneFormat::Gltf:
+        case SceneFormat::Glb: return "glTF2 Importer";
+        case SceneFormat::Fbx: return "Autodesk FBX Importer";
+        case SceneFormat::Collada: return "Collada Importer";
+    }
+    return {};
+}
+
+// The extension the library's memory reader is given as its hint.
+std::string_view FormatExtension(SceneFormat format) {
+    switch (format) {
+        case SceneFormat::Obj: return "obj";
+        case SceneFormat::Ply: return "ply";
+        case SceneFormat::Stl: return "stl";
+        case SceneFormat::Gltf: return "gltf";
+        case SceneFormat::Glb: return "glb";
+        case SceneFormat::Fbx: return "fbx";
+        case SceneFormat::Collada: return "dae";
+    }
+    return {};
+}
+
+// An importer that knows exactly one reader: with no other registered, the
+// library's detection by content has nothing else to fall back on.
+class SingleReaderImporter {
+public:
+    explicit SingleReaderImporter(SceneFormat format) {
+        const std::string_view wanted = ReaderName(format);
+        for (std::size_t i = importer_.GetImporterCount(); i-- > 0;) {
+            const aiImporterDesc* info = importer_.GetImporterInfo(i);
+            if (info && info->mName == wanted) {
+                kept_ = true;
+                continue;
+            }
+            Assimp::BaseImporter* reader = importer_.GetImporter(i);
+            // Unregistering hands the reader back to us.
+            if (importer_.UnregisterLoader(reader) == aiReturn_SUCCESS) removed_.emplace_back(reader);
+        }
+        importer_.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+        importer_.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
+    }
+
+    // False unless the wanted reader, and only it, is registered.
+    bool Ready() const { return kept_ && importer_.GetImporterCount() == 1; }
+    Assimp::Importer& Get() { return importer_; }
+
+private:
+    std::vector<std::unique_ptr<Assimp::BaseImporter>> removed_;  // destroyed after importer_
+    Assimp::Importer importer_;
+    bool kept_ = false;
+};
+
+// Opens nothing: a model parsed from memory reads no other file.
+class NoFilesIOSystem : public Assimp::IOSystem {
+public:
+    bool Exists(const char*) const override { return false; }
+    char getOsSeparator() const override { return '/'; }
+    Assimp::IOStream* Open(const char*, const char*) override { return nullptr; }
+    void Close(Assimp::IOStream*) override {}
+};
+
+// Passes the library's progress on as bytes of the file.
+class ProgressRelay : public Assimp::ProgressHandler {
+public:
+    ProgressRelay(const LoadProgress& progress, std::uint64_t total) : progress_(progress), total_(total) {}
+    bool Update(float percentage) override {
+        if (percentage < 0.0f || cancelled_) return !cancelled_;
+        const auto done = static_cast<std::uint64_t>(std::clamp(percentage, 0.0f, 1.0f) * static_cast<float>(total_));
+        cancelled_ = !progress_(done, total_);
+        return !cancelled_;
+    }
+    bool Cancelled() const { return cancelled_; }
+
+private:
+    const LoadProgress& progress_;
+    std::uint64_t total_;
+    bool cancelled_ = false;
+};
+
+std::string ReaderMissing(SceneFormat format) {
+    return "the import library has no reader for " + std::string(SceneFormatName(format)) + " files";
+}
+
+std::string LibraryError(Assimp::Importer& importer) {
+    const std::string why = importer.GetErrorString();
+    return why.empty() ? "the import library could not read the file" : why;
+}
+
+// The own texture: the first mesh's material's diffuse texture, when it is a
+// BMP or TGA file (not one embedded in the model).
+std::string OwnTexture(const aiScene& scene, const std::filesystem::path& folder) {
+    const aiMesh& first = *scene.mMeshes[0];
+    if (first.mMaterialIndex >= scene.mNumMaterials) return {};
+    aiString name;
+    if (scene.mMaterials[first.mMaterialIndex]->GetTexture(aiTextureType_DIFFUSE, 0, &name) != aiReturn_SUCCESS)
+        return {};
+    const std::string path(name.C_Str(), name.length);
+    const std::string ext = LowerExtension(path);
+    if (path.empty() || path.front() == '*' || (ext != "bmp" && ext != "tga")) return {};
+    const std::filesystem::path texture(path);
+    if (texture.is_absolute() || folder.empty()) return path;
+    return (folder / texture).lexically_normal().string();
+}
+
+std::string TooLarge(std::uint64_t verts, std::uint64_t faces) {
+    return "the scene has " + std::to_string(verts) + " vertices and " + std::to_string(faces) +
+           " triangles, more than one model can hold";
+}
+
+// Appends every mesh's vertices and triangles; the node transforms are
+// already applied, every face is a triangle or was dropped.
+LoadResult MeshFromScene(const aiScene& scene, const std::filesystem::path& folder, Mesh& out) {
+    std::uint64_t verts = 0, faces = 0;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& mesh = *scene.mMeshes[m];
+        verts += mesh.mNumVertices;
+        for (unsigned f = 0; f < mesh.mNumFaces; ++f) faces += mesh.mFaces[f].mNumIndices == 3 ? 1 : 0;
+    }
+    if (scene.mNumMeshes == 0 || faces == 0) return LoadResult::Failure("the file holds no triangles");
+    if (verts > UINT32_MAX || faces > INT32_MAX) return LoadResult::Failure(TooLarge(verts, faces));
+    if (!FitsInPhysicalMemory(MeshArrayBytes(verts, faces)))
+        return LoadResult::Failure(TooLarge(verts, faces) + " on this machine");
+
+    Mesh mesh;
+    mesh.numVerts = static_cast<std::uint32_t>(verts);
+    mesh.numFaces = static_cast<std::int32_t>(faces);
+    if (!mesh.AllocVerts() || !mesh.AllocNormals() || !mesh.AllocUVs() || !mesh.AllocFaces())
+        return LoadResult::Failure("not enough memory for " + std::to_string(verts) + " vertices and " +
+                                   std::to_string(faces) + " faces");
+    std::size_t v = 0, f = 0;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& part = *scene.mMeshes[m];
+        const aiVector3D* uvs = part.mTextureCoords[0];
+        for (unsigned i = 0; i < part.mNumVertices; ++i) {
+            const std::size_t at = v + i;
+            std::copy_n(&part.mVertices[i].x, 3, &mesh.verts[3 * at]);
+            if (part.mNormals) std::copy_n(&part.mNormals[i].x, 3, &mesh.normals[3 * at]);
+            if (uvs) std::copy_n(&uvs[i].x, 2, &mesh.uvs[2 * at]);
+        }
+        for (unsigned i = 0; i < part.mNumFaces; ++i) {
+            const aiFace& face = part.mFaces[i];
+            if (face.mNumIndices != 3) continue;
+            for (unsigned k = 0; k < 3; ++k) {
+                if (face.mIndices[k] >= part.mNumVertices)
+                    return LoadResult::Failure("a face uses vertex " + std::to_string(face.mIndices[k]) +
+                                               " of a mesh with " + std::to_string(part.mNumVertices));
+                mesh.faces[3 * f + k] = static_cast<std::uint32_t>(v + face.mIndices[k]);
+            }
+            ++f;
+        }
+        v += part.mNumVertices;
+    }
+    mesh.texturePath = OwnTexture(scene, folder);
+    mesh.numTextures = mesh.texturePath.empty() ? 0 : 1;
+    out = std::move(mesh);
+    return LoadResult::Success();
+}
+
+// The library reports what it can't read through its error string, but a
+// failed allocation inside it may still escape as an exception.
+template <class Read>
+LoadResult Import(SceneFormat format, const std::filesystem::path& folder, Mesh& out, Read&& read) {
+    try {
+        SingleReaderImporter importer(format);
+        if (!importer.Ready()) return LoadResult::Failure(ReaderMissing(format));
+        return read(importer.Get(), [&](const aiScene& scene) { return MeshFromScene(scene, folder, out); });
+    } catch (const std::exception& e) {
+        return LoadResult::Failure(std::string("the import library failed: ") + e.what());
+    }
+}
+
+}  // namespace
+
+LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress) {
+    const std::optional<SceneFormat> format = SceneFormatOf(path);
+    if (!format) return LoadResult::Failure("not an extension of a model format the import library reads");
+
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
+    struct Closer {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return LoadResult::Failure("not a readable file");
+    const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes, kSceneHeadBytes)));
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t r = pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return LoadResult::Failure("cannot read the file: " + std::string(std::strerror(errno)));
+        got += static_cast<std::size_t>(r);
+    }
+    if (std::string why = CheckSceneSignature(*format, head, fileBytes); !why.empty())
+        return LoadResult::Failure(why);
+
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return Import(*format, folder, out, [&](Assimp::Importer& importer, const auto& convert) {
+        // The importer owns the relay from here. (Setting none would leak the
+        // library's default handler.)
+        ProgressRelay* relay = nullptr;
+        if (progress) importer.SetProgressHandler(relay = new ProgressRelay(progress, fileBytes));
+        const aiScene* scene = importer.ReadFile(path, kPostProcessing);
+        if (relay && relay->Cancelled()) return LoadResult{false, true, "loading was cancelled"};
+        if (!scene) return LoadResult::Failure(LibraryError(importer));
+        return convert(*scene);
+    });
+}
+
+LoadResult ParseScene(std::span<const std::uint8_t> bytes, SceneFormat format, Mesh& out) {
+    const auto head = bytes.first(std::min(bytes.size(), kSceneHeadBytes));
+    if (std::string why = CheckSceneSignature(format, head, bytes.size()); !why.empty())
+        return LoadResult::Failure(why);
+    return Import(format, {}, out, [&](Assimp::Importer& importer, const auto& convert) {
+        importer.SetIOHandler(new NoFilesIOSystem);  // the importer owns it from here
+        const std::string hint(FormatExtension(format));
+        const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), kPostProcessing, hint.c_str());
+        if (!scene) return LoadResult::Failure(LibraryError(importer));
+        return convert(*scene);
+    });
+}

@@ -1,0 +1,38 @@
+// Models in the common interchange formats (see scene_format.h), read
+// through the import library into one mesh:
+//   - every mesh of the scene, with its node transforms applied;
+//   - polygons triangulated; points and lines dropped;
+//   - smooth normals generated where the file has none;
+//   - identical vertices joined;
+//   - texture coordinates from the first channel (zero where there are none);
+//   - the own texture (numTextures 1, texturePath) is the diffuse texture of
+//     the first mesh's material when it is a .bmp or .tga file, resolved
+//     against the model file's folder. Nothing is loaded: that is GL work.
+// Only the one reader of the format the extension names is registered with
+// the library, after the content passed CheckSceneSignature: the library
+// never picks a reader by guessing from the content.
+// The library (Debian's 5.2.5) is built with its assertions on and reads out
+// of bounds on some hostile binary PLY files: a bad file can abort or crash
+// the calling process. Hostile input must be imported in a process of its own.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "model/mesh.h"
+#include "model/scene_format.h"
+
+// Reads a file whose extension SceneFormatOf knows into out, which should be
+// fresh and is only written when the whole model is valid. Files next to it
+// that it names (an OBJ's material library, a glTF's buffers) are read too.
+// Refused with a reason for an unknown extension, a wrong signature, what
+// the library reports for a file it can't read, no triangles, or counts
+// beyond the mesh's limits. progress sees fractions of the file's size;
+// false cancels (result.cancelled).
+LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress = {});
+
+// The same from memory (fuzzing, tests): nothing but these bytes is read,
+// so references to other files fail, and a texture path stays as the file
+// gives it.
+LoadResult ParseScene(std::span<const std::uint8_t> bytes, SceneFormat format, Mesh& out);

@@ -1,0 +1,54 @@
+#include "scene_files.h"
+
+#include <cstring>
+
+namespace {
+
+void Put32(Bytes& bytes, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+}  // namespace
+
+std::string CubeObj(const std::string& materialLibrary) {
+    std::string obj = materialLibrary.empty() ? "" : "mtllib " + materialLibrary + "\nusemtl skin\n";
+    obj += "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n"
+           "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+           "vn 0 0 -1\nvn 0 0 1\nvn 0 -1 0\nvn 0 1 0\nvn -1 0 0\nvn 1 0 0\n"
+           "f 1/1/1 4/4/1 3/3/1 2/2/1\nf 5/1/2 6/2/2 7/3/2 8/4/2\nf 1/1/3 2/2/3 6/3/3 5/4/3\n"
+           "f 4/1/4 8/4/4 7/3/4 3/2/4\nf 1/1/5 5/2/5 8/3/5 4/4/5\nf 2/1/6 3/2/6 7/3/6 6/4/6\n";
+    return obj;
+}
+
+std::string TwoNodeGltfJson(const std::string& bufferUri) {
+    const std::string uri = bufferUri.empty() ? "" : R"("uri":")" + bufferUri + R"(",)";
+    return R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0,1]}],)"
+           R"("nodes":[{"mesh":0,"translation":[10,0,0]},{"scale":[2,2,2],"children":[2]},)"
+           R"({"mesh":0,"translation":[0,0,5]}],)"
+           R"("meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],)"
+           R"("accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3",)"
+           R"("min":[0,0,0],"max":[1,1,0]}],)"
+           R"("bufferViews":[{"buffer":0,"byteLength":36}],)"
+           R"("buffers":[{)" + uri + R"("byteLength":36}]})";
+}
+
+Bytes TriangleBuffer() {
+    const float positions[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    Bytes bytes(sizeof positions);
+    std::memcpy(bytes.data(), positions, sizeof positions);
+    return bytes;
+}
+
+Bytes Glb(std::string json, const Bytes& binary) {
+    while (json.size() % 4 != 0) json += ' ';
+    Bytes glb = ToBytes("glTF");
+    Put32(glb, 2);
+    Put32(glb, static_cast<std::uint32_t>(12 + 8 + json.size() + 8 + binary.size()));
+    Put32(glb, static_cast<std::uint32_t>(json.size()));
+    Put32(glb, 0x4E4F534A);  // "JSON"
+    glb.insert(glb.end(), json.begin(), json.end());
+    Put32(glb, static_cast<std::uint32_t>(binary.size()));
+    Put32(glb, 0x004E4942);  // "BIN\0"
+    glb.insert(glb.end(), binary.begin(), binary.end());
+    return glb;
+}

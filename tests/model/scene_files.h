@@ -1,0 +1,22 @@
+// Small model files in the common formats, written out by hand.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A unit cube as OBJ: 8 positions, 4 texture coordinates, 6 normals, 6 quads,
+// using the material "skin" from materialLibrary when that is not empty.
+std::string CubeObj(const std::string& materialLibrary = {});
+
+// One triangle, (0,0,0) (1,0,0) (0,1,0), drawn by two nodes: the first moved
+// by (10,0,0); the second scales by 2 and has a child moved by (0,0,5).
+// bufferUri empty: the buffer is the GLB's binary chunk.
+std::string TwoNodeGltfJson(const std::string& bufferUri);
+Bytes TriangleBuffer();  // the 36 bytes of the three positions
+Bytes Glb(std::string json, const Bytes& binary);
+
+// Bytes as text and back.
+inline Bytes ToBytes(const std::string& text) { return {text.begin(), text.end()}; }

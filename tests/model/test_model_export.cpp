@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "model/bin_format.h"
+#include "model/model_export.h"
+#include "model/scene_import.h"
+#include "model/xml_loader.h"
+#include "model_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::uint32_t Le32(const std::string& bytes, std::size_t at) {
+    std::uint32_t v = 0;
+    std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+}
+
+// Lines of text that start with prefix.
+std::size_t CountLines(const std::string& text, const std::string& prefix) {
+    std::size_t count = 0;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) count += line.starts_with(prefix) ? 1 : 0;
+    return count;
+}
+
+// A closed tetrahedron: four corners, four faces, texture coordinates kept
+// apart so that no two vertices are the same.
+Mesh Tetrahedron() {
+    Mesh mesh = MakeMesh(4, 4);
+    const float corners[12] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::memcpy(mesh.verts.data(), corners, sizeof corners);
+    const std::uint32_t faces[12] = {0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3};
+    std::memcpy(mesh.faces.data(), faces, sizeof faces);
+    mesh.NormalizeNormals();
+    return mesh;
+}
+
+class ModelExport : public testing::TestWithParam<std::string> {
+protected:
+    ScratchDir dir_;
+};
+
+// Each output file checked by its own layout, then (where it is a format
+// that is read) loaded again.
+TEST_P(ModelExport, FileHasTheMeshInItsOwnLayout) {
+    const Mesh mesh = Tetrahedron();
+    const std::string path = dir_.File("tetra." + GetParam());
+    std::string error;
+    ASSERT_TRUE(WriteModel(mesh, path, *ModelFileFormatOf(path), error)) << error;
+    const std::string file = ReadText(path);
+    const std::string ext = GetParam();
+    if (ext == "BIN") {
+        EXPECT_EQ(file.size(), 12u + 32 * 4 + 12 * 4);
+        EXPECT_EQ(Le32(file, 0), 4u);
+        EXPECT_EQ(Le32(file, 4), 4u);
+    } else if (ext == "xml") {
+        EXPECT_EQ(CountLines(file, "\t\t<vertex>"), 4u);
+        EXPECT_EQ(CountLines(file, "\t\t<face>"), 4u);
+    } else if (ext == "obj") {
+        EXPECT_EQ(CountLines(file, "v "), 4u);
+        EXPECT_EQ(CountLines(file, "vn "), 4u);
+        EXPECT_EQ(CountLines(file, "f "), 4u);
+    } else if (ext == "ply") {
+        ASSERT_TRUE(file.starts_with("ply\nformat binary_little_endian 1.0\n")) << file.substr(0, 40);
+        const std::size_t end = file.find("end_header\n");
+        ASSERT_NE(end, std::string::npos);
+        const std::string header = file.substr(0, end);
+        EXPECT_NE(header.find("element vertex 4\n"), std::string::npos) << header;
+        EXPECT_NE(header.find("element face 4\n"), std::string::npos) << header;
+        // Every vertex property is a 4-byte float; a face is a count byte and three 4-byte indices.
+        const std::size_t properties = CountLines(header, "property float");
+        EXPECT_EQ(file.size() - end - 11, 4 * 4 * properties + 4 * (1 + 12));
+    } else if (ext == "Stl") {
+        ASSERT_EQ(file.size(), 84u + 50 * 4);
+        EXPECT_EQ(Le32(file, 80), 4u);
+        float corner[3];
+        std::memcpy(corner, file.data() + 84 + 12 + 12, sizeof corner);  // face 0, second corner
+        EXPECT_EQ(corner[1], 1.0f);
+    } else if (ext == "glb") {
+        ASSERT_GE(file.size(), 28u);
+        EXPECT_EQ(file.substr(0, 4), "glTF");
+        EXPECT_EQ(Le32(file, 4), 2u);
+        EXPECT_EQ(Le32(file, 8), file.size());
+        EXPECT_EQ(file.substr(16, 4), "JSON");
+        const std::string json = file.substr(20, Le32(file, 12));
+        EXPECT_NE(json.find("\"POSITION\""), std::string::npos);
+    } else if (ext == "gltf") {
+        EXPECT_TRUE(file.starts_with("{"));
+        EXPECT_NE(file.find("\"tetra.bin\""), std::string::npos);
+        EXPECT_TRUE(fs::exists(dir_.File("tetra.bin")));
+    }
+    // Only the named file and its companions: no temporary left over.
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(path).parent_path()))
+        EXPECT_TRUE(entry.path().filename().string().starts_with("tetra.")) << entry.path();
+
+    if (!SceneFormatOf(path)) return;
+    Mesh back;
+    const LoadResult result = ReadScene(path, back);
+    ASSERT_TRUE(result) << result.reason;
+    EXPECT_EQ(back.numFaces, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryOutputFormat, ModelExport,
+                         testing::Values("xml", "BIN", "obj", "ply", "Stl", "gltf", "glb"));
+
+TEST(ModelWrite, BinToXmlToBinGivesTheSameBytes) {
+    ScratchDir dir;
+    Mesh mesh = MakeMesh(2000, 1000, 3);
+    // Reals of every kind: any finite bit pattern, zeros of both signs, infinities, denormals.
+    std::mt19937 random(7);
+    for (float& v : mesh.verts) {
+        std::uint32_t bits = random();
+        std::memcpy(&v, &bits, 4);
+        if (std::isnan(v)) v = -0.0f;
+    }
+    mesh.normals[0] = INFINITY;
+    mesh.normals[1] = -INFINITY;
+    mesh.uvs[0] = 1e-45f;
+    std::string error;
+    const std::string first = dir.File("first.bin"), xml = dir.File("middle.xml"), second = dir.File("second.bin");
+    ASSERT_TRUE(WriteModel(mesh, first, ModelFileFormat::Bin, error)) << error;
+    Mesh fromBin, fromXml;
+    ASSERT_TRUE(ReadBIN(first, fromBin));
+    ASSERT_TRUE(WriteModel(fromBin, xml, ModelFileFormat::Xml, error)) << error;
+    const LoadResult result = ReadXML(xml, fromXml);
+    ASSERT_TRUE(result) << result.reason;
+    ASSERT_TRUE(WriteModel(fromXml, second, ModelFileFormat::Bin, error)) << error;
+    EXPECT_TRUE(ReadText(first) == ReadText(second));
+}
+
+TEST(ModelWrite, XmlKeepsTheTexturePathExactly) {
+    ScratchDir dir;
+    Mesh mesh = MakeMesh(3, 1, 1);
+    mesh.texturePath = " a & <b>\r\n\tc.bmp ";
+    std::string error;
+    ASSERT_TRUE(WriteModel(mesh, dir.File("t.xml"), ModelFileFormat::Xml, error)) << error;
+    Mesh back;
+    ASSERT_TRUE(ReadXML(dir.File("t.xml"), back));
+    EXPECT_EQ(back.texturePath, mesh.texturePath);
+
+    mesh.texturePath = "bell\a.bmp";
+    EXPECT_FALSE(WriteModel(mesh, dir.File("u.xml"), ModelFileFormat::Xml, error));
+    EXPECT_FALSE(fs::exists(dir.File("u.xml")));
+}
+
+TEST(ModelWrite, FailedWriteLeavesNothingAndKeepsWhatWasThere) {
+    ScratchDir dir;
+    const Mesh mesh = Tetrahedron();
+    std::string error;
+    // The target is a folder: every file is written, then the last rename fails.
+    fs::create_directory(dir.File("taken.gltf"));
+    EXPECT_FALSE(WriteModel(mesh, dir.File("taken.gltf"), ModelFileFormat::Gltf, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(fs::is_directory(dir.File("taken.gltf")));
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(dir.File("taken.gltf")).parent_path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".tessa")) << entry.path();
+
+    EXPECT_FALSE(WriteModel(mesh, dir.File("no/such/folder.glb"), ModelFileFormat::Glb, error));
+    EXPECT_NE(error.find("cannot write into"), std::string::npos) << error;
+
+    Mesh broken = MakeMesh(3, 1);
+    broken.numVerts = 4;
+    ASSERT_TRUE(WriteFile(dir.File("kept.bin"), "old"));
+    EXPECT_FALSE(WriteModel(broken, dir.File("kept.bin"), ModelFileFormat::Bin, error));
+    EXPECT_EQ(ReadText(dir.File("kept.bin")), "old");
+}
+
+}  // namespace

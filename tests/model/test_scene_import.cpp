@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <set>
+
+#include "model/model_export.h"
+#include "model/scene_import.h"
+#include "model_test_support.h"
+#include "scene_files.h"
+
+namespace {
+
+using Point = std::array<float, 3>;
+
+Point At(const ZeroedArray<float>& array, std::size_t vertex) {
+    return {array[3 * vertex], array[3 * vertex + 1], array[3 * vertex + 2]};
+}
+
+// Each triangle as the sorted set of its corners: independent of the order
+// the library hands out vertices and faces in.
+std::multiset<std::set<Point>> Triangles(const Mesh& mesh) {
+    std::multiset<std::set<Point>> triangles;
+    for (std::size_t f = 0; f < static_cast<std::size_t>(mesh.numFaces); ++f)
+        triangles.insert({At(mesh.verts, mesh.faces[3 * f]), At(mesh.verts, mesh.faces[3 * f + 1]),
+                          At(mesh.verts, mesh.faces[3 * f + 2])});
+    return triangles;
+}
+
+class SceneImport : public testing::Test {
+protected:
+    std::string Write(const std::string& name, const Bytes& bytes) {
+        const std::string path = dir_.File(name);
+        EXPECT_TRUE(WriteFile(path, bytes.data(), bytes.size()));
+        return path;
+    }
+    ScratchDir dir_;
+};
+
+TEST_F(SceneImport, ObjQuadsBecomeTrianglesWithTheirOwnUVsNormalsAndTexture) {
+    Write("cube.mtl", ToBytes("newmtl skin\nmap_Kd skin.BMP\n"));
+    const std::string path = Write("cube.obj", ToBytes(CubeObj("cube.mtl")));
+    Mesh mesh;
+    const LoadResult result = ReadScene(path, mesh);
+    ASSERT_TRUE(result) << result.reason;
+    EXPECT_EQ(mesh.numFaces, 12);
+    EXPECT_EQ(mesh.numVerts, 24u);  // 4 corners for each side: each has its own normal
+    EXPECT_EQ(mesh.numTextures, 1u);
+    EXPECT_EQ(mesh.texturePath, dir_.File("skin.BMP"));
+    for (std::uint32_t v = 0; v < mesh.numVerts; ++v) {
+        const Point n = At(mesh.normals, v);
+        EXPECT_FLOAT_EQ(std::abs(n[0]) + std::abs(n[1]) + std::abs(n[2]), 1.0f) << "vertex " << v;
+        EXPECT_TRUE(mesh.uvs[2 * v] == 0.0f || mesh.uvs[2 * v] == 1.0f);
+    }
+    // Every side keeps all four texture corners.
+    std::set<std::pair<float, float>> corners;
+    for (std::uint32_t v = 0; v < mesh.numVerts; ++v) corners.insert({mesh.uvs[2 * v], mesh.uvs[2 * v + 1]});
+    EXPECT_EQ(corners.size(), 4u);
+
+    // A texture that is neither BMP nor TGA is not the model's own.
+    Write("cube.mtl", ToBytes("newmtl skin\nmap_Kd skin.png\n"));
+    Mesh untextured;
+    ASSERT_TRUE(ReadScene(path, untextured));
+    EXPECT_EQ(untextured.numTextures, 0u);
+    EXPECT_EQ(untextured.texturePath, "");
+}
+
+TEST_F(SceneImport, GltfNodeTransformsApplyAndExternalBuffersAreRead) {
+    const std::set<Point> first{{{10, 0, 0}, {11, 0, 0}, {10, 1, 0}}};
+    const std::set<Point> second{{{0, 0, 10}, {2, 0, 10}, {0, 2, 10}}};
+    const std::multiset<std::set<Point>> expected{first, second};
+
+    Write("tri.bin", TriangleBuffer());
+    const std::string gltf = TwoNodeGltfJson("tri.bin");
+    Mesh fromGltf;
+    const LoadResult result = ReadScene(Write("nodes.gltf", ToBytes(gltf)), fromGltf);
+    ASSERT_TRUE(result) << result.reason;
+    EXPECT_EQ(Triangles(fromGltf), expected);
+    for (std::uint32_t v = 0; v < fromGltf.numVerts; ++v)  // generated: the file has none
+        EXPECT_EQ(std::abs(At(fromGltf.normals, v)[2]), 1.0f);
+
+    Mesh fromGlb;
+    ASSERT_TRUE(ReadScene(Write("nodes.glb", Glb(TwoNodeGltfJson(""), TriangleBuffer())), fromGlb));
+    EXPECT_EQ(Triangles(fromGlb), expected);
+
+    // From memory nothing but the given bytes is read: the buffer file is out of reach.
+    Mesh fromMemory;
+    EXPECT_FALSE(ParseScene(ToBytes(gltf), SceneFormat::Gltf, fromMemory));
+    EXPECT_EQ(fromMemory.numVerts, 0u);
+}
+
+TEST_F(SceneImport, CancelledLoadLeavesTheMeshAlone) {
+    const std::string path = Write("cube.obj", ToBytes(CubeObj()));
+    Mesh mesh;
+    const LoadResult result = ReadScene(path, mesh, [](std::uint64_t, std::uint64_t) { return false; });
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(mesh.numVerts, 0u);
+}
+
+class TruncatedScene : public SceneImport, public testing::WithParamInterface<std::string> {
+protected:
+    // A valid file of the format the extension names: written by hand, or
+    // (PLY, STL) the OBJ cube through the exporters.
+    Bytes ValidFile(const std::string& name) {
+        if (name.ends_with(".obj")) return ToBytes(CubeObj());
+        if (name.ends_with(".gltf")) return ToBytes(TwoNodeGltfJson("tri.bin"));
+        if (name.ends_with(".glb")) return Glb(TwoNodeGltfJson(""), TriangleBuffer());
+        if (name.ends_with(".dae")) return ToBytes(kCollada);
+        if (name.ends_with(".fbx")) return ToBytes(kFbx);
+        Mesh cube;
+        EXPECT_TRUE(ReadScene(Write("cube.obj", ToBytes(CubeObj())), cube));
+        std::string error;
+        const std::string path = dir_.File("exported-" + name);
+        EXPECT_TRUE(WriteModel(cube, path, *ModelFileFormatOf(path), error)) << error;
+        return ReadAll(path);
+    }
+    static Bytes ReadAll(const std::string& path) {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        Bytes bytes;
+        if (!file) return bytes;
+        for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back(static_cast<std::uint8_t>(c));
+        std::fclose(file);
+        return bytes;
+    }
+
+    static constexpr const char* kCollada = R"(<?xml version="1.0"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+<library_geometries><geometry id="g"><mesh>
+<source id="p"><float_array id="pa" count="9">0 0 0 1 0 0 0 1 0</float_array>
+<technique_common><accessor source="#pa" count="3" stride="3"><param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+<vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+<triangles count="1"><input semantic="VERTEX" source="#v" offset="0"/><p>0 1 2</p></triangles>
+</mesh></geometry></library_geometries>
+<library_visual_scenes><visual_scene id="s"><node id="n"><instance_geometry url="#g"/></node></visual_scene></library_visual_scenes>
+<scene><instance_visual_scene url="#s"/></scene>
+</COLLADA>
+)";
+    static constexpr const char* kFbx = R"(; FBX 7.3.0 project file
+FBXHeaderExtension:  {
+	FBXHeaderVersion: 1003
+	FBXVersion: 7300
+}
+Objects:  {
+	Geometry: 1, "Geometry::tri", "Mesh" {
+		Vertices: *9 {
+			a: 0,0,0,1,0,0,0,1,0
+		}
+		PolygonVertexIndex: *3 {
+			a: 0,1,-3
+		}
+		GeometryVersion: 124
+	}
+	Model: 2, "Model::tri", "Mesh" {
+		Version: 232
+	}
+}
+Connections:  {
+	C: "OO",1,2
+	C: "OO",2,0
+}
+)";
+};
+
+TEST_P(TruncatedScene, WholeFileLoadsAndHalfOfItIsRefusedWithAReason) {
+    const std::string name = GetParam();
+    Write("tri.bin", TriangleBuffer());
+    const Bytes whole = ValidFile(name);
+    ASSERT_FALSE(whole.empty());
+    Mesh mesh;
+    const LoadResult complete = ReadScene(Write(name, whole), mesh);
+    ASSERT_TRUE(complete) << complete.reason;
+    EXPECT_GT(mesh.numFaces, 0);
+
+    const Bytes half(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+    Mesh cut;
+    const LoadResult result = ReadScene(Write(name, half), cut);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.reason.empty());
+    EXPECT_EQ(cut.numVerts, 0u);
+    EXPECT_EQ(cut.numFaces, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryInputFormat, TruncatedScene,
+                         testing::Values("cube.obj", "cube.ply", "cube.stl", "nodes.gltf", "nodes.glb", "tri.fbx",
+                                         "tri.dae"),
+                         [](const auto& param) {
+                             std::string name = param.param;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
+
+struct WrongSignature {
+    const char* name;
+    std::string content;
+    const char* reason;  // part of the refusal, which is ours: the library never saw the file
+};
+
+TEST_F(SceneImport, ContentThatDoesNotFitItsExtensionIsRefusedBeforeTheLibrary) {
+    const std::string binary("\x01\x02\0\x03", 4);
+    const std::vector<WrongSignature> cases{
+        {"a.glb", CubeObj(), "no \"glTF\" magic"},
+        {"a.gltf", std::string(reinterpret_cast<const char*>(Glb("{}", {}).data()), 20), "not a JSON object"},
+        {"a.ply", "solid cube\nendsolid\n", "no \"ply\" line"},
+        {"a.stl", std::string(100, 'x'), "binary STL header declares"},
+        {"a.dae", "{\"asset\":{}}", "not an XML document"},
+        {"a.dae", "<?xml version=\"1.0\"?><library/>", "no COLLADA element"},
+        {"a.obj", "v 0 0 0" + binary, "NUL byte"},
+        {"a.fbx", "PK" + binary, "not an FBX file"},
+        {"a.OBJ", "", "empty"},
+    };
+    for (const WrongSignature& c : cases) {
+        Mesh mesh;
+        const LoadResult result = ReadScene(Write(c.name, ToBytes(c.content)), mesh);
+        EXPECT_FALSE(result.ok) << c.name;
+        EXPECT_NE(result.reason.find(c.reason), std::string::npos) << c.name << ": " << result.reason;
+    }
+    Mesh mesh;
+    EXPECT_NE(ReadScene(Write("a.3ds", ToBytes(CubeObj())), mesh).reason.find("not an extension"),
+              std::string::npos);
+}
+
+}  // namespace
