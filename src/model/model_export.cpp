@@ -96,19 +96,19 @@ bool Export(const Mesh& mesh, const std::string& path, ModelFileFormat format, s
 }  // namespace
 
 std::optional<ModelFileFormat> ModelFileFormatOf(std::string_view path) {
-    static constexpr std::array<std::pair<std::string_view, ModelFileFormat>, 7> kExtensions{{
-        {"xml", ModelFileFormat::Xml},
-        {"bin", ModelFileFormat::Bin},
-        {"obj", ModelFileFormat::Obj},
-        {"ply", ModelFileFormat::Ply},
-        {"stl", ModelFileFormat::Stl},
-        {"gltf", ModelFileFormat::Gltf},
-        {"glb", ModelFileFormat::Glb},
-    }};
-    const std::string ext = LowerExtension(path);
-    const auto* it = std::find_if(kExtensions.begin(), kExtensions.end(), [&](const auto& e) { return e.first == ext; });
-    if (it == kExtensions.end()) return std::nullopt;
-    return it->second;
+    switch (ModelFormatForPath(path)) {
+    case ModelFormat::XML: return ModelFileFormat::Xml;
+    case ModelFormat::BIN: return ModelFileFormat::Bin;
+    case ModelFormat::OBJ: return ModelFileFormat::Obj;
+    case ModelFormat::PLY: return ModelFileFormat::Ply;
+    case ModelFormat::STL: return ModelFileFormat::Stl;
+    case ModelFormat::GLTF: return ModelFileFormat::Gltf;
+    case ModelFormat::GLB: return ModelFileFormat::Glb;
+    case ModelFormat::FBX:
+    case ModelFormat::DAE:
+    case ModelFormat::Unknown: break;
+    }
+    return std::nullopt;
 }
 
 bool WriteModel(const Mesh& mesh, const std::string& path, ModelFileFormat format, std::string& error) {

@@ -12,8 +12,8 @@
 
 enum class ModelFileFormat { Xml, Bin, Obj, Ply, Stl, Gltf, Glb };
 
-// The output format a path's extension names, in any letter case: .xml,
-// .bin, .obj, .ply, .stl, .gltf, .glb. Nothing for any other extension.
+// The output format the format rule (model_format.h) gives a path: .xml,
+// .bin, .obj, .ply, .stl, .gltf, .glb in any letter case; nothing for others.
 std::optional<ModelFileFormat> ModelFileFormatOf(std::string_view path);
 
 // Writes mesh to path in format. Everything is written under temporary names

@@ -1,6 +1,7 @@
 #include "model/model_reader.h"
 
 #include "model/bin_format.h"
+#include "model/scene_import.h"
 #include "model/xml_loader.h"
 
 LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, const TextureHook& textureHook,
@@ -8,7 +9,12 @@ LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, con
     switch (format) {
     case ModelFormat::XML: return ReadXML(path, out, textureHook, progress);
     case ModelFormat::BIN: return ReadBIN(path, out, progress);
-    case ModelFormat::Unknown: break;
+    case ModelFormat::Unknown: return LoadResult::Failure("the file's format is not known");
+    default: break;
     }
-    return LoadResult::Failure("the file's format is not known");
+    LoadResult result = ReadScene(path, out, progress);
+    // The import names the own texture; what is done with it (an upload, a
+    // check) is the caller's, as for XML.
+    if (result && out.numTextures != 0 && !out.texturePath.empty() && textureHook) textureHook(out);
+    return result;
 }

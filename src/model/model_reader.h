@@ -9,6 +9,7 @@
 #include "model/model_format.h"
 
 // Fills out, which should be fresh. textureHook runs for each own texture
-// a file names (XML only). An Unknown format is refused.
+// a file names (XML, and the formats of the import library). An Unknown
+// format is refused.
 LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, const TextureHook& textureHook = {},
                      const LoadProgress& progress = {});

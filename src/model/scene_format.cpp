@@ -68,21 +68,23 @@ std::string CheckCollada(std::string_view head) {
 
 }  // namespace
 
-std::optional<SceneFormat> SceneFormatOf(std::string_view path) {
-    static constexpr std::array<std::pair<std::string_view, SceneFormat>, 7> kExtensions{{
-        {"obj", SceneFormat::Obj},
-        {"ply", SceneFormat::Ply},
-        {"stl", SceneFormat::Stl},
-        {"gltf", SceneFormat::Gltf},
-        {"glb", SceneFormat::Glb},
-        {"fbx", SceneFormat::Fbx},
-        {"dae", SceneFormat::Collada},
-    }};
-    const std::string ext = LowerExtension(path);
-    const auto* it = std::find_if(kExtensions.begin(), kExtensions.end(), [&](const auto& e) { return e.first == ext; });
-    if (it == kExtensions.end()) return std::nullopt;
-    return it->second;
+std::optional<SceneFormat> SceneFormatOf(ModelFormat format) {
+    switch (format) {
+    case ModelFormat::OBJ: return SceneFormat::Obj;
+    case ModelFormat::PLY: return SceneFormat::Ply;
+    case ModelFormat::STL: return SceneFormat::Stl;
+    case ModelFormat::GLTF: return SceneFormat::Gltf;
+    case ModelFormat::GLB: return SceneFormat::Glb;
+    case ModelFormat::FBX: return SceneFormat::Fbx;
+    case ModelFormat::DAE: return SceneFormat::Collada;
+    case ModelFormat::XML:
+    case ModelFormat::BIN:
+    case ModelFormat::Unknown: break;
+    }
+    return std::nullopt;
 }
+
+std::optional<SceneFormat> SceneFormatOf(std::string_view path) { return SceneFormatOf(ModelFormatForPath(path)); }
 
 std::string_view SceneFormatName(SceneFormat format) {
     switch (format) {

@@ -11,13 +11,16 @@
 #include <string>
 #include <string_view>
 
+#include "model/model_format.h"
+
 enum class SceneFormat { Obj, Ply, Stl, Gltf, Glb, Fbx, Collada };
 
 // How much of a file's start CheckSceneSignature looks at.
 inline constexpr std::size_t kSceneHeadBytes = 64 * 1024;
 
-// The format a path's extension names, in any letter case: .obj, .ply, .stl,
-// .gltf, .glb, .fbx, .dae. Nothing for any other extension.
+// The library's format for one of ours (model_format.h), or for the format
+// the format rule gives a path: nothing for XML, BIN and unknown names.
+std::optional<SceneFormat> SceneFormatOf(ModelFormat format);
 std::optional<SceneFormat> SceneFormatOf(std::string_view path);
 
 // The format's name in messages ("OBJ", "glTF 2 binary", ...).
