@@ -99,7 +99,7 @@ public:
                 snapshotOptionSeen = true;
                 snapshotOption = name;
                 if (const auto value = Value(name)) ValueOption(name, *value);
-            } else if (name == "--wireframe" || name == "--no-light" || name == "--no-cull" || name == "--cw") {
+            } else if (name == "--fit" || name == "--wireframe" || name == "--no-light" || name == "--no-cull" || name == "--cw") {
                 snapshotOptionSeen = true;
                 snapshotOption = name;
                 SwitchOption(name);
@@ -150,7 +150,9 @@ private:
 
     void SwitchOption(std::string_view name) {
         SnapshotOptions& s = result_.snapshot;
-        if (name == "--wireframe")
+        if (name == "--fit")
+            s.fit = true;
+        else if (name == "--wireframe")
             s.wireframe = true;
         else if (name == "--no-light")
             s.noLight = true;
@@ -209,6 +211,8 @@ model or with MODEL (an .xml or .bin model file).
                      tga-compressed, dds, bmp-cubemap, dds-cubemap, own
                      (default: own when the model has a texture of its own,
                      else bmp)
+  --fit              centre the model and scale it to fill the view as the
+                     default model does (the F key), before the other options
   --wireframe        draw edges only
   --no-light         lighting off
   --no-cull          back-face culling off

@@ -25,6 +25,8 @@ struct SnapshotOptions {
     int height = 600;
     // The texture menu item to pick (a CMD_TEX_* id); none keeps the viewer's choice.
     std::optional<int> textureCommand;
+    // Fit the model to the view before the other options (as the F key does).
+    bool fit = false;
     bool wireframe = false;
     bool noLight = false;
     bool noCull = false;
