@@ -46,37 +46,6 @@ TEST(MeshOps, NormalizeNormalsGivesUnitLengthAndLeavesZeroNormalsZero) {
     }
 }
 
-// Two opposite corners of a box: after Fit the box is centred and its half diagonal is the radius.
-TEST(MeshOps, FitCentresTheBoxAndScalesItsHalfDiagonalToTheRadius) {
-    struct Case {
-        float lo[3], hi[3];
-    };
-    const Case cases[] = {
-        {{-250, -100, -50}, {250, 100, 50}},                  // 500 wide
-        {{0, 0, 0}, {0.01f, 0.005f, 0.002f}},                 // a hundredth
-        {{9000, -4001, 20000}, {9002, -3999, 20001}},         // far from the origin
-    };
-    for (const Case& c : cases) {
-        Mesh mesh = MakeMesh(2, 0);
-        for (int axis = 0; axis < 3; ++axis) {
-            mesh.verts[axis] = c.lo[axis];
-            mesh.verts[3 + axis] = c.hi[axis];
-        }
-        mesh.Fit(5.0f);
-        double diagonal = 0;
-        for (int axis = 0; axis < 3; ++axis) {
-            EXPECT_NEAR(mesh.verts[axis] + mesh.verts[3 + axis], 0.0f, 1e-4f) << c.hi[0];
-            diagonal += std::pow(mesh.verts[3 + axis] - mesh.verts[axis], 2);
-        }
-        EXPECT_NEAR(std::sqrt(diagonal), 10.0, 1e-3) << c.hi[0];
-    }
-    // One distinct point has no size: it is only moved.
-    Mesh point = MakeMesh(2, 0);
-    for (std::size_t i = 0; i < 6; ++i) point.verts[i] = 7.0f;
-    point.Fit(5.0f);
-    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(point.verts[i], 0.0f);
-}
-
 TEST(MeshOps, AllocationsAreZeroFilledAndSizedByTheCounts) {
     Mesh mesh = MakeMesh(3, 2);
     EXPECT_EQ(mesh.verts.size(), 9u);

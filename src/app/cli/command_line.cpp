@@ -99,7 +99,8 @@ public:
                 snapshotOptionSeen = true;
                 snapshotOption = name;
                 if (const auto value = Value(name)) ValueOption(name, *value);
-            } else if (name == "--fit" || name == "--wireframe" || name == "--no-light" || name == "--no-cull" || name == "--cw") {
+            } else if (name == "--fit" || name == "--wireframe" || name == "--no-light" || name == "--no-cull" ||
+                       name == "--cw") {
                 snapshotOptionSeen = true;
                 snapshotOption = name;
                 SwitchOption(name);

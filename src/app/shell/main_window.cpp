@@ -104,8 +104,8 @@ void MainWindow::OpenFile(const std::string& path) {
 }
 
 void MainWindow::FollowShownModel() {
-    const QString file =
-        viewer_.modelPath.empty() ? QString() : QFileInfo(QFile::decodeName(viewer_.modelPath.c_str())).absoluteFilePath();
+    const QString path = QFile::decodeName(viewer_.modelPath.c_str());
+    const QString file = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     if (file == followedFile_) return;
     if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
     if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
@@ -132,7 +132,7 @@ void MainWindow::ReloadShownModel() {
     reloadProblem_.clear();
     const LoadResult result = ReloadModel(viewer_, *this);
     reloading_ = false;
-    if (!result) reloadProblem_ = "reload failed: " + (result.reason.empty() ? std::string("cancelled") : result.reason);
+    if (!result) reloadProblem_ = "reload failed: " + (result.cancelled ? std::string("cancelled") : result.reason);
     DropStaleCheckMarks();
     UpdateTitle();
 }
