@@ -1,6 +1,7 @@
 // The GL-free half of Mesh: array allocation and the geometry operations.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <filesystem>
@@ -40,6 +41,31 @@ bool Mesh::AllocFaces() {
 
 void Mesh::Scale(float factor) {
     for (float& v : verts) v *= factor;
+}
+
+void Mesh::Fit(float radius) {
+    const std::size_t count = std::min<std::size_t>(numVerts, verts.size() / 3);
+    if (count == 0) return;
+    // In double: a small model far from the origin keeps its shape.
+    double lo[3] = {DBL_MAX, DBL_MAX, DBL_MAX}, hi[3] = {-DBL_MAX, -DBL_MAX, -DBL_MAX};
+    for (std::size_t i = 0; i < count; ++i)
+        for (int axis = 0; axis < 3; ++axis) {
+            const double v = verts[3 * i + axis];
+            lo[axis] = std::min(lo[axis], v);
+            hi[axis] = std::max(hi[axis], v);
+        }
+    double centre[3], halfDiagonal = 0.0;
+    for (int axis = 0; axis < 3; ++axis) {
+        centre[axis] = (lo[axis] + hi[axis]) / 2.0;
+        halfDiagonal += (hi[axis] - lo[axis]) * (hi[axis] - lo[axis]) / 4.0;
+    }
+    halfDiagonal = std::sqrt(halfDiagonal);
+    const double factor = halfDiagonal > 0.0 && std::isfinite(halfDiagonal) ? radius / halfDiagonal : 1.0;
+    for (std::size_t i = 0; i < count; ++i)
+        for (int axis = 0; axis < 3; ++axis) {
+            float& v = verts[3 * i + axis];
+            v = static_cast<float>((v - centre[axis]) * factor);
+        }
 }
 
 void Mesh::FlipNormals() {

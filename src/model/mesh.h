@@ -53,6 +53,10 @@ public:
     bool AllocUVs();
 
     void Scale(float factor);
+    // Moves the centre of the vertices' bounding box to the origin and scales
+    // them so that half the box's diagonal is radius. A model with no extent
+    // (none or one distinct vertex) is only moved.
+    void Fit(float radius);
     void FlipNormals();
     // Unit-length normals; a zero-length normal stays (0, 0, 0).
     void NormalizeNormals();

@@ -1,4 +1,6 @@
 // Keys and mouse drags that move the eye and turn the model.
+#include <cmath>
+
 #include "viewer/viewer.h"
 
 void ResetCamera(Viewer& viewer) {
@@ -38,11 +40,31 @@ void KeyDown(Viewer& viewer, ViewerKey key, ViewerShell& shell) {
     case ViewerKey::S:
         camera.MoveUp(kStep);
         break;
+    case ViewerKey::F:
+        FitModel(viewer, shell);
+        return;
     case ViewerKey::Other:
         moved = false;
         break;
     }
     if (moved) viewer.frustum.Update(camera);
+    shell.Repaint();
+}
+
+void FitModel(Viewer& viewer, ViewerShell& shell) {
+    viewer.model.Fit(kFitRadius);
+    viewer.fitted = true;
+    ResetCamera(viewer);
+    viewer.frustum.Update(viewer.camera);
+    shell.Repaint();
+}
+
+void Wheel(Viewer& viewer, double notches, ViewerShell& shell) {
+    // A fifth of a fitted model's radius: fine enough to come close to it.
+    constexpr double kNotchStep = kFitRadius / 5.0;
+    if (notches == 0.0 || !std::isfinite(notches)) return;
+    viewer.camera.MoveForward(static_cast<float>(notches * kNotchStep));
+    viewer.frustum.Update(viewer.camera);
     shell.Repaint();
 }
 

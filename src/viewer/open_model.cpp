@@ -49,6 +49,11 @@ LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell
         ProgressScope progress(path, shell);
         result = LoadModel(viewer.model, path, format, viewer.startupDir, shell, progress.Callback());
     }
+    if (result) {
+        viewer.modelPath = path;
+        viewer.modelFormat = format;
+        viewer.fitted = false;
+    }
     if (!result.ok && !result.cancelled) shell.ShowMessage(LoadFailureText(path, result.reason), "Error");
 
     ResetCamera(viewer);
@@ -61,6 +66,23 @@ LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell
         // texturing must change too.
         SelectTextureItem(viewer, CMD_TEX_BMP, shell);
     }
+    shell.Repaint();
+    return result;
+}
+
+LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
+    if (viewer.modelPath.empty()) return LoadResult::Failure("the model was not opened from a file");
+    LoadResult result;
+    {
+        ProgressScope progress(viewer.modelPath, shell);
+        result = LoadModel(viewer.model, viewer.modelPath, viewer.modelFormat, viewer.startupDir, shell,
+                           progress.Callback());
+    }
+    if (!result) return result;
+    if (viewer.fitted) viewer.model.Fit(kFitRadius);
+    // Model's Own with nothing to show would draw whatever texture is bound.
+    if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0)
+        DoCommand(viewer, CMD_TEX_BMP, shell);
     shell.Repaint();
     return result;
 }

@@ -30,19 +30,39 @@ bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages);
 // is chosen by the format rule (model/model_format.h); a file of no known
 // format asks whether to read it as BIN. A file that can't be loaded is
 // reported and the previous model stays. Either way the camera is reset, the
-// texture group follows the model and a repaint is requested. Returns the
+// texture group follows the model and a repaint is requested. A model that
+// loads becomes viewer.modelPath (read in viewer.modelFormat), not fitted. Returns the
 // load's outcome (cancelled when the user declined or stopped it).
 LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell);
 
-enum class ViewerKey { Escape, Up, Down, Left, Right, A, D, W, S, Other };
+// Reads the shown model's file again, in the format it was opened in (no
+// question asked), after it changed on disk. The camera, the model's turns,
+// the options and the texture mode stay; Fit is applied again if it was on.
+// Only the texture group follows the model when Model's Own is checked and
+// the new model has no texture of its own. A file that can't be read, or a
+// half-written one, leaves the shown model as it was: the result says why
+// and nothing is reported through the shell's message box.
+LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell);
+
+// The radius Fit gives a model: the default cube's as it shows at start
+// (8 units wide), so a fitted model fills the view as much as it does.
+inline constexpr float kFitRadius = 6.92820323f;  // 4 * sqrt(3)
+// Centres the model on the point it turns about, scales it to kFitRadius,
+// remembers that it is fitted and resets the camera.
+void FitModel(Viewer& viewer, ViewerShell& shell);
+
+enum class ViewerKey { Escape, Up, Down, Left, Right, A, D, W, S, F, Other };
 enum class MouseButton { Left, Right, Middle };
 
-// Every key-down repaints; Escape quits.
+// Every key-down repaints; Escape quits; F runs FitModel.
 void KeyDown(Viewer& viewer, ViewerKey key, ViewerShell& shell);
 // Positions in pixels of the drawing area; negative left of or above it.
 void MouseDown(Viewer& viewer, MouseButton button, int x, int y);
 // The release of any button ends the drag.
 void MouseUp(Viewer& viewer);
 void MouseMove(Viewer& viewer, int x, int y, ViewerShell& shell);
+// Moves the eye forward (positive, wheel up: nearer) or back by notches of
+// the wheel; a fraction of a notch (smooth scrolling) moves that fraction.
+void Wheel(Viewer& viewer, double notches, ViewerShell& shell);
 // One drag step from (lastMouseX, lastMouseY) to (mouseX, mouseY) in the current dragMode.
 void ApplyMouseDrag(Viewer& viewer);

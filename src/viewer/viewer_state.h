@@ -10,6 +10,7 @@
 #include "math/camera.h"
 #include "math/view_frustum.h"
 #include "model/mesh.h"
+#include "model/model_format.h"
 #include "textures/texture_modes.h"
 #include "viewer/commands.h"
 
@@ -25,6 +26,12 @@ struct Viewer {
     Camera camera;
     ViewFrustum frustum;
     Mesh model;
+    // The file the shown model was opened from and the format it was read
+    // in; empty for the default model. A reload reads it the same way.
+    std::string modelPath;
+    ModelFormat modelFormat = ModelFormat::Unknown;
+    // Fit was applied to the shown model: a reload applies it again.
+    bool fitted = false;
     float modelRotX = 0.0f, modelRotY = 0.0f, modelRotZ = 0.0f;  // degrees
 
     int textureMode = Off;

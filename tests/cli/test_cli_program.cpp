@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "offscreen/png_file.h"
+#include "model/bin_format.h"
+#include "model/model_reader.h"
 #include "model/model_test_support.h"
+#include "offscreen/png_file.h"
 #include "run_program.h"
 
 namespace {
@@ -224,6 +226,41 @@ TEST_F(ProgramTest, ModelArgumentIsOpenedLikeTheOpenCommand) {
     EXPECT_EQ(MeanDifference(torus, Snapshot({"--texture", "bmp", "Assets/examples/torus.bin"})), 0.0);
 }
 
+// The default cube written at other sizes and places: fitted, each one shows
+// exactly as the default cube does at start.
+TEST_F(ProgramTest, FitShowsAModelOfAnySizeAndPlaceAsTheDefaultCubeShows) {
+    struct Case {
+        const char* name;
+        float scale, x, y, z;
+    };
+    const Case cases[] = {{"huge", 500.0f, 0, 0, 0}, {"tiny", 0.01f, 0, 0, 0}, {"far", 2.0f, 5000, -3000, 800}};
+    const RgbaImage cube = Snapshot({"--texture", "off"});
+    const Box cubeBox = ModelBox(cube);
+    ASSERT_GT(cubeBox.Width(), 256 / 4);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Mesh mesh;
+        ASSERT_TRUE(ReadModel("Assets/TexturedCube.xml", ModelFormat::XML, mesh));
+        mesh.numTextures = 0;
+        for (std::size_t i = 0; i < mesh.verts.size(); ++i)
+            mesh.verts[i] = mesh.verts[i] * c.scale + (i % 3 == 0 ? c.x : i % 3 == 1 ? c.y : c.z);
+        const std::string file = scratch.File(std::string(c.name) + ".bin");
+        std::string error;
+        ASSERT_TRUE(WriteBIN(mesh, file, error)) << error;
+
+        // Unfitted it is out of view (around the eye or past the far plane) or a speck.
+        const Box unfitted = ModelBox(Snapshot({"--texture", "off", file}));
+        EXPECT_TRUE(unfitted.Empty() || unfitted.Width() < 4) << unfitted.Width();
+        const RgbaImage fitted = Snapshot({"--fit", "--texture", "off", file});
+        const Box box = ModelBox(fitted);
+        EXPECT_NEAR(box.x0, cubeBox.x0, 1);
+        EXPECT_NEAR(box.x1, cubeBox.x1, 1);
+        EXPECT_NEAR(box.y0, cubeBox.y0, 1);
+        EXPECT_NEAR(box.y1, cubeBox.y1, 1);
+        EXPECT_LT(MeanDifference(fitted, cube), 0.5);
+    }
+}
+
 TEST_F(ProgramTest, UnknownExtensionIsReadAsBinAndSaysSo) {
     std::filesystem::copy_file("Assets/examples/torus.bin", scratch.File("torus.model"));
     const std::string out = scratch.File("unknown.png");
@@ -315,6 +352,13 @@ TEST_F(ProgramTest, InstalledProgramFindsItsAssetsFromAnyFolder) {
     std::filesystem::create_directories(scratch.File("empty"));
     const RgbaImage installed = Snapshot({}, scratch.File("empty"), prefix + "/bin/tessaview");
     EXPECT_EQ(MeanDifference(installed, Snapshot({})), 0.0);
+}
+
+// The program as built, laid out like the installed tree: it too finds its assets from anywhere.
+TEST_F(ProgramTest, BuiltProgramFindsItsAssetsFromAnyFolder) {
+    std::filesystem::create_directories(scratch.File("empty"));
+    const RgbaImage built = Snapshot({}, scratch.File("empty"));
+    EXPECT_EQ(MeanDifference(built, Snapshot({})), 0.0);
 }
 
 }  // namespace

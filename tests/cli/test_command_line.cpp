@@ -40,7 +40,7 @@ TEST(CommandLine, SnapshotDefaultsAndEveryOption) {
     EXPECT_TRUE(plain.model.empty());
 
     const CommandLine all = Parse({"--size", "320x200", "--texture=dds-cubemap", "--wireframe", "--no-light",
-                                   "--no-cull", "--cw", "--rotate", "-30.5,90", "model.bin", "--snapshot=o.png"});
+                                   "--no-cull", "--cw", "--rotate", "-30.5,90", "model.bin", "--snapshot=o.png", "--fit"});
     ASSERT_EQ(all.mode, CliMode::Snapshot) << all.error;
     const SnapshotOptions& s = all.snapshot;
     EXPECT_EQ(s.outPath, "o.png");
@@ -48,7 +48,7 @@ TEST(CommandLine, SnapshotDefaultsAndEveryOption) {
     EXPECT_EQ(s.width, 320);
     EXPECT_EQ(s.height, 200);
     EXPECT_EQ(s.textureCommand, CMD_TEX_DDS_CUBEMAP);
-    EXPECT_TRUE(s.wireframe && s.noLight && s.noCull && s.clockwise);
+    EXPECT_TRUE(s.wireframe && s.noLight && s.noCull && s.clockwise && s.fit);
     EXPECT_EQ(s.rotateX, -30.5f);
     EXPECT_EQ(s.rotateY, 90.0f);
 }

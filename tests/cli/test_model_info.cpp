@@ -149,7 +149,7 @@ TEST_F(ModelInfoTest, BinReportAndItsTextureCount) {
     const ModelInfo other = Inspect(scratch.File("m.model"));
     EXPECT_FALSE(other.Refused());
     EXPECT_FALSE(other.extensionKnown);
-    EXPECT_TRUE(Contains(Report(other), "format: BIN (the extension is neither xml nor bin"));
+    EXPECT_TRUE(Contains(Report(other), "format: BIN (no reader claims the extension"));
 }
 
 // Each refused file: refused, with the loader's reason in the report.

@@ -62,6 +62,7 @@ TEST(MeshOps, AllocationsAreZeroFilledAndSizedByTheCounts) {
 TEST(MeshOps, OperationsOnAnEmptyMeshDoNothing) {
     Mesh mesh;
     mesh.Scale(2.0f);
+    mesh.Fit(2.0f);
     mesh.FlipNormals();
     mesh.NormalizeNormals();
     EXPECT_TRUE(mesh.verts.empty());

@@ -15,8 +15,11 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +31,8 @@
 #include "math/camera.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"
+#include "model/model_reader.h"
+#include "model/model_test_support.h"
 #include "textures/texture_modes.h"
 
 namespace {
@@ -273,6 +278,87 @@ TEST_F(WindowTest, ModelsOwnIsOfferedOnlyForAModelWithATextureOfItsOwn) {
     EXPECT_TRUE(window->Action(CMD_TEX_MODELS_OWN)->isEnabled());  // the crate
     window->OpenFile(TESSA_SOURCE_DIR "/Assets/examples/torus.bin");
     EXPECT_FALSE(window->Action(CMD_TEX_MODELS_OWN)->isEnabled());
+}
+
+TEST_F(WindowTest, FFitsTheModelAndTheWheelMovesTheEye) {
+    const float corner = State().model.verts[0];  // the default cube is already of the fitted size
+    window->RunCommand(CMD_SCALE_DOWN);
+    QTest::keyClick(&View(), Qt::Key_Up);
+    ASSERT_TRUE(RealKey(QStringLiteral("f")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return State().fitted; }, 3000));
+    EXPECT_NEAR(State().model.verts[0], corner, 1e-5f);
+    const auto eyeZ = [this] {
+        Vec3f eye;
+        State().camera.GetOrigin(eye);
+        return eye.z;
+    };
+    EXPECT_EQ(eyeZ(), 20.0f);
+
+    const int before = ModelPixels(View().grabFramebuffer());
+    const QPoint centre = View().mapTo(window.get(), View().rect().center());
+    ASSERT_TRUE(Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), WindowId(),
+                         QString::number(centre.x()), QString::number(centre.y())}));
+    ASSERT_TRUE(Xdotool({QStringLiteral("click"), QStringLiteral("4")}));  // wheel up: nearer
+    ASSERT_TRUE(QTest::qWaitFor([&] { return eyeZ() < 20.0f; }, 3000));
+    EXPECT_NEAR(eyeZ(), 20.0f - kFitRadius / 5, 1e-4f);
+    EXPECT_GT(ModelPixels(View().grabFramebuffer()), before);
+    ASSERT_TRUE(Xdotool({QStringLiteral("click"), QStringLiteral("5")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return eyeZ() >= 20.0f; }, 3000));
+    EXPECT_NEAR(eyeZ(), 20.0f, 1e-4f);
+
+    // Smooth scrolling: a quarter of a notch moves a quarter of the step.
+    QWheelEvent quarter(centre, View().mapToGlobal(centre), QPoint(), QPoint(0, 30), Qt::NoButton, Qt::NoModifier,
+                        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&View(), &quarter);
+    EXPECT_NEAR(eyeZ(), 20.0f - kFitRadius / 20, 1e-4f);
+}
+
+// The shown model's file rewritten on disk: by rename, half-written, then whole again.
+TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
+    ScratchDir scratch;
+    const std::string path = scratch.File("model.bin");
+    std::ifstream in(TESSA_SOURCE_DIR "/Assets/examples/torus.bin", std::ios::binary);
+    const std::string whole{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_TRUE(WriteFile(path, whole));
+    Mesh half;
+    ASSERT_TRUE(ReadModel(path, ModelFormat::BIN, half));
+    half.Scale(0.5f);
+
+    window->OpenFile(path);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("model.bin - Tessaview"));
+    const float first = State().model.verts[0];
+    ASSERT_NE(first, 0.0f);
+    QTest::keyClick(&View(), Qt::Key_Up);
+    State().modelRotY = 30.0f;
+    window->RunCommand(CMD_TEX_OFF);
+    window->RunCommand(CMD_RENDER_WIREFRAME);
+
+    // Replaced by rename, as exporters do.
+    std::string error;
+    ASSERT_TRUE(WriteBIN(half, path + ".tmp", error)) << error;
+    std::filesystem::rename(path + ".tmp", path);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] == first * 0.5f; }, 5000));
+    Vec3f eye;
+    State().camera.GetOrigin(eye);
+    EXPECT_EQ(eye.z, 19.0f);
+    EXPECT_EQ(State().modelRotY, 30.0f);
+    EXPECT_EQ(State().textureMode, Off);
+    EXPECT_EQ(State().checkedRenderMode, CMD_RENDER_WIREFRAME);
+
+    // Caught half-written in place: the shown model stays, the title says why.
+    ASSERT_TRUE(WriteFile(path, whole.substr(0, whole.size() / 2)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle().contains(QStringLiteral("reload failed")); }, 5000));
+    EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("model.bin (reload failed: ")));
+    EXPECT_EQ(State().model.verts[0], first * 0.5f);
+    // Once written out the next change brings it in.
+    ASSERT_TRUE(WriteFile(path, whole));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] == first; }, 5000));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("model.bin - Tessaview"));
+
+    // F5 reads it again by hand.
+    State().model.Scale(2.0f);
+    QTest::keyClick(&View(), Qt::Key_F5);
+    EXPECT_EQ(State().model.verts[0], first);
 }
 
 // Watches for a modal box (the About box that a shortcut opens and runs

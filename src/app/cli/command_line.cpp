@@ -32,8 +32,8 @@ constexpr std::array<std::pair<std::string_view, int>, 9> kTextureNames = {{
 // creation reports the driver's own limit.
 constexpr int kMaxSide = 16384;
 
-constexpr std::array<const char*, 7> kSnapshotOnly = {"size", "texture", "rotate", "wireframe", "no-light",
-                                                      "no-cull", "cw"};
+constexpr std::array<const char*, 8> kSnapshotOnly = {"size",    "texture", "rotate", "fit",
+                                                      "wireframe", "no-light", "no-cull", "cw"};
 
 // from_chars ignores the locale: "1.5" is one and a half wherever we run.
 template <typename T>
@@ -60,6 +60,8 @@ cxxopts::Options MakeOptions() {
          cxxopts::value<std::string>(), "OUT.png")
         ("info", "load MODEL without any window and report its counts, bounds, normals, own texture and every "
                  "problem found")
+        ("convert", "write the model IN as OUT, each in the format its extension names", cxxopts::value<std::string>(),
+         "IN OUT")
         ("help", "this text")
         ("version", "the program's version");
     options.add_options("snapshot")
@@ -67,6 +69,8 @@ cxxopts::Options MakeOptions() {
         ("texture", "texture menu item: off, bmp, bmp-compressed, tga, tga-compressed, dds, bmp-cubemap, "
                     "dds-cubemap, own (default: own when the model has a texture of its own, else bmp)",
          cxxopts::value<std::string>(), "NAME")
+        ("fit", "centre the model and scale it to fill the view as the default model does (the F key), before "
+                "the other options")
         ("wireframe", "draw edges only")
         ("no-light", "lighting off")
         ("no-cull", "back-face culling off")
@@ -106,6 +110,7 @@ void ReadOptions(const cxxopts::ParseResult& parsed, CommandLine& line) {
         }
     }
     s.outPath = text("snapshot");
+    s.fit = parsed["fit"].as<bool>();
     s.wireframe = parsed["wireframe"].as<bool>();
     s.noLight = parsed["no-light"].as<bool>();
     s.noCull = parsed["no-cull"].as<bool>();
@@ -143,7 +148,7 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
     for (const std::string& arg : owned) argv.push_back(arg.c_str());
 
     CommandLine line;
-    bool snapshot = false, info = false;
+    bool snapshot = false, info = false, convert = false;
     const char* snapshotOnly = nullptr;
     std::vector<std::string> models;
     try {
@@ -151,6 +156,8 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
         ReadOptions(parsed, line);
         snapshot = parsed.count("snapshot") > 0;
         info = parsed.count("info") > 0;
+        convert = parsed.count("convert") > 0;
+        if (convert) line.model = parsed["convert"].as<std::string>();
         for (const char* name : kSnapshotOnly) {
             if (!snapshotOnly && parsed.count(name)) snapshotOnly = name;
         }
@@ -159,6 +166,13 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
         return Only(CliMode::Invalid, PlainQuotes(e.what()));
     }
     if (!line.error.empty()) return Only(CliMode::Invalid, std::move(line.error));
+    if (convert) {
+        if (info || snapshot || snapshotOnly) return Only(CliMode::Invalid, "--convert stands alone");
+        if (models.size() != 1) return Only(CliMode::Invalid, "--convert needs an input and an output file");
+        line.convertOut = std::move(models.front());
+        line.mode = CliMode::Convert;
+        return line;
+    }
     if (models.size() > 1) return Only(CliMode::Invalid, "more than one model given");
     if (info && snapshot) return Only(CliMode::Invalid, "--info and --snapshot cannot be combined");
     if (snapshotOnly && !snapshot)
@@ -182,14 +196,18 @@ std::string UsageText() {
   tessaview [MODEL]
   tessaview --snapshot OUT.png [options] [MODEL]
   tessaview --info MODEL
+  tessaview --convert IN OUT
   tessaview --help | --version
 
-Without --snapshot or --info the viewer opens its window, with the default
-model or with MODEL (an .xml or .bin model file).)" +
+Without --snapshot, --info or --convert the viewer opens its window, with the
+default model or with MODEL. Models are read by their extension, in any case:
+.xml, .bin, .obj, .ply, .stl, .gltf, .glb, .fbx, .dae; --convert writes .xml,
+.bin, .obj, .ply, .stl, .gltf or .glb.)" +
            MakeOptions().help({"", "snapshot"}, false) +
            R"(
 Exit status: 0 success; 1 --info found a model the viewer would refuse;
 2 a model or texture could not be loaded (the reason is on standard error);
-3 no OpenGL context or the picture could not be written; 64 bad arguments.
+3 no OpenGL context, or the picture or converted model could not be written;
+64 bad arguments.
 )";
 }

@@ -17,7 +17,7 @@ inline constexpr int kExitUsage = 64;        // bad arguments
 
 inline constexpr std::string_view kVersionText = "tessaview 1.0.0";
 
-enum class CliMode { Window, Snapshot, Info, Help, Version, Invalid };
+enum class CliMode { Window, Snapshot, Info, Convert, Help, Version, Invalid };
 
 struct SnapshotOptions {
     std::string outPath;
@@ -25,6 +25,8 @@ struct SnapshotOptions {
     int height = 600;
     // The texture menu item to pick (a CMD_TEX_* id); none keeps the viewer's choice.
     std::optional<int> textureCommand;
+    // Fit the model to the view before the other options (as the F key does).
+    bool fit = false;
     bool wireframe = false;
     bool noLight = false;
     bool noCull = false;
@@ -36,7 +38,8 @@ struct SnapshotOptions {
 
 struct CommandLine {
     CliMode mode = CliMode::Window;
-    std::string model;  // empty: none given
+    std::string model;  // empty: none given; --convert: the input
+    std::string convertOut;  // --convert: the output
     SnapshotOptions snapshot;
     std::string error;  // why the arguments are refused (mode Invalid)
 };

@@ -122,7 +122,7 @@ ModelInfo InspectModel(const std::string& path, const std::string& startupDir) {
 void PrintModelInfo(const ModelInfo& info, std::ostream& out) {
     out << "file: " << info.path << '\n';
     out << "format: " << info.format;
-    if (!info.extensionKnown) out << " (the extension is neither xml nor bin: the viewer offers to read it as BIN)";
+    if (!info.extensionKnown) out << " (no reader claims the extension: the viewer offers to read it as BIN)";
     out << '\n';
     if (info.Refused()) {
         out << "problem: " << info.result.reason << '\n';

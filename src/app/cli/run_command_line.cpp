@@ -1,5 +1,6 @@
 #include "app/cli/run_command_line.h"
 
+#include "app/cli/convert.h"
 #include "app/cli/model_info.h"
 #include "app/cli/snapshot.h"
 #include "viewer/startup_dir.h"
@@ -14,6 +15,8 @@ int RunHeadless(const CommandLine& line, std::ostream& out, std::ostream& err) {
         return kExitOk;
     case CliMode::Snapshot:
         return RunSnapshot(line.model, line.snapshot, err);
+    case CliMode::Convert:
+        return RunConvert(line.model, line.convertOut, err);
     case CliMode::Info: {
         const ModelInfo info = InspectModel(line.model, StartupDirForThisProcess());
         PrintModelInfo(info, out);

@@ -54,6 +54,7 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, st
     const SceneGuard guard{viewer};
     InitViewer(viewer, shell);
     if (!modelPath.empty()) OpenModel(viewer, modelPath, shell);
+    if (options.fit) FitModel(viewer, shell);
     for (const int id : OptionCommands(options)) DoCommand(viewer, id, shell);
     // In the window this item draws with whatever texture happens to be
     // bound; a picture of that would only mislead.

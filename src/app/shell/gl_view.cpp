@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSurfaceFormat>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -23,6 +24,7 @@ ViewerKey ToViewerKey(int key) {
     case Qt::Key_D: return ViewerKey::D;
     case Qt::Key_W: return ViewerKey::W;
     case Qt::Key_S: return ViewerKey::S;
+    case Qt::Key_F: return ViewerKey::F;
     default: return ViewerKey::Other;
     }
 }
@@ -136,6 +138,17 @@ void GLView::mouseReleaseEvent(QMouseEvent* event) {
     case Qt::MiddleButton: MouseUp(viewer_); break;
     default: QOpenGLWidget::mouseReleaseEvent(event); break;
     }
+}
+
+void GLView::wheelEvent(QWheelEvent* event) {
+    // A wheel notch is 120 eighths of a degree; touchpads send pixels, or
+    // small angles, which move by that fraction of a notch.
+    constexpr double kEighthsPerNotch = 120.0;
+    constexpr double kPixelsPerNotch = 60.0;
+    const double notches = !event->pixelDelta().isNull() ? event->pixelDelta().y() / kPixelsPerNotch
+                                                         : event->angleDelta().y() / kEighthsPerNotch;
+    Wheel(viewer_, notches, shell_);
+    event->accept();
 }
 
 void GLView::mouseMoveEvent(QMouseEvent* event) {

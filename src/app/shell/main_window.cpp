@@ -31,6 +31,8 @@ QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(),
 constexpr int kOuterWidth = 800;
 constexpr int kOuterHeight = 600;
 constexpr int kProgressSteps = 1000;
+// Writers touch a file several times in a row: reload once they pause.
+constexpr int kReloadSettleMs = 250;
 
 }  // namespace
 
@@ -49,6 +51,8 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::SyncCheckMarks);
 
     actions_.value(CMD_OPEN)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
+    auto* reload = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(reload, &QShortcut::activated, this, &MainWindow::ReloadShownModel);
     for (const Qt::Key key : {Qt::Key_Slash, Qt::Key_Question}) {
         auto* about = new QShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, key)), this);
         connect(about, &QShortcut::activated, this, [this] { RunCommand(CMD_ABOUT); });
@@ -59,6 +63,15 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
     view_->setFocus();
     // Boxes and loads wait until the set-up has returned: they run event loops.
     connect(view_, &GLView::sceneReady, this, [this] { QTimer::singleShot(0, this, &MainWindow::SceneIsReady); });
+
+    reloadTimer_.setSingleShot(true);
+    reloadTimer_.setInterval(kReloadSettleMs);
+    connect(&reloadTimer_, &QTimer::timeout, this, &MainWindow::ReloadShownModel);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reloadTimer_.start(); });
+    // A file replaced by rename drops out of the watch; its folder tells when it is back.
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!watcher_.files().contains(followedFile_) && QFileInfo::exists(followedFile_)) reloadTimer_.start();
+    });
 
     // The outer size, frame included; corrected once the frame is known.
     resize(kOuterWidth, kOuterHeight);
@@ -77,6 +90,7 @@ void MainWindow::RunCommand(int id) {
     DoCommand(viewer_, id, *this);
     DropStaleCheckMarks();
     SyncEnabledItems();
+    FollowShownModel();
 }
 
 void MainWindow::OpenFile(const std::string& path) {
@@ -88,6 +102,53 @@ void MainWindow::OpenFile(const std::string& path) {
     OpenModel(viewer_, path, *this);
     DropStaleCheckMarks();
     SyncEnabledItems();
+    FollowShownModel();
+}
+
+void MainWindow::FollowShownModel() {
+    const QString path = QFile::decodeName(viewer_.modelPath.c_str());
+    const QString file = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    if (file == followedFile_) return;
+    if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
+    if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
+    followedFile_ = file;
+    reloadProblem_.clear();
+    WatchFollowedFile();
+    UpdateTitle();
+}
+
+// Adds what is missing from the watch: after a change signal the file may be
+// a new one under the same name.
+void MainWindow::WatchFollowedFile() {
+    if (followedFile_.isEmpty()) return;
+    const QString folder = QFileInfo(followedFile_).absolutePath();
+    if (!watcher_.directories().contains(folder)) watcher_.addPath(folder);
+    if (!watcher_.files().contains(followedFile_) && QFileInfo::exists(followedFile_)) watcher_.addPath(followedFile_);
+}
+
+void MainWindow::ReloadShownModel() {
+    if (followedFile_.isEmpty() || reloading_) return;
+    WatchFollowedFile();
+    if (!view_->MakeCurrentIfReady()) return;
+    reloading_ = true;
+    reloadProblem_.clear();
+    const LoadResult result = ReloadModel(viewer_, *this);
+    reloading_ = false;
+    if (!result) reloadProblem_ = "reload failed: " + (result.cancelled ? std::string("cancelled") : result.reason);
+    DropStaleCheckMarks();
+    UpdateTitle();
+}
+
+void MainWindow::UpdateTitle() {
+    QString title = QStringLiteral("Tessaview");
+    if (!followedFile_.isEmpty()) {
+        QString name = QFileInfo(followedFile_).fileName();
+        // One line: a reason from the loader may hold several.
+        if (!reloadProblem_.empty())
+            name += QStringLiteral(" (%1)").arg(ToQString(reloadProblem_).simplified());
+        title = name + QStringLiteral(" - ") + title;
+    }
+    setWindowTitle(title);
 }
 
 void MainWindow::SceneIsReady() {
@@ -114,6 +175,11 @@ void MainWindow::DropStaleCheckMarks() {
 }
 
 void MainWindow::ShowMessage(std::string_view text, std::string_view caption) {
+    // A reload runs unasked: what it has to say goes to the title.
+    if (reloading_) {
+        if (reloadProblem_.empty()) reloadProblem_ = text;
+        return;
+    }
     if (!view_->IsSceneReady()) {
         deferredMessages_.emplace_back(text, caption);
         return;

@@ -1,12 +1,15 @@
 // The main window: menu bar, accelerators and the GL view, and the
 // toolkit's side of ViewerShell (message boxes, the open-file dialog,
-// progress, repaint and quit).
+// progress, repaint and quit). It follows the file of the shown model:
+// its title names it, and a change on disk reloads it.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -49,6 +52,9 @@ public:
     // on the command line or dropped on the window). Before the scene is set
     // up the file waits for it.
     void OpenFile(const std::string& path);
+    // Reads the shown model's file again (F5, and soon after it changed on
+    // disk). A failure keeps the shown model and shows why in the title.
+    void ReloadShownModel();
 
     // ViewerShell
     void ShowMessage(std::string_view text, std::string_view caption) override;
@@ -79,6 +85,9 @@ private:
     void ShowDeferredMessages();
     void SceneIsReady();
     void FitOuterSize();
+    void FollowShownModel();
+    void WatchFollowedFile();
+    void UpdateTitle();
 
     ShellDialogs dialogs_;
     Viewer viewer_;
@@ -90,4 +99,13 @@ private:
     std::vector<std::pair<std::string, std::string>> deferredMessages_;
     std::vector<std::string> pendingFiles_;
     bool sizeFitted_ = false;
+
+    // The shown model's file (absolute; empty for the default model), its
+    // watch, and the short wait that lets a file being written settle.
+    QString followedFile_;
+    QFileSystemWatcher watcher_;
+    QTimer reloadTimer_;
+    bool reloading_ = false;
+    // What the last reload could not do; shown in the title, not in a box.
+    std::string reloadProblem_;
 };

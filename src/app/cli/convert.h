@@ -1,0 +1,12 @@
+// --convert: one model file written as another, each in the format its
+// extension names. No window and no GL.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+// Reads in and writes out; a failed write leaves no file at out. Returns
+// kExitOk, kExitUsage (no writer for out's extension), kExitLoadFailed (in
+// can't be read) or kExitRenderFailed (out can't be written); each failure
+// is explained on err.
+int RunConvert(const std::string& in, const std::string& out, std::ostream& err);
