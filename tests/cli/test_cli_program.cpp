@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -304,6 +305,37 @@ TEST_F(ProgramTest, FailuresExitWithTheirMessageAndWriteNothing) {
     result = Run({"--snapshot", scratch.File("no/such/folder/x.png"), "--size", "32x32"});
     EXPECT_EQ(result.status, 3);
     EXPECT_TRUE(Contains(result.err, "cannot write")) << result.err;
+}
+
+// --convert through the program: XML to BIN gives the exporter's own BIN
+// bytes; every failure says why, exits non-zero and leaves no file.
+TEST_F(ProgramTest, ConvertWritesTheModelOrNothing) {
+    const auto ReadFile = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string bin = scratch.File("torus.bin");
+    ProgramResult result = Run({"--convert", "Assets/examples/torus.xml", bin});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(bin), ReadFile("Assets/examples/torus.bin"));
+
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    } failures[] = {
+        {{"--convert", "Assets/examples/torus.xml", scratch.File("out.md5mesh")}, 64, "no writer"},
+        {{"--convert", scratch.File("missing.obj"), scratch.File("out.obj")}, 2, "cannot read"},
+        {{"--convert", "Assets/examples/torus.xml", scratch.File("no/such/folder/out.glb")}, 3, "cannot write"},
+        {{"--convert", "Assets/examples/torus.xml"}, 64, "an input and an output"},
+    };
+    for (const auto& f : failures) {
+        result = Run(f.args);
+        EXPECT_EQ(result.status, f.status) << f.args.back();
+        EXPECT_TRUE(Contains(result.err, f.says)) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(scratch.File("out.md5mesh")));
+    EXPECT_FALSE(std::filesystem::exists(scratch.File("out.obj")));
 }
 
 TEST_F(ProgramTest, HelpVersionAndBadArguments) {

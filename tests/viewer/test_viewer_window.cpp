@@ -474,11 +474,16 @@ TEST_F(WindowTest, LongLoadsShowAProgressBoxWhoseCancelStopsThem) {
 
 // The dialog lists files by wildcard, case-sensitively: each filter spells out both cases.
 TEST(WindowFileFilters, ListModelFilesWhateverTheCaseOfTheirExtension) {
-    const QStringList filters = MainWindow::FileFilters();
-    ASSERT_EQ(filters.size(), 3);
+    // Every model file first, then one filter a format, then everything.
+    const QStringList all = MainWindow::FileFilters();
+    ASSERT_EQ(all.size(), 11);
+    EXPECT_TRUE(all[0].startsWith(QStringLiteral("Models (")));
+    const QStringList filters{all[1], all[2], all[10]};
     const auto matches = [](const QString& filter, const QString& name) {
-        const QString pattern = filter.section(QLatin1Char('('), 1).chopped(1);
-        return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch();
+        const QStringList patterns = filter.section(QLatin1Char('('), 1).chopped(1).split(QLatin1Char(' '));
+        return std::any_of(patterns.begin(), patterns.end(), [&](const QString& pattern) {
+            return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch();
+        });
     };
     EXPECT_TRUE(filters[0].startsWith(QStringLiteral("XML (")));
     EXPECT_TRUE(filters[1].startsWith(QStringLiteral("BIN (")));
@@ -487,6 +492,9 @@ TEST(WindowFileFilters, ListModelFilesWhateverTheCaseOfTheirExtension) {
     for (const char* name : {"torus.bin", "TORUS.BIN", "t.bIn"}) EXPECT_TRUE(matches(filters[1], name)) << name;
     for (const char* name : {"cube.bin", "cube.xml.gz", "xml"}) EXPECT_FALSE(matches(filters[0], name)) << name;
     EXPECT_TRUE(matches(filters[2], QStringLiteral("anything")));
+    for (const char* name : {"a.obj", "B.PLY", "c.Stl", "d.gltf", "E.GLB", "f.fbx", "g.DAE", "h.xml", "i.BIN"})
+        EXPECT_TRUE(matches(all[0], name)) << name;
+    EXPECT_FALSE(matches(all[0], QStringLiteral("model.md5mesh")));
 }
 
 TEST(WindowOpenFile, AModelNamedBeforeTheSceneIsUpOpensOnceItIs) {

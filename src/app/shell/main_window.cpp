@@ -22,6 +22,7 @@
 #include "app/shell/app_icon.h"
 #include "app/shell/gl_view.h"
 #include "app/shell/menu_bar.h"
+#include "model/model_format.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -80,8 +81,28 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
 
 MainWindow::~MainWindow() { view_->Shutdown(); }
 
+namespace {
+// "*.[xX][mM][lL]": the dialog matches patterns case-sensitively.
+QString CaseBlindPattern(std::string_view extension) {
+    QString pattern = QStringLiteral("*.");
+    for (const char c : extension) {
+        const QChar lower = QChar::fromLatin1(c).toLower(), upper = QChar::fromLatin1(c).toUpper();
+        pattern += lower == upper ? QString(lower) : QStringLiteral("[%1%2]").arg(lower, upper);
+    }
+    return pattern;
+}
+}  // namespace
+
 QStringList MainWindow::FileFilters() {
-    return {QStringLiteral("XML (*.[xX][mM][lL])"), QStringLiteral("BIN (*.[bB][iI][nN])"), QStringLiteral("All (*)")};
+    QStringList perFormat, all;
+    for (const ModelFormatInfo& format : ReadableModelFormats()) {
+        QStringList patterns;
+        for (const std::string_view ext : format.extensions) patterns << CaseBlindPattern(ext);
+        perFormat << QStringLiteral("%1 (%2)").arg(ToQString(format.name), patterns.join(QLatin1Char(' ')));
+        all << patterns;
+    }
+    return QStringList{QStringLiteral("Models (%1)").arg(all.join(QLatin1Char(' ')))} + perFormat +
+           QStringList{QStringLiteral("All (*)")};
 }
 
 void MainWindow::RunCommand(int id) {
