@@ -9,6 +9,7 @@
 #include "app/cli/model_info.h"
 #include "model/bin_format.h"
 #include "model/model_test_support.h"
+#include "model/scene_files.h"
 #include "model/xml_documents.h"
 
 namespace {
@@ -150,6 +151,12 @@ TEST_F(ModelInfoTest, BinReportAndItsTextureCount) {
     EXPECT_FALSE(other.Refused());
     EXPECT_FALSE(other.extensionKnown);
     EXPECT_TRUE(Contains(Report(other), "format: BIN (no reader claims the extension"));
+
+    // The import library's formats report the same facts, under their own name.
+    ASSERT_TRUE(WriteFile(scratch.File("cube.obj"), CubeObj()));
+    const ModelInfo obj = Inspect(scratch.File("cube.obj"));
+    ASSERT_FALSE(obj.Refused()) << obj.result.reason;
+    EXPECT_TRUE(Contains(Report(obj), "format: OBJ\nvertices: 24\nfaces: 12\n")) << Report(obj);
 }
 
 // Each refused file: refused, with the loader's reason in the report.
