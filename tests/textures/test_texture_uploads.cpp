@@ -309,4 +309,37 @@ TEST_F(TextureUpload, RefusedFilesShowTheirMessageOnceAndUploadNothing) {
     }
 }
 
+// R, G, B(, A) bytes and the picture the GL should hold from them.
+TEST_F(TextureUpload, UncompressedDDSInEitherByteOrderKeepsItsColoursAndOpacity) {
+    const Bytes rgbaBytes = {10, 20, 30, 40, 50, 60, 70, 80};
+    const Bytes bgraBytes = {30, 20, 10, 40, 70, 60, 50, 80};
+    const Bytes rgbBytes = {10, 20, 30, 50, 60, 70};
+    constexpr std::array<std::uint32_t, 4> rgbMasks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+    constexpr std::array<std::uint32_t, 4> bgrMasks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    struct Case {
+        const char* what;
+        std::uint32_t flags, bits;
+        std::array<std::uint32_t, 4> masks;
+        const Bytes& file;
+        Bytes expected;  // RGBA
+    };
+    const Case cases[] = {
+        {"RGBA", 0x41, 32, rgbMasks, rgbaBytes, rgbaBytes},
+        {"BGRA", 0x41, 32, bgrMasks, bgraBytes, rgbaBytes},
+        {"RGBX", 0x40, 32, rgbMasks, rgbaBytes, {10, 20, 30, 255, 50, 60, 70, 255}},
+        {"BGRX", 0x40, 32, bgrMasks, bgraBytes, {10, 20, 30, 255, 50, 60, 70, 255}},
+        {"RGB", 0x40, 24, rgbMasks, rgbBytes, {10, 20, 30, 255, 50, 60, 70, 255}},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.Write(
+            "order.dds", EncodeDDS({.width = 2, .height = 1, .formatFlags = c.flags, .fourCC = "", .bitCount = c.bits,
+                                    .masks = c.masks},
+                                   c.file));
+        const TextureName name;
+        ASSERT_TRUE(LoadDDSTexture(path, name.get(), sink)) << c.what;
+        EXPECT_EQ(ReadLevel(GL_TEXTURE_2D, GL_RGBA, 2, 1, 4), c.expected) << c.what;
+    }
+    EXPECT_TRUE(sink.shown.empty());
+}
+
 }  // namespace
