@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 #include "model/bin_format.h"
 #include "model/mesh.h"
@@ -62,7 +63,12 @@ void Mesh::Draw() const {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, 0, uvs.data());
     }
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, faces.data());
+    // A count beyond GLsizei goes in several calls of whole triangles.
+    constexpr std::size_t kMaxIndicesPerCall = 3 * (std::size_t{INT32_MAX} / 3);
+    for (std::size_t first = 0; first < indexCount; first += kMaxIndicesPerCall) {
+        const std::size_t count = std::min(indexCount - first, kMaxIndicesPerCall);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, faces.data() + first);
+    }
     if (numTextures != 0) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
