@@ -509,13 +509,11 @@ TEST(DDSImage, ChannelMasksGiveTheByteOrder) {
         {0x41, 32, bgra, kGlBgra, true},
         {0x41, 32, rgba, kGlRgba, true},
         {0x40, 32, rgba, kGlRgba, false},
-        {0x40, 32, rgbNoAlpha, kGlRgba, false},
         {0x40, 24, rgbNoAlpha, kGlRgb, false},
         {0x40, 24, bgra, kGlBgr, false},
         {0x41, 32, rgbNoAlpha, 0, false},                                          // alpha flag, no alpha byte
         {0x40, 32, {0xFF000000, 0x00FF0000, 0x0000FF00, 0}, 0, false},             // X, B, G, R
         {0x40, 24, {0x00FF0000, 0x000000FF, 0x0000FF00, 0}, 0, false},             // green first
-        {0x40, 32, {0, 0, 0, 0}, 0, false},
     };
     for (const Case& c : cases) {
         DDSImage image;

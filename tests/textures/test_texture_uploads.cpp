@@ -3,7 +3,9 @@
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <tuple>
 
 #include "gl_texture_checks.h"
 #include "image_files.h"
@@ -309,35 +311,24 @@ TEST_F(TextureUpload, RefusedFilesShowTheirMessageOnceAndUploadNothing) {
     }
 }
 
-// R, G, B(, A) bytes and the picture the GL should hold from them.
+// R, G, B(, A) and B, G, R, X files: the same colours; without alpha, opaque.
 TEST_F(TextureUpload, UncompressedDDSInEitherByteOrderKeepsItsColoursAndOpacity) {
-    const Bytes rgbaBytes = {10, 20, 30, 40, 50, 60, 70, 80};
-    const Bytes bgraBytes = {30, 20, 10, 40, 70, 60, 50, 80};
-    const Bytes rgbBytes = {10, 20, 30, 50, 60, 70};
-    constexpr std::array<std::uint32_t, 4> rgbMasks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
-    constexpr std::array<std::uint32_t, 4> bgrMasks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
-    struct Case {
-        const char* what;
-        std::uint32_t flags, bits;
-        std::array<std::uint32_t, 4> masks;
-        const Bytes& file;
-        Bytes expected;  // RGBA
-    };
-    const Case cases[] = {
-        {"RGBA", 0x41, 32, rgbMasks, rgbaBytes, rgbaBytes},
-        {"BGRA", 0x41, 32, bgrMasks, bgraBytes, rgbaBytes},
-        {"RGBX", 0x40, 32, rgbMasks, rgbaBytes, {10, 20, 30, 255, 50, 60, 70, 255}},
-        {"BGRX", 0x40, 32, bgrMasks, bgraBytes, {10, 20, 30, 255, 50, 60, 70, 255}},
-        {"RGB", 0x40, 24, rgbMasks, rgbBytes, {10, 20, 30, 255, 50, 60, 70, 255}},
-    };
-    for (const Case& c : cases) {
-        const std::string path = dir.Write(
-            "order.dds", EncodeDDS({.width = 2, .height = 1, .formatFlags = c.flags, .fourCC = "", .bitCount = c.bits,
-                                    .masks = c.masks},
-                                   c.file));
+    const Bytes rgba = {10, 20, 30, 40, 50, 60, 70, 80};
+    const Bytes opaque = {10, 20, 30, 255, 50, 60, 70, 255};
+    const std::array<std::uint32_t, 4> rgbMasks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+    const DDSHeader rgbaFile{.width = 2, .height = 1, .formatFlags = 0x41, .fourCC = "", .bitCount = 32,
+                             .masks = rgbMasks};
+    DDSHeader bgrxFile = rgbaFile, rgbFile = rgbaFile;
+    bgrxFile.formatFlags = rgbFile.formatFlags = 0x40;
+    bgrxFile.masks = DDSHeader{}.masks;
+    rgbFile.bitCount = 24;
+    const std::tuple<DDSHeader, Bytes, Bytes> cases[] = {{rgbaFile, rgba, rgba},
+                                                         {bgrxFile, {30, 20, 10, 40, 70, 60, 50, 80}, opaque},
+                                                         {rgbFile, {10, 20, 30, 50, 60, 70}, opaque}};
+    for (const auto& [header, file, expected] : cases) {
         const TextureName name;
-        ASSERT_TRUE(LoadDDSTexture(path, name.get(), sink)) << c.what;
-        EXPECT_EQ(ReadLevel(GL_TEXTURE_2D, GL_RGBA, 2, 1, 4), c.expected) << c.what;
+        ASSERT_TRUE(LoadDDSTexture(dir.Write("order.dds", EncodeDDS(header, file)), name.get(), sink));
+        EXPECT_EQ(ReadLevel(GL_TEXTURE_2D, GL_RGBA, 2, 1, 4), expected) << header.bitCount << "/" << header.masks[0];
     }
     EXPECT_TRUE(sink.shown.empty());
 }
