@@ -24,8 +24,12 @@ auto Reachable(const Array& array) {
     return array.span().first(std::min(array.size(), kCheckedEntries));
 }
 
-void CheckModel(const Mesh& mesh) {
+void CheckModel(const Mesh& mesh, std::size_t inputBytes) {
     const std::size_t n = mesh.numVerts;
+    // Every given entry takes input bytes; beyond them only a bounded tail of declared ones stays.
+    constexpr std::size_t kSlack = MeshContentHandler::kUnsuppliedSlack;
+    Require(static_cast<std::size_t>(std::max(mesh.numFaces, 0)) <= inputBytes + kSlack && n <= inputBytes + 2 * kSlack,
+            "kept arrays follow what the input gives, not what it declares");
     Require(mesh.numFaces >= 0, "face count is not negative");
     const auto f = static_cast<std::size_t>(mesh.numFaces);
     // Counts without arrays happen only when the count was never read.
@@ -57,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Mesh whole;
     const LoadResult result = ParseXML(document, whole, noTexture);
     if (!result) Require(!result.reason.empty(), "a refused XML model says why");
-    else CheckModel(whole);
+    else CheckModel(whole, size);
 
     if (size > kSplitCheckLimit) return 0;
     Mesh pieces;

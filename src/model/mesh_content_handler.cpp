@@ -8,6 +8,21 @@
 #include "model/mesh_limits.h"
 #include "model/number_text.h"
 
+namespace {
+
+// Replaces array by its first count entries, of which only the first
+// written can be non-zero: the rest is never read, so never faulted in.
+template <class T>
+bool KeepFirst(ZeroedArray<T>& array, std::size_t count, std::size_t written) {
+    ZeroedArray<T> kept;
+    if (!kept.Allocate(count)) return false;
+    std::copy_n(array.data(), std::min({count, written, array.size()}), kept.data());
+    array = std::move(kept);
+    return true;
+}
+
+}  // namespace
+
 TagKind TagKindOf(std::string_view n) {
     // Dispatch on the length, then on a character or two: one comparison of
     // the whole name at most, whatever the name.
@@ -79,8 +94,7 @@ void MeshContentHandler::CollectLong(std::string_view text) {
         spilled_ = true;
     }
     if (tag != TagKind::Texture) {
-        // Beyond the limit nothing can change a number's value any more.
-        long_.append(text.substr(0, kMaxText - std::min(kMaxText, long_.size())));
+        long_.append(text);
         return;
     }
     if (long_.size() + text.size() > kMaxText) {
@@ -149,6 +163,7 @@ void MeshContentHandler::ApplyVertexCount() {
         return Refuse(std::to_string(n) + " vertices need more memory than this machine has");
     m.numVerts = static_cast<std::uint32_t>(n);
     const bool allocated = m.AllocVerts() && m.AllocNormals() && m.AllocUVs();
+    verticesWritten_ = 0;
     UpdateCapacities();
     if (!allocated) Refuse("not enough memory for " + std::to_string(n) + " vertices");
 }
@@ -177,6 +192,7 @@ void MeshContentHandler::StoreVertexValue(std::size_t field) {
     const VertexField f = kVertexFields[field];
     float* const base = f.array == 0 ? mesh->verts.data() : f.array == 1 ? mesh->normals.data() : mesh->uvs.data();
     base[f.stride * index + f.component] = ReadReal(Text());
+    verticesWritten_ = std::max<std::size_t>(verticesWritten_, index + 1);
 }
 
 void MeshContentHandler::StoreFaceIndex(std::size_t component) {
@@ -195,6 +211,14 @@ void MeshContentHandler::StoreFaceIndex(std::size_t component) {
 
 bool MeshContentHandler::EndDocument() {
     if (Failed()) return false;
+    if (!sawModel_) {
+        Refuse("no mesh in this document");
+        return false;
+    }
+    return CheckFaceIndices() && DropUnsuppliedTails();
+}
+
+bool MeshContentHandler::CheckFaceIndices() {
     const Mesh& m = *mesh;
     const auto all = m.faces.span();
     const auto faces = all.first(std::min(faceEntriesWritten_, all.size()));
@@ -203,12 +227,49 @@ bool MeshContentHandler::EndDocument() {
         Refuse("face " + std::to_string(faces.size() / 3) + " uses vertex 0, but the model has no vertices");
         return false;
     }
-    if (!faces.empty() && MaxIndex(faces) >= m.numVerts) {
+    maxIndex_ = faces.empty() ? 0 : MaxIndex(faces);
+    if (!faces.empty() && maxIndex_ >= m.numVerts) {
         const auto it = std::find_if(faces.begin(), faces.end(), [&](std::uint32_t i) { return i >= m.numVerts; });
         Refuse("face " + std::to_string((it - faces.begin()) / 3) + " uses vertex " + std::to_string(*it) +
                ", but the model has " + std::to_string(m.numVerts) + " vertices");
         return false;
     }
+    return true;
+}
+
+// Faces the file never gave are (0, 0, 0) and draw nothing; vertices beyond
+// the highest one given or used are never seen. A short such tail stays as
+// declared, a long one goes, so that a few bytes declaring huge counts cost
+// neither memory nor time once loaded.
+bool MeshContentHandler::DropUnsuppliedTails() {
+    Mesh& m = *mesh;
+    const std::size_t declaredFaces = m.faces.size() / 3;
+    const std::size_t givenFaces = std::min(declaredFaces, (faceEntriesWritten_ + 2) / 3);
+    if (declaredFaces - givenFaces > kUnsuppliedSlack) {
+        if (!KeepFirst(m.faces, 3 * givenFaces, faceEntriesWritten_)) {
+            Refuse("not enough memory for " + std::to_string(givenFaces) + " faces");
+            return false;
+        }
+        m.numFaces = static_cast<std::int32_t>(givenFaces);
+    }
+
+    const std::size_t declared = m.numVerts;
+    // Any face uses vertex 0 where an entry was not given.
+    const std::size_t used = m.faces.empty() ? 0 : std::size_t{maxIndex_} + 1;
+    const std::size_t needed = std::max(verticesWritten_, used);
+    // Used vertices far beyond the given ones would be kept, and scaled, for nothing.
+    if (needed - verticesWritten_ > kUnsuppliedSlack) {
+        Refuse("the faces use vertex " + std::to_string(needed - 1) + ", but the file gives " +
+               std::to_string(verticesWritten_) + " of the " + std::to_string(declared) + " vertices it declares");
+        return false;
+    }
+    if (declared - needed <= kUnsuppliedSlack) return true;
+    if (!KeepFirst(m.verts, 3 * needed, 3 * verticesWritten_) ||
+        !KeepFirst(m.normals, 3 * needed, 3 * verticesWritten_) || !KeepFirst(m.uvs, 2 * needed, 2 * verticesWritten_)) {
+        Refuse("not enough memory for " + std::to_string(needed) + " vertices");
+        return false;
+    }
+    m.numVerts = static_cast<std::uint32_t>(needed);
     return true;
 }
 

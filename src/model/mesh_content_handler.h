@@ -99,9 +99,12 @@ constexpr bool CollectsText(TagKind kind) {
 
 class MeshContentHandler {
 public:
-    // Longest leaf text kept: numbers need far less; a longer texture path
-    // refuses the model.
+    // Longest texture path; a longer one refuses the model. A number's text
+    // is kept whole, however long: any digit of it can change the value.
     static constexpr std::size_t kMaxText = 64 * 1024;
+    // Entries a count may declare beyond those the document gives and still
+    // be kept as declared; a longer unsupplied tail is dropped at the end.
+    static constexpr std::size_t kUnsuppliedSlack = std::size_t{1} << 16;
 
     MeshContentHandler(Mesh& target, TextureHook textureHook);
 
@@ -110,6 +113,9 @@ public:
     // The same with the name already classified (parsers that intern names
     // classify each distinct name once). Inline: they run for every element.
     void StartElement(TagKind kind) {
+        if (kind == TagKind::Mesh || kind == TagKind::NumVerts || kind == TagKind::NumFaces ||
+            kind == TagKind::NumTextures)
+            sawModel_ = true;
         if (kind == TagKind::Mesh) {
             // Acts inside or outside a mesh: a second or nested "mesh"
             // starts over on the same model.
@@ -143,7 +149,8 @@ public:
         CollectLong(text);
     }
     // After the last event: the checks that need every count (face indices
-    // against the final vertex count). False when the model is refused.
+    // against the final vertex count), then long unsupplied tails of the
+    // arrays are dropped. False when the model is refused.
     bool EndDocument();
 
     // Set once a value refuses the model; no text is applied after that.
@@ -179,6 +186,8 @@ private:
     void StoreVertexValue(std::size_t field);
     void StoreFaceIndex(std::size_t component);
     void UpdateCapacities();
+    bool CheckFaceIndices();
+    bool DropUnsuppliedTails();
     void Refuse(std::string why);
 
     TextureHook textureHook_;
@@ -189,6 +198,11 @@ private:
     // allocated; those beyond are still zero. The final index check reads only
     // these, so a huge declared count costs no scan of untouched memory.
     std::size_t faceEntriesWritten_ = 0;
+    // Vertices up to here may have been written since the vertex arrays were last allocated.
+    std::size_t verticesWritten_ = 0;
+    std::uint32_t maxIndex_ = 0;  // of the faces written, once checked
+    // A "mesh" or count element was seen: without one the document is no model.
+    bool sawModel_ = false;
     // The current leaf's text so far: in short_ while it fits, else in long_.
     static constexpr std::size_t kShortText = 64;
     char short_[kShortText] = {};

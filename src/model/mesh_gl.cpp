@@ -2,6 +2,9 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "model/model_reader.h"
 #include "textures/texture_loaders.h"
 
@@ -47,7 +50,12 @@ void Draw(const Mesh& mesh) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, 0, mesh.uvs.data());
     }
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, mesh.faces.data());
+    // A count beyond GLsizei goes in several calls of whole triangles.
+    constexpr std::size_t kMaxIndicesPerCall = 3 * (std::size_t{INT32_MAX} / 3);
+    for (std::size_t first = 0; first < indexCount; first += kMaxIndicesPerCall) {
+        const std::size_t count = std::min(indexCount - first, kMaxIndicesPerCall);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, mesh.faces.data() + first);
+    }
     if (mesh.numTextures != 0) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);

@@ -53,6 +53,21 @@ void ForEachBlock(std::span<std::uint8_t> blocks, std::size_t blockBytes, FlipBl
 }
 
 int ClampRows(int rows) { return std::clamp(rows, 1, 4); }
+
+// The GL format of uncompressed pixels by the header's channel masks: one
+// byte per channel, blue or red first, alpha (when the file says it has
+// any) in the fourth byte. 0 for any other layout.
+std::uint32_t ByteOrderFormat(std::span<const std::uint8_t> header, int components, bool hasAlpha) {
+    const std::uint32_t red = LoadU32(header, 92);
+    const std::uint32_t green = LoadU32(header, 96);
+    const std::uint32_t blue = LoadU32(header, 100);
+    const std::uint32_t alpha = LoadU32(header, 104);
+    if (green != 0x0000FF00 || (hasAlpha && alpha != 0xFF000000)) return 0;
+    const bool four = components == 4;
+    if (red == 0x00FF0000 && blue == 0x000000FF) return four ? kGlBgra : kGlBgr;
+    if (red == 0x000000FF && blue == 0x00FF0000) return four ? kGlRgba : kGlRgb;
+    return 0;
+}
 }  // namespace
 
 void SwapBytes(std::span<std::uint8_t> a, std::span<std::uint8_t> b) {
@@ -97,6 +112,7 @@ void DDSSurface::Clear() {
 void DDSImage::Clear() {
     components_ = 0;
     compressed_ = false;
+    hasAlpha_ = false;
     cubemap_ = false;
     format_ = 0;
     images_.clear();
@@ -211,13 +227,16 @@ bool DDSImage::Load(std::span<const std::uint8_t> bytes) {
         }
         compressed_ = true;
     } else if ((formatFlags == kPixelFormatRgbAlpha || formatFlags == kPixelFormatRgb) && bitCount == 32) {
-        format_ = kGlBgra;
         components_ = 4;
+        hasAlpha_ = formatFlags == kPixelFormatRgbAlpha;
     } else if (formatFlags == kPixelFormatRgb && bitCount == 24) {
-        format_ = kGlBgr;
         components_ = 3;
     } else {
         return Fail("unsupported DDS pixel format");
+    }
+    if (!compressed_) {
+        format_ = ByteOrderFormat(bytes, components_, hasAlpha_);
+        if (format_ == 0) return Fail("unsupported DDS pixel format");
     }
 
     if (width == 0 || height == 0) return Fail("empty DDS image");

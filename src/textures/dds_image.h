@@ -70,8 +70,12 @@ public:
     const DDSTexture& GetImage(int i) const;
     int GetNumImages() const { return static_cast<int>(images_.size()); }
 
-    // GL_COMPRESSED_RGBA_S3TC_DXT1/3/5_EXT, GL_BGR or GL_BGRA; 0 when empty.
+    // GL_COMPRESSED_RGBA_S3TC_DXT1/3/5_EXT, GL_BGR, GL_BGRA, GL_RGB or
+    // GL_RGBA (the byte order the masks give); 0 when empty.
     std::uint32_t GetFormat() const { return format_; }
+    // Whether uncompressed pixels carry alpha: without the flag for it a
+    // fourth byte is padding and the image is opaque.
+    bool HasAlpha() const { return hasAlpha_; }
     // Bytes per pixel of uncompressed data; 3 for DXT1, 4 for DXT3 and DXT5.
     int GetComponents() const { return components_; }
     bool IsCompressed() const { return compressed_; }
@@ -95,6 +99,7 @@ private:
 
     std::int32_t components_ = 0;
     bool compressed_ = false;
+    bool hasAlpha_ = false;
     bool cubemap_ = false;
     std::uint32_t format_ = 0;
     std::vector<DDSTexture> images_;

@@ -18,9 +18,9 @@ bool UploadDDS(GLenum target, const DDSImage& image) {
     if (image.IsCompressed())
         return UploadCompressedImage(target, image.GetFormat(), base.GetWidth(), base.GetHeight(), base.GetSize(),
                                      base.GetPixels().data());
-    // Uncompressed rows are unpadded B, G, R(, A) bytes.
+    // Uncompressed rows are unpadded; without alpha a fourth byte is dropped.
     const ScopedUnpackAlignment alignment(1);
-    const GLint internalFormat = image.GetComponents() == 4 ? GL_RGBA8 : GL_RGB8;
+    const GLint internalFormat = image.HasAlpha() ? GL_RGBA8 : GL_RGB8;
     return UploadImage(target, internalFormat, base.GetWidth(), base.GetHeight(), image.GetFormat(),
                        base.GetPixels().data());
 }

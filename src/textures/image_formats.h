@@ -7,6 +7,8 @@
 
 inline constexpr std::uint32_t kGlLuminance = 0x1909;
 inline constexpr std::uint32_t kGlLuminance8 = 0x8040;
+inline constexpr std::uint32_t kGlRgb = 0x1907;
+inline constexpr std::uint32_t kGlRgba = 0x1908;
 inline constexpr std::uint32_t kGlRgb8 = 0x8051;
 inline constexpr std::uint32_t kGlRgba8 = 0x8058;
 inline constexpr std::uint32_t kGlBgr = 0x80E0;

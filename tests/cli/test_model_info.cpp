@@ -191,6 +191,9 @@ TEST_F(ModelInfoTest, EveryClassOfBadFileNamesItsProblem) {
     // Malformed XML: the line of the fault.
     ExpectRefused(Inspect(Xml("broken.xml", "<mesh>\n<numVerts>3</numVerts>\n<vertList>\n</mesh>\n")), "line 4");
 
+    // Well-formed XML that is no model.
+    ExpectRefused(Inspect(Xml("picture.xml", "<svg><path d='M0 0'/></svg>")), "no mesh in this document");
+
     // Counts no machine could hold.
     ExpectRefused(Inspect(Xml("huge.xml", InMesh("<numVerts>4294967295</numVerts>"))), "4294967295");
     ExpectRefused(Inspect(Xml("huge-faces.xml", InMesh("<numFaces>-3</numFaces>"))), "-3");

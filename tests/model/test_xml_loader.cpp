@@ -324,3 +324,47 @@ TEST(XmlModel, ReadXmlReportsProgressAndCancels) {
 }
 
 }  // namespace
+
+// A few bytes declaring huge counts keep only what the file gives: a long
+// unsupplied tail of faces or vertices is dropped, and faces using vertices
+// far beyond the given ones are refused with both counts.
+TEST(XmlModel, DeclaredCountsBeyondWhatTheFileGivesAreDropped) {
+    const std::string face = "<faceList><face><faceA>0</faceA><faceB>1</faceB><faceC>1</faceC></face></faceList>";
+    const std::string twoVertices = "<vertList><vertex><vertX>1</vertX></vertex><vertex><vertY>2</vertY></vertex>"
+                                    "</vertList>";
+    Mesh mesh = Parse(InMesh("<numVerts>3</numVerts><numFaces>400000000</numFaces>" + face));
+    EXPECT_EQ(mesh.numFaces, 1);
+    EXPECT_EQ(Indices(mesh.faces), (std::vector<std::uint32_t>{0, 1, 1}));
+    EXPECT_EQ(mesh.numVerts, 3u);  // a short unsupplied tail stays as declared
+
+    mesh = Parse(InMesh("<numVerts>10000000</numVerts><numFaces>1</numFaces>" + twoVertices + face));
+    EXPECT_EQ(mesh.numVerts, 2u);
+    EXPECT_EQ(Floats(mesh.verts), (std::vector<float>{1, 0, 0, 0, 2, 0}));
+    EXPECT_EQ(mesh.normals.size(), 6u);
+    EXPECT_EQ(mesh.uvs.size(), 4u);
+
+    const std::string far = "<faceList><face><faceC>9999999</faceC></face></faceList>";
+    EXPECT_EQ(Refusal(InMesh("<numVerts>10000000</numVerts><numFaces>1</numFaces>" + twoVertices + far)),
+              "the faces use vertex 9999999, but the file gives 2 of the 10000000 vertices it declares");
+}
+
+// A well-formed document without a mesh or a count is no model.
+TEST(XmlModel, ADocumentWithoutAMeshIsRefused) {
+    EXPECT_EQ(Refusal("<svg xmlns='http://www.w3.org/2000/svg'><path d='M0 0'/><text>1</text></svg>"),
+              "no mesh in this document");
+    EXPECT_EQ(Refusal("<?xml version='1.0'?><doc/>"), "no mesh in this document");
+    EXPECT_EQ(Parse("<mesh/>").numVerts, 0u);
+}
+
+// Numbers are read whole, however long their text, split or not.
+TEST(XmlModel, NumbersOfAnyLengthReadAsAWhole) {
+    const std::string zeros(70000, '0');
+    const std::string document =
+        InMesh("<numVerts>" + zeros + "2</numVerts><vertList><vertex><vertX>" + zeros + "1.5</vertX><vertY>1" + zeros +
+               "e-70000</vertY><vertZ>-0." + zeros + "25e70001</vertZ></vertex></vertList>");
+    for (const std::size_t chunk : {kXmlChunkBytes, std::size_t{4096}}) {
+        const Mesh mesh = Parse(document, chunk);
+        EXPECT_EQ(mesh.numVerts, 2u);
+        EXPECT_EQ(Floats(mesh.verts), (std::vector<float>{1.5f, 1.0f, -2.5f, 0, 0, 0}));
+    }
+}

@@ -161,6 +161,7 @@ Bytes EncodeDDS(const DDSHeader& header, const Bytes& data) {
     PutU32(out, 80, header.formatFlags);
     for (std::size_t i = 0; i < 4 && i < header.fourCC.size(); ++i) out[84 + i] = static_cast<std::uint8_t>(header.fourCC[i]);
     PutU32(out, 88, header.bitCount);
+    for (std::size_t i = 0; i < 4; ++i) PutU32(out, 92 + 4 * i, header.masks[i]);
     PutU32(out, 108, 0x1000);
     PutU32(out, 112, header.caps2);
     out.insert(out.end(), data.begin(), data.end());

@@ -2,6 +2,7 @@
 // of S3TC blocks, a temporary directory and a recording message sink.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -52,6 +53,8 @@ struct DDSHeader {
     std::string fourCC = "DXT1";
     std::uint32_t bitCount = 0;
     std::uint32_t caps2 = 0;
+    // Red, green, blue, alpha: bytes stored B, G, R, A.
+    std::array<std::uint32_t, 4> masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 };
 Bytes EncodeDDS(const DDSHeader& header, const Bytes& data);
 

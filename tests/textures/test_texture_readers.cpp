@@ -493,3 +493,38 @@ TEST(DXTBlocks, FlipLeavesWrongSizedPixelsAlone) {
 }
 
 }  // namespace
+
+// The channel masks give the byte order; alpha counts only with its flag.
+TEST(DDSImage, ChannelMasksGiveTheByteOrder) {
+    constexpr std::array<std::uint32_t, 4> bgra = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    constexpr std::array<std::uint32_t, 4> rgba = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+    constexpr std::array<std::uint32_t, 4> rgbNoAlpha = {0x000000FF, 0x0000FF00, 0x00FF0000, 0};
+    struct Case {
+        std::uint32_t flags, bits;
+        std::array<std::uint32_t, 4> masks;
+        std::uint32_t format;  // 0: refused
+        bool alpha;
+    };
+    const Case cases[] = {
+        {0x41, 32, bgra, kGlBgra, true},
+        {0x41, 32, rgba, kGlRgba, true},
+        {0x40, 32, rgba, kGlRgba, false},
+        {0x40, 24, rgbNoAlpha, kGlRgb, false},
+        {0x40, 24, bgra, kGlBgr, false},
+        {0x41, 32, rgbNoAlpha, 0, false},                                          // alpha flag, no alpha byte
+        {0x40, 32, {0xFF000000, 0x00FF0000, 0x0000FF00, 0}, 0, false},             // X, B, G, R
+        {0x40, 24, {0x00FF0000, 0x000000FF, 0x0000FF00, 0}, 0, false},             // green first
+    };
+    for (const Case& c : cases) {
+        DDSImage image;
+        const bool ok = image.Load(EncodeDDS(
+            {.width = 1, .height = 1, .formatFlags = c.flags, .fourCC = "", .bitCount = c.bits, .masks = c.masks},
+            Filled(4, 1)));
+        EXPECT_EQ(ok, c.format != 0) << c.masks[0] << "/" << c.bits;
+        EXPECT_EQ(image.GetFormat(), c.format);
+        EXPECT_EQ(image.HasAlpha(), c.alpha);
+        if (!ok) {
+            EXPECT_EQ(image.GetError(), "unsupported DDS pixel format");
+        }
+    }
+}

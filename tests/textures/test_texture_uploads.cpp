@@ -3,7 +3,9 @@
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <tuple>
 
 #include "gl_texture_checks.h"
 #include "image_files.h"
@@ -307,6 +309,28 @@ TEST_F(TextureUpload, RefusedFilesShowTheirMessageOnceAndUploadNothing) {
         EXPECT_EQ(Integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(name.get())) << c.what;
         EXPECT_EQ(QueryLevel(GL_TEXTURE_2D).width, 0) << c.what;
     }
+}
+
+// R, G, B(, A) and B, G, R, X files: the same colours; without alpha, opaque.
+TEST_F(TextureUpload, UncompressedDDSInEitherByteOrderKeepsItsColoursAndOpacity) {
+    const Bytes rgba = {10, 20, 30, 40, 50, 60, 70, 80};
+    const Bytes opaque = {10, 20, 30, 255, 50, 60, 70, 255};
+    const std::array<std::uint32_t, 4> rgbMasks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+    const DDSHeader rgbaFile{.width = 2, .height = 1, .formatFlags = 0x41, .fourCC = "", .bitCount = 32,
+                             .masks = rgbMasks};
+    DDSHeader bgrxFile = rgbaFile, rgbFile = rgbaFile;
+    bgrxFile.formatFlags = rgbFile.formatFlags = 0x40;
+    bgrxFile.masks = DDSHeader{}.masks;
+    rgbFile.bitCount = 24;
+    const std::tuple<DDSHeader, Bytes, Bytes> cases[] = {{rgbaFile, rgba, rgba},
+                                                         {bgrxFile, {30, 20, 10, 40, 70, 60, 50, 80}, opaque},
+                                                         {rgbFile, {10, 20, 30, 50, 60, 70}, opaque}};
+    for (const auto& [header, file, expected] : cases) {
+        const TextureName name;
+        ASSERT_TRUE(LoadDDSTexture(dir.Write("order.dds", EncodeDDS(header, file)), name.get(), sink));
+        EXPECT_EQ(ReadLevel(GL_TEXTURE_2D, GL_RGBA, 2, 1, 4), expected) << header.bitCount << "/" << header.masks[0];
+    }
+    EXPECT_TRUE(sink.shown.empty());
 }
 
 }  // namespace
