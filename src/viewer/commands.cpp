@@ -91,8 +91,8 @@ bool IsCheckedItem(const Viewer& viewer, int id) {
            id == viewer.checkedCulling || id == viewer.checkedWinding;
 }
 
-void InitViewer(Viewer& viewer, ViewerShell& shell) {
-    InitScene(viewer, shell);
+void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel) {
+    InitScene(viewer, shell, defaultModel);
     if (viewer.model.GetNumTextures() != 0) {
         viewer.checkedTexture = CMD_TEX_MODELS_OWN;
     } else {

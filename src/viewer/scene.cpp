@@ -12,7 +12,7 @@ std::string LoadFailureText(std::string_view path, std::string_view reason) {
     return text;
 }
 
-void InitScene(Viewer& viewer, MessageSink& messages) {
+void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelChoice) {
     static constexpr GLfloat noLight[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     static constexpr GLfloat someLight[4] = {0.85f, 0.85f, 0.85f, 0.0f};
     static constexpr GLfloat lightPos[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -37,17 +37,19 @@ void InitScene(Viewer& viewer, MessageSink& messages) {
     ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
     glEnable(GL_TEXTURE_2D);
 
-    // Relative to the current directory; a viewer started where there is
-    // none uses the one under startupDir (the installed assets).
-    const std::string defaultModel = ResolveAssetPath(kDefaultModelPath, viewer.startupDir);
-    // A failed load keeps the previous (at start-up: empty) model, which must
-    // not be scaled a second time.
     Mesh& model = viewer.model;
-    if (const LoadResult result = LoadXML(model, defaultModel, viewer.startupDir, messages)) {
-        model.Scale(8.0f);
-        model.NormalizeNormals();
-    } else {
-        messages.ShowMessage(LoadFailureText(defaultModel, result.reason), "Error");
+    if (defaultModelChoice == DefaultModel::Load) {
+        // Relative to the current directory; a viewer started where there is
+        // none uses the one under startupDir (the installed assets).
+        const std::string defaultModel = ResolveAssetPath(kDefaultModelPath, viewer.startupDir);
+        // A failed load keeps the previous (at start-up: empty) model, which
+        // must not be scaled a second time.
+        if (const LoadResult result = LoadXML(model, defaultModel, viewer.startupDir, messages)) {
+            model.Scale(8.0f);
+            model.NormalizeNormals();
+        } else {
+            messages.ShowMessage(LoadFailureText(defaultModel, result.reason), "Error");
+        }
     }
     if (model.GetNumTextures() != 0) viewer.textureMode = ModelsOwn;
     ResetCamera(viewer);

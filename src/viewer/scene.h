@@ -16,10 +16,14 @@ inline constexpr const char* kDefaultModelPath = "Assets/TexturedCube.xml";
 // The text of the message box for a model file that could not be loaded.
 std::string LoadFailureText(std::string_view path, std::string_view reason);
 
+// Whether the scene set-up loads the default model: a run that opens another
+// model at once (a snapshot of MODEL) skips it, since it would be replaced.
+enum class DefaultModel { Load, Skip };
+
 // Runs once when the context exists and viewer.startupDir is recorded. A
 // default model that can't be loaded is reported through messages (caption
 // "Error"); the viewer goes on with an empty model.
-void InitScene(Viewer& viewer, MessageSink& messages);
+void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModel = DefaultModel::Load);
 // Draws one frame into the bound framebuffer. Expects GL_MODELVIEW current
 // and leaves the model-view matrix as it found it.
 void RenderFrame(const Viewer& viewer);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "viewer/commands.h"
+#include "viewer/scene.h"
 #include "viewer/viewer_shell.h"
 #include "viewer/viewer_state.h"
 
@@ -18,7 +19,7 @@ bool IsCheckedItem(const Viewer& viewer, int id);
 // The scene set-up of a new window: InitScene, then the texture group in
 // line with the default model (CMD_TEX_MODELS_OWN when it has its own
 // texture). Needs a current context and viewer.startupDir recorded.
-void InitViewer(Viewer& viewer, ViewerShell& shell);
+void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel = DefaultModel::Load);
 
 // Runs one command. Returns false, doing nothing, for an unknown id.
 bool DoCommand(Viewer& viewer, int id, ViewerShell& shell);

@@ -393,4 +393,17 @@ TEST_F(ProgramTest, BuiltProgramFindsItsAssetsFromAnyFolder) {
     EXPECT_EQ(MeanDifference(built, Snapshot({})), 0.0);
 }
 
+// A snapshot of MODEL never loads the default model, so a start-up folder
+// without it is no obstacle; the picture is the one of MODEL alone.
+TEST_F(ProgramTest, ASnapshotOfAModelNeedsNoDefaultModel) {
+    const std::filesystem::path work = scratch.File("work"), bin = scratch.File("bin");
+    std::filesystem::create_directories(work / "Assets");
+    std::filesystem::create_directories(bin);
+    std::filesystem::copy_file("Assets/spheremap.bmp", work / "Assets/spheremap.bmp");
+    // A copy of the program has no installed assets to fall back on.
+    std::filesystem::copy_file(kProgram, bin / "tessaview");
+    const std::string torus = std::filesystem::absolute("Assets/examples/torus.bin").string();
+    EXPECT_EQ(MeanDifference(Snapshot({torus}, work.string(), (bin / "tessaview").string()), Snapshot({torus})), 0.0);
+}
+
 }  // namespace

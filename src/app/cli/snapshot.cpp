@@ -52,7 +52,8 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, st
     viewer.startupDir = StartupDirForThisProcess();
     StreamShell shell(err);
     const SceneGuard guard{viewer};
-    InitViewer(viewer, shell);
+    // The model given replaces the default one, which need not be loaded.
+    InitViewer(viewer, shell, modelPath.empty() ? DefaultModel::Load : DefaultModel::Skip);
     if (!modelPath.empty()) OpenModel(viewer, modelPath, shell);
     if (options.fit) FitModel(viewer, shell);
     for (const int id : OptionCommands(options)) DoCommand(viewer, id, shell);
