@@ -19,6 +19,15 @@ int RunViewer(int& argc, char** argv, const std::string& model, const std::strin
 
     MainWindow window({}, startupDir);
     window.show();
-    if (!model.empty()) window.OpenFile(model);
+    if (!model.empty()) {
+        window.OpenFile(model);
+        // For the benchmark of the time to the first picture: the program
+        // ends once a frame with the model given has been shown.
+        if (qEnvironmentVariableIsSet("TESSAVIEW_QUIT_AFTER_FIRST_FRAME")) {
+            QObject::connect(&window.View(), &QOpenGLWidget::frameSwapped, &window, [&window, model] {
+                if (window.ViewerState().modelPath == model) window.close();
+            });
+        }
+    }
     return QApplication::exec();
 }
