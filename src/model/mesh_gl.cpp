@@ -91,6 +91,15 @@ LoadResult LoadModel(Mesh& model, const std::string& path, ModelFormat format, c
     return result;
 }
 
+LoadResult AdoptModel(Mesh& model, Mesh&& fresh, LoadResult read, const std::string& assetDir,
+                      MessageSink& messages) {
+    if (!read) return read;
+    // What ReadModel's hook does after an import that names an own texture.
+    if (fresh.numTextures != 0 && !fresh.texturePath.empty()) LoadTexture(fresh, assetDir, messages);
+    ReplaceModel(model, std::move(fresh));
+    return read;
+}
+
 LoadResult LoadXML(Mesh& model, const std::string& path, const std::string& assetDir, MessageSink& messages,
                    const LoadProgress& progress) {
     return LoadModel(model, path, ModelFormat::XML, assetDir, messages, progress);

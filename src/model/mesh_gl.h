@@ -27,6 +27,12 @@ void ReplaceModel(Mesh& model, Mesh&& fresh);
 // why. assetDir is where relative own-texture paths are also looked for.
 LoadResult LoadModel(Mesh& model, const std::string& path, ModelFormat format, const std::string& assetDir,
                      MessageSink& messages, const LoadProgress& progress = {});
+// Swaps in a mesh that ReadModel read without GL and without a texture hook
+// (any format but XML, whose textures are loaded while it is parsed): its own
+// texture is loaded as LoadModel would, then it replaces model. A failed
+// read leaves model as it was.
+LoadResult AdoptModel(Mesh& model, Mesh&& fresh, LoadResult read, const std::string& assetDir,
+                      MessageSink& messages);
 LoadResult LoadXML(Mesh& model, const std::string& path, const std::string& assetDir, MessageSink& messages,
                    const LoadProgress& progress = {});
 LoadResult LoadBIN(Mesh& model, const std::string& path, const LoadProgress& progress = {});

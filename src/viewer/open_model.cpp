@@ -1,9 +1,11 @@
 // The open-model flow: the format rule picks the loader, a progress scope
 // spans the load, and the viewer follows the model that ends up shown.
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 #include "model/mesh_gl.h"
+#include "model/model_reader.h"
 #include "viewer/scene.h"
 #include "viewer/viewer.h"
 
@@ -38,16 +40,18 @@ ModelFormat ChooseFormat(const std::string& path, ViewerShell& shell) {
                                                                                      : ModelFormat::Unknown;
 }
 
-}  // namespace
+// The open flow around one load of path in the format chosen, which is
+// either read now or taken from a read made ahead.
+using LoadStep = std::function<LoadResult(ModelFormat format, const LoadProgress& progress)>;
 
-LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell) {
+LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell, const LoadStep& load) {
     LoadResult result;
     const ModelFormat format = ChooseFormat(path, shell);
     if (format == ModelFormat::Unknown) {
         result = {false, true, "not opened"};
     } else {
         ProgressScope progress(path, shell);
-        result = LoadModel(viewer.model, path, format, viewer.startupDir, shell, progress.Callback());
+        result = load(format, progress.Callback());
     }
     if (result) {
         viewer.modelPath = path;
@@ -68,6 +72,33 @@ LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell
     }
     shell.Repaint();
     return result;
+}
+
+}  // namespace
+
+LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell) {
+    return OpenWith(viewer, path, shell, [&](ModelFormat format, const LoadProgress& progress) {
+        return LoadModel(viewer.model, path, format, viewer.startupDir, shell, progress);
+    });
+}
+
+ModelReadAhead::ModelReadAhead(const std::string& path) : path_(path), format_(ModelFormatForPath(path)) {
+    if (format_ == ModelFormat::Unknown) format_ = ModelFormat::BIN;
+    if (format_ == ModelFormat::XML) return;
+    pending_ = std::async(std::launch::async, [path = path_, format = format_] {
+        Read read;
+        read.result = ReadModel(path, format, read.mesh);
+        return read;
+    });
+}
+
+LoadResult ModelReadAhead::Open(Viewer& viewer, ViewerShell& shell) {
+    return OpenWith(viewer, path_, shell, [&](ModelFormat format, const LoadProgress& progress) {
+        if (format != format_ || !pending_.valid())
+            return LoadModel(viewer.model, path_, format, viewer.startupDir, shell, progress);
+        Read read = pending_.get();
+        return AdoptModel(viewer.model, std::move(read.mesh), std::move(read.result), viewer.startupDir, shell);
+    });
 }
 
 LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {

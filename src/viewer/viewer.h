@@ -4,6 +4,7 @@
 // and answer the requests made through ViewerShell.
 #pragma once
 
+#include <future>
 #include <string>
 
 #include "viewer/commands.h"
@@ -35,6 +36,28 @@ bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages);
 // loads becomes viewer.modelPath (read in viewer.modelFormat), not fitted. Returns the
 // load's outcome (cancelled when the user declined or stopped it).
 LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell);
+
+// A model file read on another thread while the program does other work
+// (a snapshot makes its GL context meanwhile). Only formats read without GL
+// are read ahead: not XML, whose own texture is loaded while it is parsed.
+class ModelReadAhead {
+public:
+    // Starts reading path when its format (by the format rule, or BIN for a
+    // name no reader claims, as a snapshot answers) can be read ahead.
+    explicit ModelReadAhead(const std::string& path);
+    // The open flow of OpenModel, with the model read ahead when it is that
+    // path in that format, else read as OpenModel reads it.
+    LoadResult Open(Viewer& viewer, ViewerShell& shell);
+
+private:
+    struct Read {
+        LoadResult result;
+        Mesh mesh;
+    };
+    std::string path_;
+    ModelFormat format_ = ModelFormat::Unknown;
+    std::future<Read> pending_;
+};
 
 // Reads the shown model's file again, in the format it was opened in (no
 // question asked), after it changed on disk. The camera, the model's turns,

@@ -1,6 +1,7 @@
 #include "app/cli/snapshot.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "viewer/startup_dir.h"
@@ -40,6 +41,9 @@ void MakeOpaque(RgbaImage& image) {
 }  // namespace
 
 int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, std::ostream& err) {
+    // The model file is read while the GL context is made and the driver loads.
+    std::optional<ModelReadAhead> readAhead;
+    if (!modelPath.empty()) readAhead.emplace(modelPath);
     std::string error;
     const std::unique_ptr<HeadlessContext> context = HeadlessContext::Create(options.width, options.height, error);
     if (!context) {
@@ -54,7 +58,7 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, st
     const SceneGuard guard{viewer};
     // The model given replaces the default one, which need not be loaded.
     InitViewer(viewer, shell, modelPath.empty() ? DefaultModel::Load : DefaultModel::Skip);
-    if (!modelPath.empty()) OpenModel(viewer, modelPath, shell);
+    if (readAhead) readAhead->Open(viewer, shell);
     if (options.fit) FitModel(viewer, shell);
     for (const int id : OptionCommands(options)) DoCommand(viewer, id, shell);
     // In the window this item draws with whatever texture happens to be
