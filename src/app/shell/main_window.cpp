@@ -120,10 +120,12 @@ void MainWindow::OpenFile(const std::string& path) {
         return;
     }
     if (!view_->MakeCurrentIfReady()) return;
-    OpenModel(viewer_, path, *this);
+    // A model opened afresh is shown as it now is, whatever an earlier reload said.
+    if (OpenModel(viewer_, path, *this)) reloadProblem_.clear();
     DropStaleCheckMarks();
     SyncEnabledItems();
     FollowShownModel();
+    UpdateTitle();
 }
 
 void MainWindow::FollowShownModel() {
