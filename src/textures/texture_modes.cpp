@@ -3,8 +3,13 @@
 #include <epoxy/gl.h>
 
 #include <array>
+#include <vector>
 
+#include "textures/bmp_reader.h"
+#include "textures/dds_image.h"
+#include "textures/loader_messages.h"
 #include "textures/texture_loaders.h"
+#include "textures/tga_reader.h"
 
 namespace {
 constexpr std::array<std::string_view, 9> kModeNames = {
@@ -34,6 +39,40 @@ CubeFacePaths FacePaths(const std::string& startupDir, const std::array<std::str
     for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = AssetPath(startupDir, suffixes[i]);
     return paths;
 }
+// Whether the reader of mode's image format takes the file, as its loader's would.
+bool Readable(int mode, const std::string& path) {
+    std::string error;
+    switch (mode) {
+    case BMP:
+    case BMPCompressed:
+    case BMPCubemap: {
+        BMPImage image;
+        return ReadBMP(path, image, error);
+    }
+    case TGA:
+    case TGACompressed: {
+        TGAImage image;
+        return ReadTGA(path, image, error);
+    }
+    default: {
+        DDSImage image;
+        return image.Load(path);
+    }
+    }
+}
+
+// What the mode's loader says of a file it can't read.
+std::string_view NotFoundText(int mode) {
+    switch (mode) {
+    case BMP:
+    case BMPCompressed: return kBMPNotFound;
+    case BMPCubemap: return kBMPCubeNotFound;
+    case TGA:
+    case TGACompressed: return kTGANotFound;
+    case DDSCubemap: return kDDSCubeNotFound;
+    default: return kDDSNotFound;
+    }
+}
 }  // namespace
 
 std::string_view TextureModeName(int mode) {
@@ -59,4 +98,34 @@ void ReloadTestTexture(int mode, const std::string& startupDir, unsigned int& te
         case DDSCubemap: LoadDDSCubeMap(FacePaths(startupDir, kCubeFacesDDS), testTexture, messages); break;
         default: break;
     }
+}
+
+bool CheckTestTexture(int mode, const std::string& startupDir, MessageSink& messages) {
+    std::vector<std::string> files;
+    switch (mode) {
+    case BMP:
+    case BMPCompressed: files = {AssetPath(startupDir, kSphereMapBMP)}; break;
+    case TGA:
+    case TGACompressed: files = {AssetPath(startupDir, kSphereMapTGA)}; break;
+    case DDS: files = {AssetPath(startupDir, kSphereMapDDS)}; break;
+    case BMPCubemap: {
+        const CubeFacePaths faces = FacePaths(startupDir, kCubeFacesBMP);
+        files.assign(faces.begin(), faces.end());
+        break;
+    }
+    case DDSCubemap: {
+        const CubeFacePaths faces = FacePaths(startupDir, kCubeFacesDDS);
+        files.assign(faces.begin(), faces.end());
+        break;
+    }
+    default: return true;
+    }
+    // Like the loaders, the first file that fails ends the check.
+    for (const std::string& file : files) {
+        if (!Readable(mode, file)) {
+            messages.ShowMessage(NotFoundText(mode), kErrorCaption);
+            return false;
+        }
+    }
+    return true;
 }

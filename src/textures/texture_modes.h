@@ -27,3 +27,8 @@ std::string_view TextureModeName(int mode);
 // "/Assets/spheremap.bmp". Problems are reported through messages, and the
 // mode keeps the empty texture then.
 void ReloadTestTexture(int mode, const std::string& startupDir, unsigned int& testTexture, MessageSink& messages);
+
+// Reads the test image files of mode without GL and reports what
+// ReloadTestTexture would for a file its loader can't read; false then.
+// Lets a run that draws one frame upload only the texture that frame uses.
+bool CheckTestTexture(int mode, const std::string& startupDir, MessageSink& messages);

@@ -76,7 +76,7 @@ bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages) {
     SetEnabled(GL_TEXTURE_2D, item->mode != Off);
     viewer.textureMode = item->mode;
     if (item->mode != Off && item->mode != ModelsOwn)
-        ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
+        LoadTestTexture(viewer, messages);
     return true;
 }
 

@@ -34,7 +34,7 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
     glColorMaterial(GL_FRONT, GL_DIFFUSE);
 
     viewer.textureMode = BMP;
-    ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
+    LoadTestTexture(viewer, messages);
     glEnable(GL_TEXTURE_2D);
 
     Mesh& model = viewer.model;
@@ -135,6 +135,22 @@ void ResizeViewport(Viewer& viewer, int width, int height) {
     viewer.frustum.SetPerspective(35.0f, static_cast<float>(static_cast<double>(aspectWidth) / height), 1.0f, 100.0f);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void LoadTestTexture(Viewer& viewer, MessageSink& messages) {
+    if (!viewer.deferTestTextures) {
+        ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
+        return;
+    }
+    CheckTestTexture(viewer.textureMode, viewer.startupDir, messages);
+    viewer.testTexturePending = true;
+}
+
+void UploadPendingTestTexture(Viewer& viewer, MessageSink& messages) {
+    if (!viewer.testTexturePending) return;
+    viewer.testTexturePending = false;
+    if (viewer.textureMode != Off && viewer.textureMode != ModelsOwn)
+        ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
 }
 
 void DeleteTestTexture(Viewer& viewer) {

@@ -30,6 +30,12 @@ void RenderFrame(const Viewer& viewer);
 // Viewport and projection for a drawing area of width x height pixels.
 void ResizeViewport(Viewer& viewer, int width, int height);
 void DeleteTestTexture(Viewer& viewer);
+
+// The test texture of viewer.textureMode: loaded now, or, when the viewer
+// defers test textures, its files only checked (with the same messages).
+void LoadTestTexture(Viewer& viewer, MessageSink& messages);
+// Uploads a deferred test texture when the current mode draws with one.
+void UploadPendingTestTexture(Viewer& viewer, MessageSink& messages);
 // Releases every texture the viewer owns (test texture and the model's own);
 // safe to call twice.
 void ShutdownScene(Viewer& viewer);

@@ -36,6 +36,10 @@ struct Viewer {
 
     int textureMode = Off;
     unsigned int testTexture = 0;  // GL name; released by ShutdownScene
+    // A run that draws one frame only checks the test images as the modes
+    // change and uploads the one its frame uses (UploadPendingTestTexture).
+    bool deferTestTextures = false;
+    bool testTexturePending = false;
     // The directory the test assets and the default model are found under.
     std::string startupDir;
 

@@ -142,6 +142,13 @@ TEST_F(TestTexture, MissingAssetsAreReportedByTheirLoaders) {
         sink.shown.clear();
         Reload(c.mode);
         EXPECT_EQ(sink.shown, (Shown{{c.message, "Error"}})) << TextureModeName(c.mode);
+        // The check without GL says the same, and nothing for files that are there.
+        sink.shown.clear();
+        EXPECT_FALSE(CheckTestTexture(c.mode, startupDir, sink));
+        EXPECT_EQ(sink.shown, (Shown{{c.message, "Error"}})) << TextureModeName(c.mode);
+        sink.shown.clear();
+        EXPECT_TRUE(CheckTestTexture(c.mode, dir.Path().string(), sink));
+        EXPECT_TRUE(sink.shown.empty()) << TextureModeName(c.mode);
     }
 }
 

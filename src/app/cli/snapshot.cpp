@@ -54,6 +54,8 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, st
 
     Viewer viewer;
     viewer.startupDir = StartupDirForThisProcess();
+    // One frame: only the test texture it draws with is uploaded.
+    viewer.deferTestTextures = true;
     StreamShell shell(err);
     const SceneGuard guard{viewer};
     // The model given replaces the default one, which need not be loaded.
@@ -65,6 +67,8 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, st
     // bound; a picture of that would only mislead.
     if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0)
         shell.ShowMessage("The model has no texture of its own (--texture own)", "Error");
+    if (shell.Messages() != 0) return kExitLoadFailed;
+    UploadPendingTestTexture(viewer, shell);
     if (shell.Messages() != 0) return kExitLoadFailed;
 
     if (options.rotateX) viewer.modelRotX = *options.rotateX;
