@@ -4,12 +4,14 @@
 // crashes on a bad file must come back as refusals. A model is only accepted
 // whole, with at least one triangle, arrays of its counts and every face index
 // inside the vertex arrays; a refused model says why and leaves the target
-// untouched. A child that ends without a result other than by a signal is a
+// untouched. The library loops forever on some files: like a user, the
+// fuzzer cancels a load that takes too long. A child that ends without a result other than by a signal is a
 // finding: that is how a sanitizer report in our own code in the child ends.
 #include <stdlib.h>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -18,6 +20,9 @@
 #include "model/scene_import.h"
 
 namespace {
+
+// Less than libFuzzer's -timeout for all the formats together.
+constexpr auto kPatience = std::chrono::seconds(2);
 
 constexpr std::array kNames{"input.obj", "input.ply", "input.stl", "input.gltf",
                             "input.glb", "input.fbx", "input.dae"};
@@ -67,9 +72,13 @@ void CheckModel(const Mesh& mesh) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const InputFolder folder;
     const auto bytes = InputBytes(data, size);
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    const LoadProgress cancelLate = [deadline](std::uint64_t, std::uint64_t) {
+        return std::chrono::steady_clock::now() < deadline;
+    };
     for (const char* name : kNames) {
         Mesh mesh;
-        const LoadResult result = ReadScene(folder.Write(name, bytes), mesh);
+        const LoadResult result = ReadScene(folder.Write(name, bytes), mesh, cancelLate);
         if (result) {
             CheckModel(mesh);
             continue;
