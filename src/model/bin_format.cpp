@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 
+#include "model/file_descriptor.h"
 #include "model/mesh_limits.h"
 
 // The blocks are copied to and from the arrays byte for byte.
@@ -67,16 +68,6 @@ std::string BadIndex(std::span<const std::uint32_t> faces, std::uint32_t numVert
     return "face " + std::to_string(face) + " uses vertex " + std::to_string(*it) + ", but the model has " +
            std::to_string(numVerts) + " vertices";
 }
-
-struct FileDescriptor {
-    int fd = -1;
-    explicit FileDescriptor(int d) : fd(d) {}
-    ~FileDescriptor() {
-        if (fd >= 0) close(fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-};
 
 // Reads the blocks of one file in order, counting bytes for the progress callback.
 class BlockReader {
@@ -213,9 +204,10 @@ LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out) {
 
 LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progress) {
     const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.fd < 0) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
+    if (file.get() < 0) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
     struct stat info {};
-    if (fstat(file.fd, &info) != 0) return LoadResult::Failure(std::string("cannot read the file: ") + std::strerror(errno));
+    if (fstat(file.get(), &info) != 0)
+        return LoadResult::Failure(std::string("cannot read the file: ") + std::strerror(errno));
     if (!S_ISREG(info.st_mode)) return LoadResult::Failure("not a regular file");
     const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
     if (fileBytes < kBinHeaderBytes)
@@ -223,7 +215,7 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
                                    " bytes, shorter than the 12-byte header");
 
     std::array<std::uint8_t, kBinHeaderBytes> headerBytes{};
-    BlockReader reader(file.fd, progress);
+    BlockReader reader(file.get(), progress);
     if (!reader.Read(headerBytes.data(), headerBytes.size())) return reader.Result();
     const BinHeader header = DecodeHeader(headerBytes.data());
     // Everything is checked before a byte is allocated.
@@ -249,28 +241,31 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
     return LoadResult::Success();
 }
 
+bool PutBIN(const Mesh& mesh, const std::function<bool(std::span<const std::uint8_t>)>& put) {
+    std::array<std::uint8_t, kBinHeaderBytes> header{};
+    std::memcpy(header.data(), &mesh.numVerts, 4);
+    std::memcpy(header.data() + 4, &mesh.numFaces, 4);
+    std::memcpy(header.data() + 8, &mesh.numTextures, 4);
+    const auto block = [&put](const auto& array) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(array.data());
+        return array.empty() || put({bytes, array.size() * sizeof(array[0])});
+    };
+    return put(header) && block(mesh.verts) && block(mesh.normals) && block(mesh.uvs) && block(mesh.faces);
+}
+
 bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error) {
     if (std::string why = CheckMeshArrays(mesh); !why.empty()) {
         error = std::move(why);
         return false;
     }
-    const std::size_t n = mesh.numVerts;
-    const std::size_t f = static_cast<std::uint32_t>(mesh.numFaces);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
     if (!file) {
         error = "cannot create " + path + ": " + std::strerror(errno);
         return false;
     }
-    std::array<std::uint8_t, kBinHeaderBytes> header{};
-    std::memcpy(header.data(), &mesh.numVerts, 4);
-    std::memcpy(header.data() + 4, &mesh.numFaces, 4);
-    std::memcpy(header.data() + 8, &mesh.numTextures, 4);
-    const auto write = [&](const void* data, std::size_t bytes) {
-        return bytes == 0 || std::fwrite(data, 1, bytes, file.get()) == bytes;
-    };
-    const bool written = write(header.data(), header.size()) && write(mesh.verts.data(), 12 * n) &&
-                         write(mesh.normals.data(), 12 * n) && write(mesh.uvs.data(), 8 * n) &&
-                         write(mesh.faces.data(), 12 * f);
+    const bool written = PutBIN(mesh, [&file](std::span<const std::uint8_t> bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    });
     // Closing flushes the buffer: its failure is a failed write too.
     const bool closed = std::fclose(file.release()) == 0;
     if (!written || !closed) {

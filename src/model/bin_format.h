@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -43,6 +44,11 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
 
 // The largest value in indices (0 when empty); written so that it vectorises.
 std::uint32_t MaxIndex(std::span<const std::uint32_t> indices);
+
+// Hands mesh in the BIN layout to put, piece by piece in file order (header,
+// then the blocks); stops at the first put that returns false and returns
+// false. The mesh's arrays must match its counts (CheckMeshArrays).
+bool PutBIN(const Mesh& mesh, const std::function<bool(std::span<const std::uint8_t>)>& put);
 
 // Writes mesh in the BIN layout.
 bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error);

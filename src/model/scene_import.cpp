@@ -20,8 +20,10 @@
 #include <memory>
 #include <vector>
 
-#include "model/model_format.h"
+#include "model/file_descriptor.h"
+#include "model/import_process.h"
 #include "model/mesh_limits.h"
+#include "model/model_format.h"
 
 namespace {
 
@@ -207,34 +209,11 @@ LoadResult Import(SceneFormat format, const std::filesystem::path& folder, Mesh&
     }
 }
 
-}  // namespace
-
-LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress) {
-    const std::optional<SceneFormat> format = SceneFormatOf(path);
-    if (!format) return LoadResult::Failure("not an extension of a model format the import library reads");
-
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
-    struct Closer {
-        int fd;
-        ~Closer() { close(fd); }
-    } closer{fd};
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return LoadResult::Failure("not a readable file");
-    const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes, kSceneHeadBytes)));
-    std::size_t got = 0;
-    while (got < head.size()) {
-        const ssize_t r = pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return LoadResult::Failure("cannot read the file: " + std::string(std::strerror(errno)));
-        got += static_cast<std::size_t>(r);
-    }
-    if (std::string why = CheckSceneSignature(*format, head, fileBytes); !why.empty())
-        return LoadResult::Failure(why);
-
+// The library's part of ReadScene: run in a process of its own.
+LoadResult ImportFile(const std::string& path, SceneFormat format, std::uint64_t fileBytes, Mesh& out,
+                      const LoadProgress& progress) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return Import(*format, folder, out, [&](Assimp::Importer& importer, const auto& convert) {
+    return Import(format, folder, out, [&](Assimp::Importer& importer, const auto& convert) {
         // The importer owns the relay from here. (Setting none would leak the
         // library's default handler.)
         ProgressRelay* relay = nullptr;
@@ -244,6 +223,34 @@ LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& pro
         if (!scene) return LoadResult::Failure(LibraryError(importer));
         return convert(*scene);
     });
+}
+
+}  // namespace
+
+LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress) {
+    const std::optional<SceneFormat> format = SceneFormatOf(path);
+    if (!format) return LoadResult::Failure("not an extension of a model format the import library reads");
+
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
+    struct stat info {};
+    if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return LoadResult::Failure("not a readable file");
+    const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes, kSceneHeadBytes)));
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const ssize_t r = pread(file.get(), head.data() + got, head.size() - got, static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return LoadResult::Failure("cannot read the file: " + std::string(std::strerror(errno)));
+        got += static_cast<std::size_t>(r);
+    }
+    if (std::string why = CheckSceneSignature(*format, head, fileBytes); !why.empty())
+        return LoadResult::Failure(why);
+
+    const ChildImport import = [&](Mesh& mesh, const LoadProgress& report) {
+        return ImportFile(path, *format, fileBytes, mesh, report);
+    };
+    return ImportInChildProcess(import, fileBytes, out, progress);
 }
 
 LoadResult ParseScene(std::span<const std::uint8_t> bytes, SceneFormat format, Mesh& out) {

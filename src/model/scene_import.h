@@ -13,7 +13,8 @@
 // never picks a reader by guessing from the content.
 // The library (Debian's 5.2.5) is built with its assertions on and reads out
 // of bounds on some hostile binary PLY files: a bad file can abort or crash
-// the calling process. Hostile input must be imported in a process of its own.
+// the process that reads it. ReadScene therefore runs the library in a child
+// process (model/import_process.h); ParseScene runs it in the caller's.
 #pragma once
 
 #include <cstdint>
@@ -28,11 +29,14 @@
 // that it names (an OBJ's material library, a glTF's buffers) are read too.
 // Refused with a reason for an unknown extension, a wrong signature, what
 // the library reports for a file it can't read, no triangles, or counts
-// beyond the mesh's limits. progress sees fractions of the file's size;
-// false cancels (result.cancelled).
+// beyond the mesh's limits, and when the library stops the child process
+// (an abort, a crash: the reason names the signal). progress sees fractions
+// of the file's size; false cancels (result.cancelled).
 LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress = {});
 
-// The same from memory (fuzzing, tests): nothing but these bytes is read,
-// so references to other files fail, and a texture path stays as the file
-// gives it.
+// The same from memory, in the calling process (tests of what the library
+// makes of a file): nothing but these bytes is read, so references to other
+// files fail, and a texture path stays as the file gives it. A file that
+// makes the library abort or crash takes the caller with it: not for files
+// from users.
 LoadResult ParseScene(std::span<const std::uint8_t> bytes, SceneFormat format, Mesh& out);

@@ -1,0 +1,314 @@
+#include "model/import_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdio_ext.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "model/bin_format.h"
+#include "model/file_descriptor.h"
+#include "model/mesh_limits.h"
+
+// The stream from child to parent is a series of records, each a kind byte
+// and a little-endian uint64 payload size, then the payload:
+//   Progress  uint64 bytes of the file done
+//   Refusal   the reason (at most kMaxReasonBytes)
+//   Model     uint32 path size, the own texture's path, the model in the BIN layout
+// Refusal and Model end the stream.
+
+namespace {
+
+enum class Record : std::uint8_t { Progress = 1, Refusal = 2, Model = 3 };
+
+constexpr std::size_t kRecordHeaderBytes = 9;
+constexpr std::size_t kProgressBytes = 8;
+constexpr std::size_t kMaxReasonBytes = 4096;
+constexpr std::size_t kMaxPathBytes = 4096;
+constexpr std::uint64_t kMaxModelBytes =
+    4 + kMaxPathBytes + kBinHeaderBytes + MeshArrayBytes(UINT32_MAX, static_cast<std::uint64_t>(INT32_MAX));
+// How long the parent waits for the child before asking progress again.
+constexpr int kPollMilliseconds = 100;
+// A larger pipe moves a big model with fewer switches between the processes.
+constexpr int kPipeBytes = 1 << 20;
+
+// ---- the child ----
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t w = write(fd, bytes.data(), bytes.size());
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        bytes = bytes.subspan(static_cast<std::size_t>(w));
+    }
+    return true;
+}
+
+template <class T>
+std::span<const std::uint8_t> BytesOf(const T& value) {
+    return {reinterpret_cast<const std::uint8_t*>(&value), sizeof value};
+}
+
+bool SendHeader(int fd, Record kind, std::uint64_t payloadBytes) {
+    std::array<std::uint8_t, kRecordHeaderBytes> header{static_cast<std::uint8_t>(kind)};
+    std::memcpy(header.data() + 1, &payloadBytes, 8);
+    return WriteAll(fd, header);
+}
+
+bool SendProgress(int fd, std::uint64_t done) {
+    return SendHeader(fd, Record::Progress, kProgressBytes) && WriteAll(fd, BytesOf(done));
+}
+
+bool SendRefusal(int fd, std::string_view reason) {
+    reason = reason.substr(0, kMaxReasonBytes);
+    return SendHeader(fd, Record::Refusal, reason.size()) &&
+           WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(reason.data()), reason.size()});
+}
+
+bool SendModel(int fd, const Mesh& mesh) {
+    if (std::string why = CheckMeshArrays(mesh); !why.empty()) return SendRefusal(fd, why);
+    const std::string& path = mesh.texturePath;
+    if (path.size() > kMaxPathBytes) return SendRefusal(fd, "the texture path is too long");
+    const auto pathBytes = static_cast<std::uint32_t>(path.size());
+    const BinHeader header{mesh.numVerts, mesh.numFaces, mesh.numTextures};
+    return SendHeader(fd, Record::Model, 4 + path.size() + BinFileBytes(header)) &&
+           WriteAll(fd, BytesOf(pathBytes)) &&
+           WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(path.data()), path.size()}) &&
+           PutBIN(mesh, [fd](std::span<const std::uint8_t> bytes) { return WriteAll(fd, bytes); });
+}
+
+// Handlers and descriptors the child inherits but must not use: every
+// handler back to the default (a sanitizer's or fuzzer's handler would report
+// the library's crash as the caller's), a closed pipe is a failed write,
+// only the pipe to the parent stays open, and output the parent had not yet
+// written is dropped (the library flushes stdio when it fails an assertion,
+// which would print it twice).
+void DetachFromParent(int pipeFd, pid_t parent) {
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &byDefault, nullptr);  // fails harmlessly where it can't
+    std::signal(SIGPIPE, SIG_IGN);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Not outlive the parent (a killed fuzzer, a viewer that crashed elsewhere).
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(1);
+    if (pipeFd > 3) close_range(3, static_cast<unsigned>(pipeFd) - 1, 0);
+    close_range(static_cast<unsigned>(pipeFd) + 1, ~0u, 0);
+    __fpurge(stdout);
+    __fpurge(stderr);
+}
+
+[[noreturn]] void RunChild(int pipeFd, pid_t parent, const ChildImport& import, bool reportProgress) {
+    DetachFromParent(pipeFd, parent);
+    bool sent = false;
+    try {
+        std::uint64_t lastDone = UINT64_MAX;
+        const LoadProgress report = [&](std::uint64_t done, std::uint64_t) {
+            if (done != lastDone && !SendProgress(pipeFd, done)) _exit(1);  // the parent is gone
+            lastDone = done;
+            return true;  // the parent cancels by killing this process
+        };
+        Mesh mesh;
+        const LoadResult result = import(mesh, reportProgress ? report : LoadProgress{});
+        sent = result ? SendModel(pipeFd, mesh)
+                      : SendRefusal(pipeFd, result.reason.empty() ? "the import gave no reason" : result.reason);
+    } catch (const std::exception& e) {
+        sent = SendRefusal(pipeFd, std::string("the import failed: ") + e.what());
+    } catch (...) {
+        sent = SendRefusal(pipeFd, "the import failed");
+    }
+    _exit(sent ? 0 : 1);
+}
+
+// ---- the parent ----
+
+// The child, killed and reaped unless it was reaped already.
+class Child {
+public:
+    explicit Child(pid_t pid) : pid_(pid) {}
+    ~Child() {
+        if (reaped_) return;
+        kill(pid_, SIGKILL);
+        Wait(0);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // True once the child has ended (and is reaped).
+    bool Ended() { return reaped_ || Wait(WNOHANG); }
+    // Waits for the end of a child that closed its pipe; the reason it gave no result.
+    std::string WhyNoResult() {
+        if (!reaped_) Wait(0);
+        if (!reaped_) return "the import process was lost";
+        if (WIFSIGNALED(status_)) {
+            const int sig = WTERMSIG(status_);
+            const char* name = sigabbrev_np(sig);
+            return "the import library stopped on this file (signal " + std::to_string(sig) +
+                   (name ? std::string(", SIG") + name : std::string()) + ")";
+        }
+        return "the import process ended without a result (exit status " + std::to_string(WEXITSTATUS(status_)) +
+               ")";
+    }
+
+private:
+    bool Wait(int options) {
+        pid_t r;
+        do r = waitpid(pid_, &status_, options);
+        while (r < 0 && errno == EINTR);
+        // ECHILD: someone else reaped it (SIGCHLD ignored); it has ended either way.
+        if (r == pid_ || (r < 0 && errno == ECHILD)) reaped_ = true;
+        return reaped_;
+    }
+
+    pid_t pid_;
+    int status_ = 0;
+    bool reaped_ = false;
+};
+
+// Collects the records of the stream; bytes are read straight into place.
+class RecordReader {
+public:
+    enum class Step { More, Complete, Bad };
+
+    std::span<std::uint8_t> Space() {
+        if (headerGot_ < header_.size()) return std::span(header_).subspan(headerGot_);
+        return payload_.span().subspan(payloadGot_);
+    }
+
+    // Takes the count of bytes just read into Space().
+    Step Took(std::size_t count) {
+        if (headerGot_ < header_.size()) {
+            headerGot_ += count;
+            if (headerGot_ < header_.size()) return Step::More;
+            return StartPayload();
+        }
+        payloadGot_ += count;
+        return payloadGot_ < payload_.size() ? Step::More : Step::Complete;
+    }
+
+    Record kind() const { return kind_; }
+    std::span<const std::uint8_t> payload() const { return payload_.span(); }
+    const std::string& problem() const { return problem_; }
+    void Next() { headerGot_ = payloadGot_ = 0; }
+
+private:
+    Step StartPayload() {
+        kind_ = static_cast<Record>(header_[0]);
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, header_.data() + 1, 8);
+        const bool fits = (kind_ == Record::Progress && bytes == kProgressBytes) ||
+                          (kind_ == Record::Refusal && bytes <= kMaxReasonBytes) ||
+                          (kind_ == Record::Model && bytes <= kMaxModelBytes && FitsInPhysicalMemory(bytes));
+        if (!fits) {
+            problem_ = "the import process sent a record of kind " + std::to_string(header_[0]) + " with " +
+                       std::to_string(bytes) + " bytes";
+            return Step::Bad;
+        }
+        if (!payload_.Allocate(static_cast<std::size_t>(bytes))) {
+            problem_ = "not enough memory for the " + std::to_string(bytes) + " bytes of the model";
+            return Step::Bad;
+        }
+        payloadGot_ = 0;
+        return bytes == 0 ? Step::Complete : Step::More;
+    }
+
+    std::array<std::uint8_t, kRecordHeaderBytes> header_{};
+    std::size_t headerGot_ = 0;
+    Record kind_ = Record::Progress;
+    ZeroedArray<std::uint8_t> payload_;
+    std::size_t payloadGot_ = 0;
+    std::string problem_;
+};
+
+// The model record, checked as a BIN file from disk would be.
+LoadResult AcceptModel(std::span<const std::uint8_t> payload, Mesh& out) {
+    std::uint32_t pathBytes = 0;
+    if (payload.size() >= 4) std::memcpy(&pathBytes, payload.data(), 4);
+    if (payload.size() < 4 || pathBytes > kMaxPathBytes || pathBytes > payload.size() - 4)
+        return LoadResult::Failure("the import process sent a malformed model");
+    const std::string path(reinterpret_cast<const char*>(payload.data() + 4), pathBytes);
+    const auto bin = payload.subspan(4 + pathBytes);
+    Mesh mesh;
+    if (LoadResult result = ParseBIN(bin, mesh); !result)
+        return LoadResult::Failure("the import process sent an invalid model: " + result.reason);
+    if (BinFileBytes({mesh.numVerts, mesh.numFaces, mesh.numTextures}) != bin.size() || mesh.numTextures > 1 ||
+        (mesh.numTextures == 1) == path.empty() || path.find('\0') != std::string::npos)
+        return LoadResult::Failure("the import process sent an inconsistent model");
+    mesh.texturePath = path;
+    out = std::move(mesh);
+    return LoadResult::Success();
+}
+
+LoadResult Cancelled() { return {false, true, "loading was cancelled"}; }
+
+LoadResult SystemFailure(const char* what) {
+    return LoadResult::Failure(std::string(what) + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBytes, Mesh& out,
+                                const LoadProgress& progress) {
+    std::array<int, 2> ends{};
+    if (pipe2(ends.data(), O_CLOEXEC) != 0) return SystemFailure("cannot start the import process");
+    FileDescriptor readEnd(ends[0]), writeEnd(ends[1]);
+    fcntl(writeEnd.get(), F_SETPIPE_SZ, kPipeBytes);  // only a speed-up: may fail under a user's pipe limit
+
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0) return SystemFailure("cannot start the import process");
+    if (pid == 0) RunChild(writeEnd.get(), parent, import, static_cast<bool>(progress));
+    writeEnd.Close();  // so that the child's end closing ends the stream
+    Child child(pid);
+
+    std::uint64_t done = 0;
+    RecordReader reader;
+    for (;;) {
+        pollfd wait{readEnd.get(), POLLIN, 0};
+        const int ready = poll(&wait, 1, kPollMilliseconds);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) return SystemFailure("cannot wait for the import process");
+        if (ready == 0) {
+            if (progress && !progress(done, totalBytes)) return Cancelled();
+            // Quiet and ended: another process forked meanwhile may hold a
+            // copy of the pipe, so the end of the stream can't be relied on.
+            if (child.Ended()) break;
+            continue;
+        }
+        const std::span<std::uint8_t> space = reader.Space();
+        const ssize_t got = read(readEnd.get(), space.data(), space.size());
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (got < 0) return SystemFailure("cannot read from the import process");
+        if (got == 0) break;
+        const RecordReader::Step step = reader.Took(static_cast<std::size_t>(got));
+        if (step == RecordReader::Step::Bad) return LoadResult::Failure(reader.problem());
+        if (step == RecordReader::Step::More) continue;
+
+        const std::span<const std::uint8_t> payload = reader.payload();
+        switch (reader.kind()) {
+            case Record::Progress:
+                std::memcpy(&done, payload.data(), 8);
+                done = std::min(done, totalBytes);
+                if (progress && !progress(done, totalBytes)) return Cancelled();
+                reader.Next();
+                break;
+            case Record::Refusal:
+                if (payload.empty()) return LoadResult::Failure("the import gave no reason");
+                return LoadResult::Failure(std::string(reinterpret_cast<const char*>(payload.data()), payload.size()));
+            case Record::Model: return AcceptModel(payload, out);
+        }
+    }
+    return LoadResult::Failure(child.WhyNoResult());
+}
