@@ -111,7 +111,7 @@ protected:
         return RunProgram(args, workDir);
     }
 
-    ScratchDir scratch;
+    TempDir scratch;
     int shots_ = 0;
 };
 

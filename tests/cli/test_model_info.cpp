@@ -44,7 +44,7 @@ protected:
     }
     ModelInfo Inspect(const std::string& path) { return InspectModel(path, startupDir); }
 
-    ScratchDir scratch;
+    TempDir scratch;
     std::string startupDir;  // none unless a test sets one
 };
 

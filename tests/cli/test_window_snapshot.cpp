@@ -75,7 +75,7 @@ Comparison Compare(const QImage& window, const RgbaImage& snapshot, int left = 0
 }
 
 // Runs the program for a snapshot of width x height with extra arguments.
-RgbaImage Snapshot(int width, int height, const std::vector<std::string>& extra, const ScratchDir& scratch) {
+RgbaImage Snapshot(int width, int height, const std::vector<std::string>& extra, const TempDir& scratch) {
     const std::string out = scratch.File("snapshot.png");
     std::vector<std::string> args = {TESSAVIEW_PATH, "--snapshot", out, "--size",
                                      std::to_string(width) + "x" + std::to_string(height)};
@@ -105,7 +105,7 @@ TEST_P(WindowSnapshotTest, SameOptionsGiveTheSamePicture) {
     window->close();
     window.reset();
 
-    const ScratchDir scratch;
+    const TempDir scratch;
     const RgbaImage snapshot = Snapshot(frame.width(), frame.height(), c.options, scratch);
     ASSERT_EQ(snapshot.width, frame.width());
     ASSERT_EQ(snapshot.height, frame.height());
@@ -212,7 +212,7 @@ TEST(ProgramWindow, DroppedModelFileIsOpened) {
 TEST(ProgramWindow, OpensTheModelGivenOnTheCommandLine) {
     const QRect area = DrawingArea();
     ASSERT_FALSE(area.isEmpty());
-    const ScratchDir scratch;
+    const TempDir scratch;
     const RgbaImage expected = Snapshot(area.width(), area.height(), {"Assets/examples/torus.bin"}, scratch);
     ASSERT_EQ(expected.width, area.width());
     EXPECT_TRUE(WindowShows(QStringLiteral(TESSAVIEW_PATH), {QStringLiteral("Assets/examples/torus.bin")},
@@ -224,7 +224,7 @@ TEST(ProgramWindow, OpensTheModelGivenOnTheCommandLine) {
 TEST(ProgramWindow, InstalledWindowFindsItsAssetsFromAnyFolder) {
     const QRect area = DrawingArea();
     ASSERT_FALSE(area.isEmpty());
-    const ScratchDir scratch;
+    const TempDir scratch;
     const RgbaImage expected = Snapshot(area.width(), area.height(), {}, scratch);
     const std::string prefix = scratch.File("prefix");
     const ProgramResult install = RunProgram({CMAKE_COMMAND, "--install", TESSA_BINARY_DIR, "--prefix", prefix});

@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "image_files.h"
+#include "support/image_files.h"
+#include "support/recording_sink.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"
 #include "model/mesh_gl.h"
@@ -82,7 +83,7 @@ protected:
         return path;
     }
 
-    ScratchDir dir_;
+    TempDir dir_;
     TempDir textures_;
     RecordingSink sink_;
     Mesh model;

@@ -294,7 +294,7 @@ TEST(XmlModel, TooLongTexturePathIsRefused) {
 }
 
 TEST(XmlModel, ReadXmlReportsProgressAndCancels) {
-    ScratchDir dir;
+    TempDir dir;
     std::string document = "<mesh><numVerts>20000</numVerts><vertList>";
     for (int i = 0; i < 20000; ++i) document += "<vertex><vertX>" + std::to_string(i) + "</vertX></vertex>\n";
     document += "</vertList></mesh>";

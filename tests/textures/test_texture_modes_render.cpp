@@ -1,6 +1,6 @@
 // All nine texture modes on a lit sphere, drawn with the texture state the
 // frame sets for each mode, from the real test assets; saved as one contact
-// sheet (build/test-output/texture_modes.png), modes 0 to 8 in rows of three.
+// sheet (texture_modes.png in the build folder's test-output/), modes 0 to 8 in rows of three.
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "gl_texture_checks.h"
-#include "image_files.h"
+#include "support/image_files.h"
+#include "support/recording_sink.h"
 #include "support/gl_test_support.h"
 #include "textures/texture_loaders.h"
 #include "textures/texture_modes.h"

@@ -5,32 +5,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 #include "assetgen/assets.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path kAssets = fs::path(TESSA_SOURCE_DIR) / "Assets";
-
-class ScratchDir {
-public:
-    ScratchDir() : path_(fs::temp_directory_path() / ("tessa-assetgen-" + std::to_string(::getpid()))) {
-        fs::remove_all(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::vector<char> Bytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -49,7 +32,7 @@ std::vector<std::string> CommittedFiles() {
 }
 
 TEST(Assets, RegeneratedFilesEqualTheCommittedOnesByteForByte) {
-    ScratchDir dir;
+    TempDir dir;
     std::vector<std::string> written;
     std::string error;
     ASSERT_TRUE(GenerateAssets(dir.Path(), written, error)) << error;

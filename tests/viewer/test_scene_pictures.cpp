@@ -1,6 +1,6 @@
 // Frames of the default model on the headless context: where the cube is,
 // and how the texture modes and the render options change the picture.
-// The pictures are saved under build/test-output/ for a person to look at.
+// The pictures are saved under the build folder's test-output/ for a person to look at.
 #include <algorithm>
 #include <cstdlib>
 #include <string>
