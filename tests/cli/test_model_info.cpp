@@ -10,6 +10,7 @@
 #include "model/bin_format.h"
 #include "model/model_test_support.h"
 #include "model/xml_documents.h"
+#include "support/memory_limit.h"
 
 namespace {
 
@@ -163,6 +164,7 @@ void ExpectRefused(const ModelInfo& info, const std::string& reasonPart) {
 }
 
 TEST_F(ModelInfoTest, EveryClassOfBadFileNamesItsProblem) {
+    const ScopedMemoryLimit memory(32 * ScopedMemoryLimit::kGiB);  // refusals must not depend on the host
     ExpectRefused(Inspect(scratch.File("missing.xml")), "cannot open the file: No such file");
     ExpectRefused(Inspect(scratch.File("missing.bin")), "cannot open the file: No such file");
 

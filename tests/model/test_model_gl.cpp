@@ -11,6 +11,7 @@
 #include "model/mesh_gl.h"
 #include "model_test_support.h"
 #include "support/gl_test_support.h"
+#include "support/memory_limit.h"
 #include "xml_documents.h"
 
 namespace {
@@ -285,6 +286,7 @@ TEST_F(ModelGL, ASecondTextureElementReleasesTheFirst) {
 }
 
 TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
+    const ScopedMemoryLimit memory(32 * ScopedMemoryLimit::kGiB);  // refusals must not depend on the host
     const std::string bmp = WriteBmp("own.bmp");
     ASSERT_TRUE(LoadXML(model, WriteXml(ExampleModel(bmp)), {}, sink_));
     const MeshSnapshot before = Snapshot(model);

@@ -11,6 +11,7 @@
 
 #include "model/number_text.h"
 #include "model/xml_loader.h"
+#include "support/memory_limit.h"
 #include "model_test_support.h"
 #include "xml_documents.h"
 
@@ -260,6 +261,7 @@ TEST(XmlModel, FaceIndicesAreCheckedAgainstTheFinalVertexCount) {
 }
 
 TEST(XmlModel, HugeOrNegativeCountsAreRefusedBeforeAllocating) {
+    const ScopedMemoryLimit memory(32 * ScopedMemoryLimit::kGiB);  // refusals must not depend on the host
     EXPECT_EQ(Refusal(InMesh("<numVerts>4294967295</numVerts>")),
               "line 1: 4294967295 vertices need more memory than this machine has");
     EXPECT_EQ(Refusal(InMesh("<numVerts>-1</numVerts>")), "line 1: vertex count -1 is out of range");
@@ -268,6 +270,19 @@ TEST(XmlModel, HugeOrNegativeCountsAreRefusedBeforeAllocating) {
     EXPECT_EQ(Refusal(InMesh("<numFaces>2147483648</numFaces>")), "line 1: face count 2147483648 is out of range");
     // Vertices and faces together must fit.
     EXPECT_FALSE(Refusal(InMesh("<numVerts>2000000000</numVerts><numFaces>2147483647</numFaces>")).empty());
+}
+
+TEST(XmlModel, TheMemoryLimitIsTheBoundForVerticesAndFacesTogether) {
+    // 32 bytes a vertex and 12 a face: 1000 vertices and 100 faces take exactly 33200 bytes.
+    const std::string counts = "<numVerts>1000</numVerts><numFaces>100</numFaces>";
+    {
+        const ScopedMemoryLimit memory(33200);
+        Mesh mesh;
+        const LoadResult result = ParseXML(InMesh(counts), mesh);
+        EXPECT_TRUE(result.ok) << result.reason;
+    }
+    const ScopedMemoryLimit memory(33199);
+    EXPECT_EQ(Refusal(InMesh(counts)), "line 1: 100 faces need more memory than this machine has");
 }
 
 TEST(XmlModel, EntitiesFromADocumentTypeAreNeverExpanded) {
