@@ -181,7 +181,7 @@ TEST_F(ModelInfoTest, EveryClassOfBadFileNamesItsProblem) {
     ExpectRefused(Inspect(Bin("index.bin", badIndex)), "uses vertex 7");
     std::string xml = ExampleModel();
     xml.replace(xml.find("<faceC>2</faceC>"), 16, "<faceC>9</faceC>");
-    ExpectRefused(Inspect(Xml("index.xml", xml)), "9");
+    ExpectRefused(Inspect(Xml("index.xml", xml)), "uses vertex 9");
 
     // Malformed XML: the line of the fault.
     ExpectRefused(Inspect(Xml("broken.xml", "<mesh>\n<numVerts>3</numVerts>\n<vertList>\n</mesh>\n")), "line 4");

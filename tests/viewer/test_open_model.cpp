@@ -132,7 +132,7 @@ TEST_F(OpenModelTest, NoLoadsNothingButResetsTheCameraAndTheTextureGroup) {
     EXPECT_EQ(shell.progressBegins, 0);
     EXPECT_EQ(std::vector<float>(viewer.model.verts.begin(), viewer.model.verts.end()), before);
     EXPECT_TRUE(CameraIsReset());
-    EXPECT_EQ(viewer.checkedTexture, viewer.model.GetNumTextures() != 0 ? CMD_TEX_MODELS_OWN : CMD_TEX_BMP);
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);  // the default cube, kept, has its own texture
     EXPECT_EQ(shell.repaints, 1);
 }
 
