@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 #include "assetgen/cube_map.h"
 #include "assetgen/sphere_map.h"
@@ -35,7 +36,8 @@ struct RgbPicture {
 RgbPicture LoadBMP(const std::string& path) {
     BMPImage bmp;
     std::string error;
-    EXPECT_TRUE(ReadBMP(path, bmp, error)) << path << ": " << error;
+    // Everything after depends on the picture: stop the test here (gtest reports the exception).
+    if (!ReadBMP(path, bmp, error)) throw std::runtime_error(path + ": " + error);
     RgbPicture p{bmp.width, bmp.height, {}};
     const auto rowBytes = static_cast<std::size_t>(BMPRowBytes(static_cast<std::uint64_t>(bmp.width)));
     for (int row = 0; row < bmp.height; ++row) {
