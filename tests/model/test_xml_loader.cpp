@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -285,6 +286,26 @@ TEST(XmlModel, TheMemoryLimitIsTheBoundForVerticesAndFacesTogether) {
     EXPECT_EQ(Refusal(InMesh(counts)), "line 1: 100 faces need more memory than this machine has");
 }
 
+TEST(XmlModel, NegativeTextureCountsAreKeptAsTheirUnsignedValue) {
+    // Any count but 0 means "has a texture"; below the int range it is clamped first.
+    EXPECT_EQ(Parse(InMesh("<numTextures>-1</numTextures>")).numTextures, 0xFFFFFFFFu);
+    EXPECT_EQ(Parse(InMesh("<numTextures>-99999999999</numTextures>")).numTextures, 0x80000000u);
+}
+
+TEST(XmlModel, CDataSectionsAreTextLikeAnyOther) {
+    const std::string document = InMesh(
+        "<numVerts><![CDATA[1]]></numVerts><numTextures>1</numTextures>"
+        "<textureList><texture><![CDATA[a&b <1>.bmp]]></texture></textureList>"
+        "<vertList><vertex><vertX>1<![CDATA[.5]]></vertX></vertex></vertList>");
+    for (const std::size_t chunk : {std::size_t{1}, kXmlChunkBytes}) {
+        const Mesh mesh = Parse(document, chunk);
+        EXPECT_EQ(mesh.numVerts, 1u) << chunk;
+        EXPECT_EQ(mesh.texturePath, "a&b <1>.bmp") << chunk;
+        ASSERT_EQ(mesh.verts.size(), 3u) << chunk;
+        EXPECT_EQ(mesh.verts[0], 1.5f) << chunk;
+    }
+}
+
 TEST(XmlModel, EntitiesFromADocumentTypeAreNeverExpanded) {
     std::string laughs = "<?xml version='1.0'?><!DOCTYPE mesh [<!ENTITY a '1234567890'>";
     char previous = 'a';
@@ -336,6 +357,15 @@ TEST(XmlModel, ReadXmlReportsProgressAndCancels) {
 
     const LoadResult missing = ReadXML(dir.File("absent.xml"), cancelled);
     EXPECT_NE(missing.reason.find("No such file"), std::string::npos) << missing.reason;
+
+    // A folder opens on some systems but holds no document.
+    std::filesystem::create_directories(dir.Path() / "folder.xml");
+    Mesh fromFolder;
+    const LoadResult folder = ReadXML(dir.File("folder.xml"), fromFolder);
+    EXPECT_FALSE(folder.ok);
+    EXPECT_FALSE(folder.cancelled);
+    EXPECT_EQ(folder.reason, "not a readable file");
+    EXPECT_EQ(fromFolder.numVerts, 0u);
 }
 
 }  // namespace
