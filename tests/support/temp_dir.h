@@ -1,5 +1,5 @@
 // Files for tests: a fresh folder per test, removed with everything in it,
-// and a plain file writer.
+// a current directory for a scope, and a plain file writer.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +24,23 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Makes a folder the current directory until the end of the scope.
+class ScopedCurrentPath {
+public:
+    explicit ScopedCurrentPath(const std::filesystem::path& path) : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~ScopedCurrentPath() {
+        std::error_code ec;
+        std::filesystem::current_path(previous_, ec);
+    }
+    ScopedCurrentPath(const ScopedCurrentPath&) = delete;
+    ScopedCurrentPath& operator=(const ScopedCurrentPath&) = delete;
+
+private:
+    std::filesystem::path previous_;
 };
 
 // Writes bytes to a file, replacing it.

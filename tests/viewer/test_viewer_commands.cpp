@@ -2,10 +2,12 @@
 // groups, and the start state the scene set-up leaves.
 #include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "math/camera.h"
 #include "model/mesh.h"
+#include "support/temp_dir.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -208,6 +210,29 @@ TEST_F(CommandsTest, UnknownIdsDoNothing) {
     EXPECT_EQ(shell.repaints, 0);
     EXPECT_EQ(shell.quits, 0);
     EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
+}
+
+// Started where neither the current folder nor the start-up folder has the
+// assets: both misses are reported, and the viewer goes on with no model.
+TEST(ViewerStart, MissingDefaultModelAndTestTextureAreReportedAndTheViewerGoesOn) {
+    const TempDir empty;
+    const ScopedCurrentPath inEmpty(empty.Path());
+    ASSERT_TRUE(TestContext().Resize(64, 64));
+    Viewer viewer;
+    viewer.startupDir = empty.Path().string();
+    ScriptedShell shell;
+    InitViewer(viewer, shell);
+    ASSERT_EQ(shell.messages.size(), 2u);
+    EXPECT_EQ(shell.messages[0].text, "Texture File Not Found (BMP)");
+    EXPECT_EQ(shell.messages[1].text.rfind("Could not load the model \"", 0), 0u) << shell.messages[1].text;
+    EXPECT_NE(shell.messages[1].text.find("TexturedCube.xml"), std::string::npos) << shell.messages[1].text;
+    EXPECT_EQ(viewer.model.numVerts, 0u);
+    EXPECT_EQ(viewer.textureMode, BMP);
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+    ResizeViewport(viewer, 64, 64);
+    RenderFrame(viewer);
+    ShutdownScene(viewer);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(CommandsTest, ShutdownReleasesBothTexturesOnce) {

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/shell/about_dialog.h"
@@ -28,6 +29,7 @@
 #include "math/camera.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"
+#include "support/temp_dir.h"
 #include "textures/texture_modes.h"
 
 namespace {
@@ -449,6 +451,31 @@ TEST(ViewerProcess, EscapeEndsTheProgramWithStatusZero) {
     ASSERT_TRUE(finished);
     EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(viewer.exitCode(), 0);
+}
+
+// Messages raised while the GL scene is set up wait until it is ready and
+// then show in the order they came: here the test texture and the default
+// model are both missing.
+TEST(WindowStart, MessagesFromTheSceneSetUpShowOnceTheSceneIsReady) {
+    const TempDir empty;
+    const ScopedCurrentPath inEmpty(empty.Path());
+    std::vector<std::string> messages;
+    bool readyWhenShown = true;
+    std::unique_ptr<MainWindow> window;
+    ShellDialogs dialogs;
+    dialogs.message = [&](std::string_view text, std::string_view) {
+        readyWhenShown = readyWhenShown && window && window->View().IsSceneReady();
+        messages.emplace_back(text);
+    };
+    window = std::make_unique<MainWindow>(std::move(dialogs), empty.Path().string());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.size() >= 2; }, 5000)) << messages.size();
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "Texture File Not Found (BMP)");
+    EXPECT_EQ(messages[1].rfind("Could not load the model \"", 0), 0u) << messages[1];
+    EXPECT_TRUE(readyWhenShown);
+    EXPECT_EQ(window->ViewerState().model.numVerts, 0u);
+    window->close();
 }
 
 }  // namespace
