@@ -267,6 +267,13 @@ TEST_F(ProgramTest, FailuresExitWithTheirMessageAndWriteNothing) {
     result = Run({"--snapshot", scratch.File("no/such/folder/x.png"), "--size", "32x32"});
     EXPECT_EQ(result.status, 3);
     EXPECT_TRUE(Contains(result.err, "cannot write")) << result.err;
+
+    // No GL to draw with: the EGL loader is pointed at no driver.
+    result = RunProgram({"/usr/bin/env", "__EGL_VENDOR_LIBRARY_DIRS=" + scratch.File("none"), TESSAVIEW_PATH,
+                         "--snapshot", out, "--size", "32x32"});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_TRUE(Contains(result.err, "no OpenGL context")) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(ProgramTest, HelpVersionAndBadArguments) {

@@ -2,6 +2,7 @@
 // models, and the reason for every class of refused file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -89,6 +90,41 @@ TEST_F(ModelInfoTest, BoundsAndNormalsOfAnOffCentreModel) {
     EXPECT_TRUE(Contains(text, "normals: 1 unit length, 1 not unit length, 1 zero\n")) << text;
     EXPECT_TRUE(Contains(text, "own texture: none\n")) << text;
     EXPECT_EQ(info.warnings.size(), 3u) << text;  // zero normals, non-unit normals, degenerate face
+}
+
+TEST_F(ModelInfoTest, EveryWarningAndEmptyBoundsAreWrittenOut) {
+    const struct {
+        const char* what;
+        std::string body;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"normals and faces",
+         "<numVerts>3</numVerts><numFaces>1</numFaces><vertList>" + Vertex(1, 2, 3, 0, 0, 1) +
+             Vertex(5, -2, 3, 0, 0, 2) + Vertex(1, 0, 7, 0, 0, 0) +
+             "</vertList><faceList><face><faceA>0</faceA><faceB>1</faceB><faceC>1</faceC></face></faceList>",
+         {"warning: 1 zero normals: those vertices are drawn unlit\n",
+          "warning: 1 normals are not unit length: lighting is too bright or too dark there",
+          "warning: 1 faces use one vertex twice and cover no area\n"}},
+        {"no vertices, a texture count and no texture",
+         "<numTextures>2</numTextures>",
+         {"bounds: none (no vertices)\n",
+          "warning: numTextures is 2 but no texture image is named: texture coordinates are drawn with no image"}},
+        {"vertices without faces",
+         "<numVerts>1</numVerts><vertList>" + Vertex(0, 0, 0, 0, 0, 1) + "</vertList>",
+         {"warning: the model has vertices but no faces: nothing is drawn\n"}},
+        {"a texture that loads with a count of 0",
+         "<numTextures>0</numTextures><textureList><texture>Assets/crate.bmp</texture></textureList>",
+         {"warning: a texture is named but numTextures is 0: the viewer does not use it\n"}},
+    };
+    for (const auto& c : cases) {
+        const ModelInfo info = Inspect(Xml("m.xml", InMesh(c.body)));
+        ASSERT_FALSE(info.Refused()) << c.what << ": " << info.result.reason;
+        const std::string text = Report(info);
+        const auto warnings = std::count_if(c.lines.begin(), c.lines.end(),
+                                            [](const std::string& line) { return line.starts_with("warning: "); });
+        EXPECT_EQ(info.warnings.size(), static_cast<std::size_t>(warnings)) << c.what << "\n" << text;
+        for (const std::string& line : c.lines) EXPECT_TRUE(Contains(text, line)) << c.what << "\n" << text;
+    }
 }
 
 TEST_F(ModelInfoTest, MissingOwnTextureIsReportedButTheModelIsAccepted) {
