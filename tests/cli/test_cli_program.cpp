@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -102,7 +103,8 @@ protected:
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.err, "");
         std::string error;
-        EXPECT_TRUE(ReadPng(out, image, error)) << error;
+        // Everything after compares this picture: stop the test here (gtest reports the exception).
+        if (!ReadPng(out, image, error)) throw std::runtime_error("no snapshot: " + error + "\n" + result.err);
         return image;
     }
 

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,7 +86,8 @@ RgbaImage Snapshot(int width, int height, const std::vector<std::string>& extra,
     EXPECT_EQ(result.status, 0) << result.err;
     RgbaImage snapshot;
     std::string error;
-    EXPECT_TRUE(ReadPng(out, snapshot, error)) << error;
+    // Everything after compares this picture: stop the test here (gtest reports the exception).
+    if (!ReadPng(out, snapshot, error)) throw std::runtime_error("no snapshot: " + error + "\n" + result.err);
     return snapshot;
 }
 
