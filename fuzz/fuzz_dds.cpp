@@ -6,10 +6,14 @@
 
 namespace {
 
+// Worked out here rather than by the reader's own size functions: 4x4
+// blocks of 8 bytes (DXT1) or 16, or the components of every pixel.
 std::uint64_t LevelBytes(const DDSImage& image, const DDSSurface& level) {
-    const auto w = static_cast<std::uint32_t>(level.GetWidth());
-    const auto h = static_cast<std::uint32_t>(level.GetHeight());
-    return image.IsCompressed() ? image.CompressedSize(w, h) : image.UncompressedSize(w, h);
+    const auto w = static_cast<std::uint64_t>(level.GetWidth());
+    const auto h = static_cast<std::uint64_t>(level.GetHeight());
+    if (!image.IsCompressed()) return w * h * static_cast<std::uint64_t>(image.GetComponents());
+    const std::uint64_t blockBytes = image.GetComponents() == 3 ? 8 : 16;
+    return (w + 3) / 4 * ((h + 3) / 4) * blockBytes;
 }
 
 void CheckLevel(const DDSImage& image, const DDSSurface& level) {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "image_files.h"
+#include "support/image_files.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"
 #include "textures/bmp_reader.h"

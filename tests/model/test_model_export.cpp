@@ -11,6 +11,7 @@
 #include "model/scene_import.h"
 #include "model/xml_loader.h"
 #include "model_test_support.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ Mesh Tetrahedron() {
 
 class ModelExport : public testing::TestWithParam<std::string> {
 protected:
-    ScratchDir dir_;
+    TempDir dir_;
 };
 
 // Each output file checked by its own layout, then (where it is a format
@@ -118,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(EveryOutputFormat, ModelExport,
                          testing::Values("xml", "BIN", "obj", "ply", "Stl", "gltf", "glb"));
 
 TEST(ModelWrite, BinToXmlToBinGivesTheSameBytes) {
-    ScratchDir dir;
+    TempDir dir;
     Mesh mesh = MakeMesh(2000, 1000, 3);
     // Reals of every kind: any finite bit pattern, zeros of both signs, infinities, denormals.
     std::mt19937 random(7);
@@ -143,7 +144,7 @@ TEST(ModelWrite, BinToXmlToBinGivesTheSameBytes) {
 }
 
 TEST(ModelWrite, XmlKeepsTheTexturePathExactly) {
-    ScratchDir dir;
+    TempDir dir;
     Mesh mesh = MakeMesh(3, 1, 1);
     mesh.texturePath = " a & <b>\r\n\tc.bmp ";
     std::string error;
@@ -158,7 +159,7 @@ TEST(ModelWrite, XmlKeepsTheTexturePathExactly) {
 }
 
 TEST(ModelWrite, FailedWriteLeavesNothingAndKeepsWhatWasThere) {
-    ScratchDir dir;
+    TempDir dir;
     const Mesh mesh = Tetrahedron();
     std::string error;
     // The target is a folder: every file is written, then the last rename fails.

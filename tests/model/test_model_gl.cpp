@@ -4,12 +4,14 @@
 #include <filesystem>
 #include <vector>
 
-#include "image_files.h"
+#include "support/image_files.h"
+#include "support/recording_sink.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"
 #include "model/mesh_gl.h"
 #include "model_test_support.h"
 #include "support/gl_test_support.h"
+#include "support/memory_limit.h"
 #include "xml_documents.h"
 
 namespace {
@@ -82,7 +84,7 @@ protected:
         return path;
     }
 
-    ScratchDir dir_;
+    TempDir dir_;
     TempDir textures_;
     RecordingSink sink_;
     Mesh model;
@@ -303,6 +305,7 @@ TEST_F(ModelGL, ASecondTextureElementReleasesTheFirst) {
 }
 
 TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
+    const ScopedMemoryLimit memory(32 * ScopedMemoryLimit::kGiB);  // refusals must not depend on the host
     const std::string bmp = WriteBmp("own.bmp");
     ASSERT_TRUE(LoadXML(model, WriteXml(ExampleModel(bmp)), {}, sink_));
     const MeshSnapshot before = Snapshot(model);

@@ -8,6 +8,7 @@
 #include "model/model_export.h"
 #include "model/scene_import.h"
 #include "model_test_support.h"
+#include "support/temp_dir.h"
 #include "scene_files.h"
 
 namespace {
@@ -35,7 +36,7 @@ protected:
         EXPECT_TRUE(WriteFile(path, bytes.data(), bytes.size()));
         return path;
     }
-    ScratchDir dir_;
+    TempDir dir_;
 };
 
 TEST_F(SceneImport, ObjQuadsBecomeTrianglesWithTheirOwnUVsNormalsAndTexture) {

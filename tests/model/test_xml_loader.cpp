@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "model/number_text.h"
 #include "model/xml_loader.h"
+#include "support/memory_limit.h"
 #include "model_test_support.h"
 #include "xml_documents.h"
 
@@ -260,6 +262,7 @@ TEST(XmlModel, FaceIndicesAreCheckedAgainstTheFinalVertexCount) {
 }
 
 TEST(XmlModel, HugeOrNegativeCountsAreRefusedBeforeAllocating) {
+    const ScopedMemoryLimit memory(32 * ScopedMemoryLimit::kGiB);  // refusals must not depend on the host
     EXPECT_EQ(Refusal(InMesh("<numVerts>4294967295</numVerts>")),
               "line 1: 4294967295 vertices need more memory than this machine has");
     EXPECT_EQ(Refusal(InMesh("<numVerts>-1</numVerts>")), "line 1: vertex count -1 is out of range");
@@ -268,6 +271,39 @@ TEST(XmlModel, HugeOrNegativeCountsAreRefusedBeforeAllocating) {
     EXPECT_EQ(Refusal(InMesh("<numFaces>2147483648</numFaces>")), "line 1: face count 2147483648 is out of range");
     // Vertices and faces together must fit.
     EXPECT_FALSE(Refusal(InMesh("<numVerts>2000000000</numVerts><numFaces>2147483647</numFaces>")).empty());
+}
+
+TEST(XmlModel, TheMemoryLimitIsTheBoundForVerticesAndFacesTogether) {
+    // 32 bytes a vertex and 12 a face: 1000 vertices and 100 faces take exactly 33200 bytes.
+    const std::string counts = "<numVerts>1000</numVerts><numFaces>100</numFaces>";
+    {
+        const ScopedMemoryLimit memory(33200);
+        Mesh mesh;
+        const LoadResult result = ParseXML(InMesh(counts), mesh);
+        EXPECT_TRUE(result.ok) << result.reason;
+    }
+    const ScopedMemoryLimit memory(33199);
+    EXPECT_EQ(Refusal(InMesh(counts)), "line 1: 100 faces need more memory than this machine has");
+}
+
+TEST(XmlModel, NegativeTextureCountsAreKeptAsTheirUnsignedValue) {
+    // Any count but 0 means "has a texture"; below the int range it is clamped first.
+    EXPECT_EQ(Parse(InMesh("<numTextures>-1</numTextures>")).numTextures, 0xFFFFFFFFu);
+    EXPECT_EQ(Parse(InMesh("<numTextures>-99999999999</numTextures>")).numTextures, 0x80000000u);
+}
+
+TEST(XmlModel, CDataSectionsAreTextLikeAnyOther) {
+    const std::string document = InMesh(
+        "<numVerts><![CDATA[1]]></numVerts><numTextures>1</numTextures>"
+        "<textureList><texture><![CDATA[a&b <1>.bmp]]></texture></textureList>"
+        "<vertList><vertex><vertX>1<![CDATA[.5]]></vertX></vertex></vertList>");
+    for (const std::size_t chunk : {std::size_t{1}, kXmlChunkBytes}) {
+        const Mesh mesh = Parse(document, chunk);
+        EXPECT_EQ(mesh.numVerts, 1u) << chunk;
+        EXPECT_EQ(mesh.texturePath, "a&b <1>.bmp") << chunk;
+        ASSERT_EQ(mesh.verts.size(), 3u) << chunk;
+        EXPECT_EQ(mesh.verts[0], 1.5f) << chunk;
+    }
 }
 
 TEST(XmlModel, EntitiesFromADocumentTypeAreNeverExpanded) {
@@ -294,7 +330,7 @@ TEST(XmlModel, TooLongTexturePathIsRefused) {
 }
 
 TEST(XmlModel, ReadXmlReportsProgressAndCancels) {
-    ScratchDir dir;
+    TempDir dir;
     std::string document = "<mesh><numVerts>20000</numVerts><vertList>";
     for (int i = 0; i < 20000; ++i) document += "<vertex><vertX>" + std::to_string(i) + "</vertX></vertex>\n";
     document += "</vertList></mesh>";
@@ -321,6 +357,15 @@ TEST(XmlModel, ReadXmlReportsProgressAndCancels) {
 
     const LoadResult missing = ReadXML(dir.File("absent.xml"), cancelled);
     EXPECT_NE(missing.reason.find("No such file"), std::string::npos) << missing.reason;
+
+    // A folder opens on some systems but holds no document.
+    std::filesystem::create_directories(dir.Path() / "folder.xml");
+    Mesh fromFolder;
+    const LoadResult folder = ReadXML(dir.File("folder.xml"), fromFolder);
+    EXPECT_FALSE(folder.ok);
+    EXPECT_FALSE(folder.cancelled);
+    EXPECT_EQ(folder.reason, "not a readable file");
+    EXPECT_EQ(fromFolder.numVerts, 0u);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "offscreen/png_file.h"
 
 std::string SaveTestImage(const RgbaImage& image, const std::string& name) {
-    const std::filesystem::path dir = std::filesystem::current_path() / "build" / "test-output";
+    const std::filesystem::path dir = std::filesystem::path(TESSA_BINARY_DIR) / "test-output";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     const std::string path = (dir / (name + ".png")).string();

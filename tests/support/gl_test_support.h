@@ -10,7 +10,7 @@
 // for the whole run. Its framebuffer is resized with Resize().
 HeadlessContext& TestContext();
 
-// Saves an image under build/test-output/ (for a person to look at) and returns the path.
+// Saves an image under the build folder's test-output/ (for a person to look at) and returns the path.
 std::string SaveTestImage(const RgbaImage& image, const std::string& name);
 
 // Per-channel absolute difference at most tolerance.

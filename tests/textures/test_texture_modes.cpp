@@ -6,7 +6,9 @@
 #include <string>
 
 #include "gl_texture_checks.h"
-#include "image_files.h"
+#include "support/image_files.h"
+#include "support/temp_dir.h"
+#include "support/recording_sink.h"
 #include "textures/texture_modes.h"
 
 namespace {

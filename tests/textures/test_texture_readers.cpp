@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
-#include "image_files.h"
+#include "support/image_files.h"
+#include "support/temp_dir.h"
 #include "textures/bmp_reader.h"
 #include "textures/dds_image.h"
 #include "textures/image_bytes.h"
@@ -253,6 +255,72 @@ TEST(ReadTGA, MalformedFilesAreRefused) {
     }
 }
 
+// A 3x2 top-left image with 16-bit colour indices into a map of three BGR
+// entries whose first index is 5, raw or run-length, written by hand.
+Bytes Mapped16(bool runLength, const Bytes& indexData) {
+    Bytes file(18, 0);
+    file[1] = 1;
+    file[2] = runLength ? 9 : 1;
+    PutU16(file, 3, 5);  // first entry
+    PutU16(file, 5, 3);  // entries
+    file[7] = 24;
+    PutU16(file, 12, 3);
+    PutU16(file, 14, 2);
+    file[16] = 16;
+    file[17] = 0x20;
+    file.insert(file.end(), {10, 20, 30, 40, 50, 60, 70, 80, 90});
+    file.insert(file.end(), indexData.begin(), indexData.end());
+    return file;
+}
+
+TEST(ReadTGA, SixteenBitIndicesIntoAColourMapNotStartingAtZero) {
+    const Bytes c5 = {10, 20, 30}, c6 = {40, 50, 60}, c7 = {70, 80, 90};
+    const auto rows = [](std::initializer_list<Bytes> pixels) {
+        Bytes out;
+        for (const Bytes& p : pixels) out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    struct Case {
+        const char* what;
+        Bytes file;
+        Bytes bottomUp;
+    };
+    const Case cases[] = {
+        {"raw", Mapped16(false, {5, 0, 6, 0, 7, 0, 7, 0, 6, 0, 5, 0}), rows({c7, c6, c5, c5, c6, c7})},
+        {"run-length", Mapped16(true, {0x82, 6, 0, 0x02, 7, 0, 5, 0, 6, 0}), rows({c7, c5, c6, c6, c6, c6})},
+    };
+    for (const Case& c : cases) {
+        TGAImage image;
+        std::string error;
+        ASSERT_TRUE(ReadTGA(c.file, image, error)) << c.what << ": " << error;
+        EXPECT_EQ(image.pixels, c.bottomUp) << c.what;
+    }
+    // Indices just outside the map on either side: below the first entry, and first + length.
+    for (const std::uint8_t index : {4, 8}) {
+        TGAImage image;
+        std::string error;
+        EXPECT_FALSE(ReadTGA(Mapped16(false, {5, 0, 6, 0, 7, 0, 7, 0, 6, 0, index, 0}), image, error)) << +index;
+        EXPECT_EQ(error, "TGA colour index outside the map") << +index;
+    }
+}
+
+// ---- Files ----
+
+TEST(ReadFileBytes, FilesOver2GiBAreRefusedBeforeReading) {
+    const TempDir dir;
+    const std::string path = dir.File("huge.tga");
+    ASSERT_TRUE(WriteFile(path, "x"));
+    // Sparse: no disk space is used.
+    std::filesystem::resize_file(path, kMaxImageBytes + 1);
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_FALSE(ReadFileBytes(path, bytes, error));
+    EXPECT_EQ(error, "file too large: " + path);
+    EXPECT_TRUE(bytes.empty());
+    TGAImage image;
+    EXPECT_FALSE(ReadTGA(path, image, error));
+}
+
 // ---- DDS ----
 
 Bytes Filled(std::size_t size, std::uint8_t value) { return Bytes(size, value); }
@@ -462,6 +530,7 @@ TEST(DDSImage, CompressedImagesDecodeUpsideDown) {
 }
 
 TEST(DXTBlocks, DXT5AlphaRowsAreMirrored) {
+    const auto alpha = [](const Bytes& block, int x, int y) { return DecodeS3TC(5, block, 4, 4)[(y * 4 + x) * 4 + 3]; };
     for (std::uint32_t seed = 1; seed <= 20; ++seed) {
         const Bytes before = RandomBlocks(1, 16, seed, true);
         for (int rows = 1; rows <= 4; ++rows) {
@@ -472,7 +541,7 @@ TEST(DXTBlocks, DXT5AlphaRowsAreMirrored) {
             for (int y = 0; y < 4; ++y)
                 for (int x = 0; x < 4; ++x) {
                     const int from = y < rows ? rows - 1 - y : y;
-                    EXPECT_EQ(DXT5Alpha(after.data(), x, y), DXT5Alpha(before.data(), x, from))
+                    EXPECT_EQ(alpha(after, x, y), alpha(before, x, from))
                         << "seed " << seed << " rows " << rows << " at " << x << "," << y;
                 }
         }

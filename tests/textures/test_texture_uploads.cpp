@@ -8,7 +8,9 @@
 #include <tuple>
 
 #include "gl_texture_checks.h"
-#include "image_files.h"
+#include "support/image_files.h"
+#include "support/temp_dir.h"
+#include "support/recording_sink.h"
 #include "textures/texture_loaders.h"
 
 namespace {

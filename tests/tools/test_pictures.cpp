@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 #include "assetgen/cube_map.h"
 #include "assetgen/sphere_map.h"
@@ -25,18 +26,19 @@ const std::string kAssets = std::string(TESSA_SOURCE_DIR) + "/Assets/";
 constexpr std::array<const char*, 6> kFaces{"posx", "negx", "posy", "negy", "posz", "negz"};
 
 // RGB bytes, bottom row first, unpadded.
-struct Picture {
+struct RgbPicture {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgb;
     const std::uint8_t* At(int x, int row) const { return &rgb[3 * (static_cast<std::size_t>(row) * width + x)]; }
 };
 
-Picture LoadBMP(const std::string& path) {
+RgbPicture LoadBMP(const std::string& path) {
     BMPImage bmp;
     std::string error;
-    EXPECT_TRUE(ReadBMP(path, bmp, error)) << path << ": " << error;
-    Picture p{bmp.width, bmp.height, {}};
+    // Everything after depends on the picture: stop the test here (gtest reports the exception).
+    if (!ReadBMP(path, bmp, error)) throw std::runtime_error(path + ": " + error);
+    RgbPicture p{bmp.width, bmp.height, {}};
     const auto rowBytes = static_cast<std::size_t>(BMPRowBytes(static_cast<std::uint64_t>(bmp.width)));
     for (int row = 0; row < bmp.height; ++row) {
         for (int x = 0; x < bmp.width; ++x) {
@@ -48,20 +50,20 @@ Picture LoadBMP(const std::string& path) {
 }
 
 // A DXT1 level as the viewer holds it after loading (flipped: bottom row first), decoded.
-Picture Decode(const DDSSurface& level) {
+RgbPicture Decode(const DDSSurface& level) {
     const int w = level.GetWidth();
     const int h = level.GetHeight();
     std::vector<squish::u8> rgba(static_cast<std::size_t>(w) * h * 4);
     squish::DecompressImage(rgba.data(), w, h, level.GetPixels().data(), squish::kDxt1);
-    Picture p{w, h, {}};
+    RgbPicture p{w, h, {}};
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
         p.rgb.insert(p.rgb.end(), {rgba[i], rgba[i + 1], rgba[i + 2]});
     }
     return p;
 }
 
-Picture UpsideDown(const Picture& p) {
-    Picture q = p;
+RgbPicture UpsideDown(const RgbPicture& p) {
+    RgbPicture q = p;
     const std::size_t row = 3 * static_cast<std::size_t>(p.width);
     for (int r = 0; r < p.height; ++r) {
         std::memcpy(&q.rgb[r * row], &p.rgb[(p.height - 1 - r) * row], row);
@@ -70,8 +72,8 @@ Picture UpsideDown(const Picture& p) {
 }
 
 // Box-filtered down by factor in both directions.
-Picture Shrunk(const Picture& p, int factor) {
-    Picture q{p.width / factor, p.height / factor, {}};
+RgbPicture Shrunk(const RgbPicture& p, int factor) {
+    RgbPicture q{p.width / factor, p.height / factor, {}};
     for (int row = 0; row < q.height; ++row) {
         for (int x = 0; x < q.width; ++x) {
             for (int c = 0; c < 3; ++c) {
@@ -88,7 +90,7 @@ Picture Shrunk(const Picture& p, int factor) {
     return q;
 }
 
-double MeanDifference(const Picture& a, const Picture& b) {
+double MeanDifference(const RgbPicture& a, const RgbPicture& b) {
     EXPECT_EQ(a.rgb.size(), b.rgb.size());
     double sum = 0;
     for (std::size_t i = 0; i < std::min(a.rgb.size(), b.rgb.size()); ++i) {
@@ -191,7 +193,7 @@ TEST(TestPictures, DdsHeadersCarryDxt1AndTheFullMipChain) {
 }
 
 TEST(TestPictures, BmpTgaAndDdsFormsShowTheSamePictureTheSameWayUp) {
-    const Picture bmp = LoadBMP(kAssets + "spheremap.bmp");
+    const RgbPicture bmp = LoadBMP(kAssets + "spheremap.bmp");
     TGAImage tga;
     std::string error;
     ASSERT_TRUE(ReadTGA(kAssets + "spheremap.tga", tga, error)) << error;
@@ -207,10 +209,10 @@ TEST(TestPictures, BmpTgaAndDdsFormsShowTheSamePictureTheSameWayUp) {
     }
     for (const auto& [bmpName, ddsName] : pairs) {
         SCOPED_TRACE(ddsName);
-        const Picture reference = LoadBMP(kAssets + bmpName);
+        const RgbPicture reference = LoadBMP(kAssets + bmpName);
         DDSImage dds;
         ASSERT_TRUE(dds.Load(kAssets + ddsName)) << dds.GetError();
-        const Picture base = Decode(dds.GetImage(0).GetSurface());
+        const RgbPicture base = Decode(dds.GetImage(0).GetSurface());
         // DXT1 is lossy: close, and far closer than the picture upside down.
         EXPECT_LT(MeanDifference(base, reference), 3.0);
         EXPECT_GT(MeanDifference(base, UpsideDown(reference)), 10.0);
@@ -218,7 +220,7 @@ TEST(TestPictures, BmpTgaAndDdsFormsShowTheSamePictureTheSameWayUp) {
         // 4x4 level is one block row the loader leaves as stored, so stop at 8x8).
         const auto& mips = dds.GetImage(0).GetMipmaps();
         for (std::size_t level = 1; level <= 5; ++level) {
-            const Picture small = Decode(mips[level - 1]);
+            const RgbPicture small = Decode(mips[level - 1]);
             // Small levels have few texels per block and so larger DXT errors.
             EXPECT_LT(MeanDifference(small, Shrunk(reference, 1 << level)), level <= 3 ? 5.0 : 12.0)
                 << "level " << level;
@@ -228,13 +230,13 @@ TEST(TestPictures, BmpTgaAndDdsFormsShowTheSamePictureTheSameWayUp) {
 
 TEST(TestPictures, SphereMapHasSkyAboveAndCrateCornersSitWhereTheirCoordinatesSay) {
     // Row 0 is texture row t = 0, the bottom.
-    const Picture sphere = LoadBMP(kAssets + "spheremap.bmp");
+    const RgbPicture sphere = LoadBMP(kAssets + "spheremap.bmp");
     const std::uint8_t* sky = sphere.At(128, 220);
     const std::uint8_t* ground = sphere.At(100, 40);
     EXPECT_GT(sky[2], sky[0] + 60);
     EXPECT_LT(ground[2], ground[0] + 30);
 
-    const Picture crate = LoadBMP(kAssets + "crate.bmp");
+    const RgbPicture crate = LoadBMP(kAssets + "crate.bmp");
     const auto dominant = [&](int x, int row) {
         const std::uint8_t* p = crate.At(x, row);
         if (p[0] > 150 && p[1] > 150 && p[2] < 100) return 'y';
@@ -263,7 +265,7 @@ TEST(CubeMap, FaceDirectionsAgreeWithTheGlFaceSelection) {
 }
 
 TEST(CubeMap, CommittedFacesMeetWithoutSeams) {
-    std::vector<Picture> faces;
+    std::vector<RgbPicture> faces;
     for (const char* face : kFaces) {
         faces.push_back(LoadBMP(kAssets + "Terrain_" + face + ".bmp"));
     }
@@ -306,19 +308,19 @@ TEST(CubeMap, CommittedFacesMeetWithoutSeams) {
 }
 
 TEST(CubeMap, FacesAreToldApartBySkyGroundAndSun) {
-    const auto mean = [](const Picture& p, int c) {
+    const auto mean = [](const RgbPicture& p, int c) {
         double sum = 0;
         for (std::size_t i = static_cast<std::size_t>(c); i < p.rgb.size(); i += 3) sum += p.rgb[i];
         return sum / (p.rgb.size() / 3.0);
     };
-    const Picture up = LoadBMP(kAssets + "Terrain_posy.bmp");
-    const Picture down = LoadBMP(kAssets + "Terrain_negy.bmp");
+    const RgbPicture up = LoadBMP(kAssets + "Terrain_posy.bmp");
+    const RgbPicture down = LoadBMP(kAssets + "Terrain_negy.bmp");
     EXPECT_GT(mean(up, 2), mean(up, 0) + 50);   // blue sky
     EXPECT_LT(mean(down, 2), mean(down, 1));    // fields
     // The brightest texel of all six, the sun, is on +X.
     int brightestFace = -1, brightest = -1;
     for (int face = 0; face < 6; ++face) {
-        const Picture p = LoadBMP(kAssets + "Terrain_" + kFaces[face] + ".bmp");
+        const RgbPicture p = LoadBMP(kAssets + "Terrain_" + kFaces[face] + ".bmp");
         for (std::size_t i = 0; i < p.rgb.size(); i += 3) {
             const int sum = p.rgb[i] + p.rgb[i + 1] + p.rgb[i + 2];
             if (sum > brightest) {
@@ -373,10 +375,10 @@ TEST(ImageEncoders, OddWidthsAreReadBackByTheViewersReaders) {
     }
     BMPImage bmp;
     std::string error;
-    ASSERT_TRUE(ReadBMP(EncodeBMP(image), bmp, error)) << error;
+    ASSERT_TRUE(ReadBMP(EncodeBMP(ToPicture(image)), bmp, error)) << error;
     ASSERT_EQ(bmp.pixels.size(), 16u * 3);  // 15 bytes of pixels and 1 of padding per row
     TGAImage tga;
-    ASSERT_TRUE(ReadTGA(EncodeTGA(image), tga, error)) << error;
+    ASSERT_TRUE(ReadTGA(EncodeTGA(ToPicture(image)), tga, error)) << error;
     ASSERT_EQ(tga.pixels.size(), 15u * 3);
     for (int row = 0; row < 3; ++row) {
         for (int x = 0; x < 5; ++x) {

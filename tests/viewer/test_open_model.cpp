@@ -1,15 +1,13 @@
 // The open flow: the loader chosen by extension (case-blind), the question
 // for other names, failures that keep the previous model, and what every
 // outcome does to the camera and the texture group.
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "math/camera.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"
+#include "support/temp_dir.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -49,25 +47,15 @@ std::string TriangleXML(float firstX) {
 
 class OpenModelTest : public ViewerTest {
 protected:
-    void SetUp() override {
-        ViewerTest::SetUp();
-        dir_ = fs::temp_directory_path() / ("tessa_open_" + std::to_string(getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::remove_all(dir_);
-        ViewerTest::TearDown();
-    }
-
     std::string WriteBin(const std::string& name, float firstX, std::uint32_t numTextures = 0) {
-        const std::string path = (dir_ / name).string();
+        const std::string path = (dir_.Path() / name).string();
         std::string error;
         EXPECT_TRUE(WriteBIN(Triangle(firstX, numTextures), path, error)) << error;
         return path;
     }
     std::string WriteText(const std::string& name, const std::string& text) {
-        const std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << text;
+        const std::string path = (dir_.Path() / name).string();
+        EXPECT_TRUE(WriteFile(path, text));
         return path;
     }
     // Moves the eye and turns the model, so that a reset shows.
@@ -81,7 +69,7 @@ protected:
         return eye.x == 0.0f && eye.y == 0.0f && eye.z == 20.0f && viewer.modelRotY == 0.0f;
     }
 
-    fs::path dir_;
+    TempDir dir_;
 };
 
 TEST_F(OpenModelTest, XmlAndBinExtensionsLoadWhateverTheirCase) {
@@ -116,7 +104,7 @@ TEST_F(OpenModelTest, XmlAndBinExtensionsLoadWhateverTheirCase) {
 TEST_F(OpenModelTest, OtherExtensionsAskAndYesReadsBin) {
     for (const std::string name : {"noextension", "model.dat", "archive.xml.gz", "dotted.dir/file"}) {
         SCOPED_TRACE(name);
-        if (name.find('/') != std::string::npos) fs::create_directories(dir_ / fs::path(name).parent_path());
+        if (name.find('/') != std::string::npos) fs::create_directories(dir_.Path() / fs::path(name).parent_path());
         const std::string path = WriteBin(name, 7.0f);
         shell = ScriptedShell{};
         shell.yesNoAnswers = {true};
@@ -144,7 +132,7 @@ TEST_F(OpenModelTest, NoLoadsNothingButResetsTheCameraAndTheTextureGroup) {
     EXPECT_EQ(shell.progressBegins, 0);
     EXPECT_EQ(std::vector<float>(viewer.model.verts.begin(), viewer.model.verts.end()), before);
     EXPECT_TRUE(CameraIsReset());
-    EXPECT_EQ(viewer.checkedTexture, viewer.model.GetNumTextures() != 0 ? CMD_TEX_MODELS_OWN : CMD_TEX_BMP);
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);  // the default cube, kept, has its own texture
     EXPECT_EQ(shell.repaints, 1);
 }
 
@@ -178,7 +166,7 @@ TEST_F(OpenModelTest, OpenCommandLoadsThePickedFile) {
 
 TEST_F(OpenModelTest, FailedLoadsKeepThePreviousModelAndSayWhy) {
     ASSERT_TRUE(OpenModel(viewer, WriteBin("good.bin", 2.0f), shell).ok);
-    const std::string missing = (dir_ / "missing.xml").string();
+    const std::string missing = (dir_.Path() / "missing.xml").string();
     const std::string broken = WriteText("broken.xml", "<mesh><numVerts>3</numVerts><vertList><vertex>");
     const std::string truncated = WriteText("truncated.bin", std::string("\x03\0\0\0\x01\0\0\0\0\0\0\0", 12));
     for (const std::string& path : {missing, broken, truncated}) {

@@ -1,6 +1,6 @@
 // Frames of the default model on the headless context: where the cube is,
 // and how the texture modes and the render options change the picture.
-// The pictures are saved under build/test-output/ for a person to look at.
+// The pictures are saved under the build folder's test-output/ for a person to look at.
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -120,6 +120,42 @@ TEST_F(PictureTest, EachKindOfTextureGivesItsOwnPicture) {
                 EXPECT_GT(difference, 15.0) << modes[i].name << " vs " << modes[j].name;
         }
     }
+}
+
+// Mean of blue minus red over a patch around (x, y).
+double Blueness(const RgbaImage& image, int x, int y) {
+    double sum = 0;
+    int count = 0;
+    for (int py = y - 4; py <= y + 4; ++py) {
+        for (int px = x - 8; px <= x + 8; ++px) {
+            const std::uint8_t* p = image.At(px, py);
+            sum += p[2] - p[0];
+            ++count;
+        }
+    }
+    return sum / count;
+}
+
+TEST_F(PictureTest, EveryTestImageShowsSkyAtTheTop) {
+    // On a sphere the sphere and cube maps show their sky above and their
+    // ground below: a reader or flip that turned an image over shows it.
+    ASSERT_TRUE(OpenModel(viewer, std::string(TESSA_SOURCE_DIR) + "/Assets/examples/sphere.xml", shell).ok);
+    const struct {
+        int id;
+        const char* name;
+    } modes[] = {{CMD_TEX_BMP, "bmp"}, {CMD_TEX_BMP_COMPRESSED, "bmp_compressed"}, {CMD_TEX_TGA, "tga"},
+                 {CMD_TEX_TGA_COMPRESSED, "tga_compressed"}, {CMD_TEX_DDS, "dds"},
+                 {CMD_TEX_BMP_CUBEMAP, "bmp_cubemap"}, {CMD_TEX_DDS_CUBEMAP, "dds_cubemap"}};
+    for (const auto& mode : modes) {
+        DoCommand(viewer, mode.id, shell);
+        const RgbaImage image = Frame(std::string("sphere_") + mode.name);
+        const Box box = ModelPixels(image);
+        ASSERT_GT(box.pixels, 0) << mode.name;
+        const int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
+        const int dy = (box.bottom - box.top) * 3 / 10;  // image rows count from the top
+        EXPECT_GT(Blueness(image, x, y - dy), Blueness(image, x, y + dy) + 20) << mode.name << " upside down";
+    }
+    EXPECT_TRUE(shell.messages.empty()) << shell.messages.front().text;
 }
 
 TEST_F(PictureTest, CubeMapFramesLeaveTheTextureStateAsTheyFoundIt) {

@@ -15,7 +15,7 @@ protected:
         std::filesystem::create_directories(root / "Assets");
         ASSERT_TRUE(WriteFile((root / "Assets/TexturedCube.xml").string(), "<mesh/>"));
     }
-    ScratchDir scratch;
+    TempDir scratch;
     std::filesystem::path here{scratch.File("here")};
     std::filesystem::path installed{scratch.File("share/tessaview")};
 };

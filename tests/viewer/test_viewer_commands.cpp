@@ -2,10 +2,12 @@
 // groups, and the start state the scene set-up leaves.
 #include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "math/camera.h"
 #include "model/mesh.h"
+#include "support/temp_dir.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -36,8 +38,6 @@ TEST_F(CommandsTest, SceneSetUpLeavesTheStartState) {
     EXPECT_FALSE(Enabled(GL_TEXTURE_GEN_S));
     EXPECT_EQ(Integer(GL_COLOR_MATERIAL_FACE), GL_FRONT);
     EXPECT_EQ(Integer(GL_COLOR_MATERIAL_PARAMETER), GL_DIFFUSE);
-    EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CCW);
-    EXPECT_EQ(PolygonMode()[0], GL_FILL);
 
     std::array<GLfloat, 4> clear{}, diffuse{}, ambient{}, position{};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear.data());
@@ -54,13 +54,9 @@ TEST_F(CommandsTest, SceneSetUpLeavesTheStartState) {
     ASSERT_GT(viewer.model.numVerts, 0u);
     ASSERT_GT(viewer.model.numFaces, 0);
     EXPECT_NE(viewer.testTexture, 0u);
-    if (viewer.model.GetNumTextures() != 0) {
-        EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
-        EXPECT_EQ(viewer.textureMode, ModelsOwn);
-    } else {
-        EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
-        EXPECT_EQ(viewer.textureMode, BMP);
-    }
+    // The default cube has a texture of its own.
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
+    EXPECT_EQ(viewer.textureMode, ModelsOwn);
     for (std::size_t i = 0; i < 3 * std::size_t{viewer.model.numVerts}; i += 3) {
         const float* n = &viewer.model.normals[i];
         EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-5f) << "normal of vertex " << i / 3;
@@ -174,11 +170,11 @@ TEST_F(CommandsTest, ModelCommandsChangeTheGeometry) {
     EXPECT_TRUE(DoCommand(viewer, CMD_SCALE_DOWN, shell));
     EXPECT_TRUE(DoCommand(viewer, CMD_SCALE_UP, shell));
     // Down then up is 0.99 of the size, not the size before.
-    for (std::size_t i = 0; i < verts.size(); ++i) ASSERT_EQ(viewer.model.verts[i], verts[i] * 0.9f * 1.1f) << i;
+    for (std::size_t i = 0; i < verts.size(); ++i) ASSERT_NEAR(viewer.model.verts[i], verts[i] * 0.99, 1e-5) << i;
     EXPECT_EQ(std::memcmp(viewer.model.normals.data(), normals.data(), normals.size() * sizeof(float)), 0);
 
     EXPECT_TRUE(DoCommand(viewer, CMD_FLIP_NORMALS, shell));
-    EXPECT_EQ(viewer.model.normals[0], -normals[0]);
+    for (std::size_t i = 0; i < normals.size(); ++i) ASSERT_EQ(viewer.model.normals[i], -normals[i]) << i;
     EXPECT_TRUE(DoCommand(viewer, CMD_FLIP_NORMALS, shell));
     EXPECT_EQ(std::memcmp(viewer.model.normals.data(), normals.data(), normals.size() * sizeof(float)), 0);
     EXPECT_EQ(shell.repaints, 4);
@@ -213,7 +209,30 @@ TEST_F(CommandsTest, UnknownIdsDoNothing) {
     }
     EXPECT_EQ(shell.repaints, 0);
     EXPECT_EQ(shell.quits, 0);
-    EXPECT_EQ(viewer.checkedTexture == CMD_TEX_BMP || viewer.checkedTexture == CMD_TEX_MODELS_OWN, true);
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
+}
+
+// Started where neither the current folder nor the start-up folder has the
+// assets: both misses are reported, and the viewer goes on with no model.
+TEST(ViewerStart, MissingDefaultModelAndTestTextureAreReportedAndTheViewerGoesOn) {
+    const TempDir empty;
+    const ScopedCurrentPath inEmpty(empty.Path());
+    ASSERT_TRUE(TestContext().Resize(64, 64));
+    Viewer viewer;
+    viewer.startupDir = empty.Path().string();
+    ScriptedShell shell;
+    InitViewer(viewer, shell);
+    ASSERT_EQ(shell.messages.size(), 2u);
+    EXPECT_EQ(shell.messages[0].text, "Texture File Not Found (BMP)");
+    EXPECT_EQ(shell.messages[1].text.rfind("Could not load the model \"", 0), 0u) << shell.messages[1].text;
+    EXPECT_NE(shell.messages[1].text.find("TexturedCube.xml"), std::string::npos) << shell.messages[1].text;
+    EXPECT_EQ(viewer.model.numVerts, 0u);
+    EXPECT_EQ(viewer.textureMode, BMP);
+    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+    ResizeViewport(viewer, 64, 64);
+    RenderFrame(viewer);
+    ShutdownScene(viewer);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(CommandsTest, ShutdownReleasesBothTexturesOnce) {

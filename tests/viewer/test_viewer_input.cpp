@@ -70,14 +70,14 @@ TEST_F(InputTest, LeftDragTurnsTheModel) {
     EXPECT_EQ(viewer.dragMode, DragRotate);
     EXPECT_EQ(shell.repaints, 0);  // a press alone changes nothing on screen
     MouseMove(viewer, 125, 150, shell);
-    EXPECT_FLOAT_EQ(viewer.modelRotY, 25 * 180.0f / 500.0f);
-    EXPECT_FLOAT_EQ(viewer.modelRotX, 50 * 180.0f / 500.0f);
+    EXPECT_FLOAT_EQ(viewer.modelRotY, 9.0f);  // 500 pixels are half a turn
+    EXPECT_FLOAT_EQ(viewer.modelRotX, 18.0f);
     EXPECT_EQ(viewer.lastMouseX, 125);
     EXPECT_EQ(viewer.lastMouseY, 150);
     EXPECT_EQ(shell.repaints, 1);
     // Steps are relative to the last position, not to the press.
     MouseMove(viewer, 125, 160, shell);
-    EXPECT_FLOAT_EQ(viewer.modelRotX, 60 * 180.0f / 500.0f);
+    EXPECT_FLOAT_EQ(viewer.modelRotX, 21.6f);
     EXPECT_EQ(shell.repaints, 2);
 }
 
@@ -86,8 +86,8 @@ TEST_F(InputTest, DragsLeavingTheAreaUseNegativePositions) {
     MouseMove(viewer, -20, -12, shell);
     EXPECT_EQ(viewer.mouseX, -20);
     EXPECT_EQ(viewer.mouseY, -12);
-    EXPECT_FLOAT_EQ(viewer.modelRotY, -25 * 180.0f / 500.0f);
-    EXPECT_FLOAT_EQ(viewer.modelRotX, -20 * 180.0f / 500.0f);
+    EXPECT_FLOAT_EQ(viewer.modelRotY, -9.0f);
+    EXPECT_FLOAT_EQ(viewer.modelRotX, -7.2f);
     EXPECT_EQ(viewer.lastMouseX, -20);
 }
 

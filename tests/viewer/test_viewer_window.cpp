@@ -22,6 +22,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/shell/about_dialog.h"
@@ -32,7 +33,7 @@
 #include "model/bin_format.h"
 #include "model/mesh.h"
 #include "model/model_reader.h"
-#include "model/model_test_support.h"
+#include "support/temp_dir.h"
 #include "textures/texture_modes.h"
 
 namespace {
@@ -183,9 +184,9 @@ TEST_F(WindowTest, MenuBarTextsAndOrder) {
 }
 
 TEST_F(WindowTest, CheckMarksFollowTheOptionGroups) {
-    const bool own = State().model.GetNumTextures() != 0;
+    // The default cube has a texture of its own.
     EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Textures"), {CMD_TEX_BMP, CMD_TEX_MODELS_OWN}),
-              (std::vector<bool>{!own, own}));
+              (std::vector<bool>{false, true}));
     EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Render Mode"), {CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME}),
               (std::vector<bool>{true, false}));
 
@@ -220,24 +221,26 @@ TEST_F(WindowTest, KeypadScalesWithRealKeysAndTheMainKeyboardDoesNot) {
 
     ASSERT_TRUE(RealKey(QStringLiteral("ctrl+KP_Subtract")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] != x; }, 3000));
-    EXPECT_EQ(State().model.verts[0], x * 0.9f);
+    const float smaller = State().model.verts[0];
+    EXPECT_NEAR(smaller, x * 0.9, 1e-5);
     // The cube got smaller on screen.
     EXPECT_LT(ModelPixels(View().grabFramebuffer()), before);
 
     ASSERT_TRUE(RealKey(QStringLiteral("ctrl+minus")));
     ASSERT_TRUE(RealKey(QStringLiteral("ctrl+plus")));
     QTest::qWait(300);
-    EXPECT_EQ(State().model.verts[0], x * 0.9f);
+    EXPECT_EQ(State().model.verts[0], smaller);
 
     ASSERT_TRUE(RealKey(QStringLiteral("ctrl+KP_Add")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] != x * 0.9f; }, 3000));
-    EXPECT_EQ(State().model.verts[0], x * 0.9f * 1.1f);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] != smaller; }, 3000));
+    const float back = State().model.verts[0];
+    EXPECT_NEAR(back, x * 0.99, 1e-5);
 
     // The same through QtTest's synthetic events.
     QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_EQ(State().model.verts[0], x * 0.9f * 1.1f);
+    EXPECT_EQ(State().model.verts[0], back);
     QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
-    EXPECT_EQ(State().model.verts[0], x * 0.9f * 1.1f * 0.9f);
+    EXPECT_NEAR(State().model.verts[0], x * 0.891, 1e-5);
 }
 
 TEST_F(WindowTest, LeftDragTurnsTheCube) {
@@ -246,14 +249,14 @@ TEST_F(WindowTest, LeftDragTurnsTheCube) {
     QTest::mouseMove(&View(), QPoint(140, 110));
     QTest::mouseMove(&View(), QPoint(180, 130));
     QTest::mouseRelease(&View(), Qt::LeftButton, {}, QPoint(180, 130));
-    EXPECT_FLOAT_EQ(State().modelRotY, 80 * 180.0f / 500.0f);
+    EXPECT_FLOAT_EQ(State().modelRotY, 28.8f);  // 80 of the 500 pixels that make half a turn
     EXPECT_EQ(State().dragMode, DragNone);
     const QImage after = View().grabFramebuffer();
     ASSERT_EQ(before.size(), after.size());
     EXPECT_NE(before, after);
     // A move after the release changes nothing.
     QTest::mouseMove(&View(), QPoint(10, 10));
-    EXPECT_FLOAT_EQ(State().modelRotY, 80 * 180.0f / 500.0f);
+    EXPECT_FLOAT_EQ(State().modelRotY, 28.8f);
 }
 
 TEST_F(WindowTest, ArrowKeysMoveTheEye) {
@@ -315,7 +318,7 @@ TEST_F(WindowTest, FFitsTheModelAndTheWheelMovesTheEye) {
 
 // The shown model's file rewritten on disk: by rename, half-written, then whole again.
 TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
-    ScratchDir scratch;
+    TempDir scratch;
     const std::string path = scratch.File("model.bin");
     std::ifstream in(TESSA_SOURCE_DIR "/Assets/examples/torus.bin", std::ios::binary);
     const std::string whole{std::istreambuf_iterator<char>(in), {}};
@@ -556,6 +559,31 @@ TEST(ViewerProcess, EscapeEndsTheProgramWithStatusZero) {
     ASSERT_TRUE(finished);
     EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(viewer.exitCode(), 0);
+}
+
+// Messages raised while the GL scene is set up wait until it is ready and
+// then show in the order they came: here the test texture and the default
+// model are both missing.
+TEST(WindowStart, MessagesFromTheSceneSetUpShowOnceTheSceneIsReady) {
+    const TempDir empty;
+    const ScopedCurrentPath inEmpty(empty.Path());
+    std::vector<std::string> messages;
+    bool readyWhenShown = true;
+    std::unique_ptr<MainWindow> window;
+    ShellDialogs dialogs;
+    dialogs.message = [&](std::string_view text, std::string_view) {
+        readyWhenShown = readyWhenShown && window && window->View().IsSceneReady();
+        messages.emplace_back(text);
+    };
+    window = std::make_unique<MainWindow>(std::move(dialogs), empty.Path().string());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.size() >= 2; }, 5000)) << messages.size();
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "Texture File Not Found (BMP)");
+    EXPECT_EQ(messages[1].rfind("Could not load the model \"", 0), 0u) << messages[1];
+    EXPECT_TRUE(readyWhenShown);
+    EXPECT_EQ(window->ViewerState().model.numVerts, 0u);
+    window->close();
 }
 
 }  // namespace

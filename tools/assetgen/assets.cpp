@@ -53,19 +53,20 @@ bool GenerateAssets(const std::filesystem::path& dir, std::vector<std::string>& 
     AssetWriter out(dir, written, error);
 
     const Image sphereMap = RenderSphereMap(kTextureSize);
-    if (!out.File("spheremap.bmp", EncodeBMP(sphereMap)) || !out.File("spheremap.tga", EncodeTGA(sphereMap)) ||
-        !out.File("spheremap.dds", EncodeDDS(sphereMap))) {
+    const Picture sphereMapPicture = ToPicture(sphereMap);
+    if (!out.File("spheremap.bmp", EncodeBMP(sphereMapPicture)) || !out.File("spheremap.tga", EncodeTGA(sphereMapPicture)) ||
+        !out.File("spheremap.dds", EncodeMippedDXT1(sphereMap))) {
         return false;
     }
     for (int face = 0; face < 6; ++face) {
         const Image image = RenderCubeFace(face, kTextureSize);
         const std::string name(kCubeFaceNames[static_cast<std::size_t>(face)]);
-        if (!out.File("Terrain_" + name + ".bmp", EncodeBMP(image)) ||
-            !out.File("cube_face_" + name + ".dds", EncodeDDS(image))) {
+        if (!out.File("Terrain_" + name + ".bmp", EncodeBMP(ToPicture(image))) ||
+            !out.File("cube_face_" + name + ".dds", EncodeMippedDXT1(image))) {
             return false;
         }
     }
-    if (!out.File("crate.bmp", EncodeBMP(RenderCrate(kTextureSize)))) {
+    if (!out.File("crate.bmp", EncodeBMP(ToPicture(RenderCrate(kTextureSize))))) {
         return false;
     }
 

@@ -1,9 +1,6 @@
-#include "image_files.h"
-
-#include <stdlib.h>
+#include "support/image_files.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <span>
 #include <stdexcept>
@@ -64,6 +61,9 @@ Bytes EncodeBMP(const Picture& picture, bool topDown, std::size_t gapBytes) {
     PutU32(out, 22, static_cast<std::uint32_t>(topDown ? -picture.height : picture.height));
     PutU16(out, 26, 1);
     PutU16(out, 28, 24);
+    PutU32(out, 34, static_cast<std::uint32_t>(rowBytes * picture.height));
+    PutU32(out, 38, 2835);  // 72 dots per inch
+    PutU32(out, 42, 2835);
     for (std::size_t i = 54; i < offset; ++i) out[i] = 0xEE;  // a colour table nobody should read
     for (int row = 0; row < picture.height; ++row) {
         const int y = topDown ? row : picture.height - 1 - row;
@@ -153,16 +153,19 @@ Bytes EncodeDDS(const DDSHeader& header, const Bytes& data) {
     Bytes out(128, 0);
     std::copy_n("DDS ", 4, out.begin());
     PutU32(out, 4, 124);
-    PutU32(out, 8, 0x1007 | 0x20000);
+    PutU32(out, 8, header.flags);
     PutU32(out, 12, header.height);
     PutU32(out, 16, header.width);
+    PutU32(out, 20, header.linearSize);
     PutU32(out, 28, header.mipCount);
     PutU32(out, 76, 32);
     PutU32(out, 80, header.formatFlags);
     for (std::size_t i = 0; i < 4 && i < header.fourCC.size(); ++i) out[84 + i] = static_cast<std::uint8_t>(header.fourCC[i]);
     PutU32(out, 88, header.bitCount);
-    for (std::size_t i = 0; i < 4; ++i) PutU32(out, 92 + 4 * i, header.masks[i]);
-    PutU32(out, 108, 0x1000);
+    // Channel masks belong to uncompressed pixels; compressed files leave them zero.
+    if (header.formatFlags & 0x40)
+        for (std::size_t i = 0; i < 4; ++i) PutU32(out, 92 + 4 * i, header.masks[i]);
+    PutU32(out, 108, header.caps);
     PutU32(out, 112, header.caps2);
     out.insert(out.end(), data.begin(), data.end());
     return out;
@@ -192,69 +195,6 @@ Bytes RandomBlocks(std::size_t count, std::size_t blockBytes, std::uint32_t seed
     return out;
 }
 
-namespace {
-void Expand565(std::uint16_t c, int rgb[3]) {
-    const int r = (c >> 11) & 31, g = (c >> 5) & 63, b = c & 31;
-    rgb[0] = (r << 3) | (r >> 2);
-    rgb[1] = (g << 2) | (g >> 4);
-    rgb[2] = (b << 3) | (b >> 2);
-}
-}  // namespace
-
-int DXT5Alpha(const std::uint8_t* block, int x, int y) {
-    const int a0 = block[0], a1 = block[1];
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 6; ++i) bits |= static_cast<std::uint64_t>(block[2 + i]) << (8 * i);
-    const int index = static_cast<int>((bits >> (3 * (4 * y + x))) & 7);
-    if (index == 0) return a0;
-    if (index == 1) return a1;
-    if (a0 > a1) return ((8 - index) * a0 + (index - 1) * a1) / 7;
-    if (index == 6) return 0;
-    if (index == 7) return 255;
-    return ((6 - index) * a0 + (index - 1) * a1) / 5;
-}
-
-std::vector<std::uint8_t> DecodeS3TC(int format, const Bytes& blocks, int width, int height) {
-    const std::size_t blockBytes = format == 1 ? 8 : 16;
-    const int xblocks = (width + 3) / 4;
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * height * 4);
-    for (int by = 0; by * 4 < height; ++by) {
-        for (int bx = 0; bx < xblocks; ++bx) {
-            const std::uint8_t* block = &blocks.at((static_cast<std::size_t>(by) * xblocks + bx) * blockBytes);
-            const std::uint8_t* colour = block + blockBytes - 8;
-            const std::uint16_t c0 = static_cast<std::uint16_t>(colour[0] | (colour[1] << 8));
-            const std::uint16_t c1 = static_cast<std::uint16_t>(colour[2] | (colour[3] << 8));
-            int palette[4][4] = {};
-            Expand565(c0, palette[0]);
-            Expand565(c1, palette[1]);
-            const bool fourColours = format != 1 || c0 > c1;
-            for (int k = 0; k < 3; ++k) {
-                if (fourColours) {
-                    palette[2][k] = (2 * palette[0][k] + palette[1][k]) / 3;
-                    palette[3][k] = (palette[0][k] + 2 * palette[1][k]) / 3;
-                } else {
-                    palette[2][k] = (palette[0][k] + palette[1][k]) / 2;
-                    palette[3][k] = 0;
-                }
-            }
-            for (int k = 0; k < 4; ++k) palette[k][3] = 255;
-            if (!fourColours) palette[3][3] = 0;
-            for (int y = 0; y < 4; ++y) {
-                for (int x = 0; x < 4; ++x) {
-                    const int px = bx * 4 + x, py = by * 4 + y;
-                    if (px >= width || py >= height) continue;
-                    const int index = (colour[4 + y] >> (2 * x)) & 3;
-                    std::uint8_t* o = &out[(static_cast<std::size_t>(py) * width + px) * 4];
-                    for (int k = 0; k < 4; ++k) o[k] = static_cast<std::uint8_t>(palette[index][k]);
-                    if (format == 3) o[3] = static_cast<std::uint8_t>(((block[2 * y + x / 2] >> (4 * (x % 2))) & 15) * 17);
-                    if (format == 5) o[3] = static_cast<std::uint8_t>(DXT5Alpha(block, x, y));
-                }
-            }
-        }
-    }
-    return out;
-}
-
 std::vector<std::uint8_t> ReverseRgbaRows(const std::vector<std::uint8_t>& rgba, int width, int height) {
     std::vector<std::uint8_t> out;
     out.reserve(rgba.size());
@@ -262,23 +202,4 @@ std::vector<std::uint8_t> ReverseRgbaRows(const std::vector<std::uint8_t>& rgba,
         out.insert(out.end(), rgba.begin() + static_cast<std::ptrdiff_t>(y) * width * 4,
                    rgba.begin() + static_cast<std::ptrdiff_t>(y + 1) * width * 4);
     return out;
-}
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tessa-textures-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-std::string TempDir::Write(std::string_view relative, const Bytes& bytes) const {
-    const std::filesystem::path file = path_ / relative;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return file.string();
 }

@@ -1,16 +1,13 @@
-// Test-side builders of small BMP, TGA and DDS files, a reference decoder
-// of S3TC blocks, a temporary directory and a recording message sink.
+// Builders of small BMP, TGA and DDS files, for the tests, the fuzz seeds and
+// the asset generator (whose files must stay byte for byte the same), and an
+// S3TC decoder to compare blocks by what they show.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
+#include <span>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
-
-#include "base/message_sink.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -49,11 +46,14 @@ struct DDSHeader {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint32_t mipCount = 0;        // levels including the base
+    std::uint32_t flags = 0x1007 | 0x20000;  // caps, height, width, pixel format, mip count
+    std::uint32_t linearSize = 0;
     std::uint32_t formatFlags = 0x4;   // four-character code present
     std::string fourCC = "DXT1";
     std::uint32_t bitCount = 0;
+    std::uint32_t caps = 0x1000;  // texture
     std::uint32_t caps2 = 0;
-    // Red, green, blue, alpha: bytes stored B, G, R, A.
+    // Red, green, blue, alpha, written with the RGB flag (0x40): bytes stored B, G, R, A.
     std::array<std::uint32_t, 4> masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 };
 Bytes EncodeDDS(const DDSHeader& header, const Bytes& data);
@@ -65,34 +65,9 @@ void PutU32(Bytes& bytes, std::size_t offset, std::uint32_t value);
 // where allowThreeColour lets DXT1 blocks pick either order.
 Bytes RandomBlocks(std::size_t count, std::size_t blockBytes, std::uint32_t seed, bool allowThreeColour);
 
-// Reference S3TC decoder: RGBA rows top first, as the blocks lie in a file.
-// format: 1, 3 or 5.
-std::vector<std::uint8_t> DecodeS3TC(int format, const Bytes& blocks, int width, int height);
+// S3TC blocks decoded by libsquish: RGBA rows top first, as the blocks lie in
+// a file. format: 1, 3 or 5.
+std::vector<std::uint8_t> DecodeS3TC(int format, std::span<const std::uint8_t> blocks, int width, int height);
 // RGBA rows in reverse order: what a loader that turns a file's picture
 // upside down should leave in the GL.
 std::vector<std::uint8_t> ReverseRgbaRows(const std::vector<std::uint8_t>& rgba, int width, int height);
-// The alpha of pixel (x, y) of one DXT5 block.
-int DXT5Alpha(const std::uint8_t* block, int x, int y);
-
-// A fresh directory removed with everything in it at the end of the test.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-    // Writes bytes to a file under the directory (creating sub-folders) and returns its path.
-    std::string Write(std::string_view relative, const Bytes& bytes) const;
-
-private:
-    std::filesystem::path path_;
-};
-
-class RecordingSink : public MessageSink {
-public:
-    void ShowMessage(std::string_view text, std::string_view caption) override {
-        shown.emplace_back(std::string(text), std::string(caption));
-    }
-    std::vector<std::pair<std::string, std::string>> shown;
-};
