@@ -212,6 +212,14 @@ ListsOutcome LoadListsInParallel(XmlModelParser& parser, Mesh& mesh, const Docum
     const std::string_view head = chunk.substr(0, start + kVertListStart.size());
     const std::optional<std::uint64_t> listsEnd = FaceListEnd(document);
     if (head.find("<!") != std::string_view::npos || !listsEnd || *listsEnd < head.size()) return {};
+    // The head goes to the caller's parser as a chunk of its own only when
+    // a trial on a scratch mesh (no hook) reads it cleanly: odd text early on
+    // (an unknown encoding, say) can read differently when cut there.
+    {
+        Mesh scratchMesh;
+        XmlModelParser trial(scratchMesh, TextureHook{});
+        if (!trial.Feed(Bytes(head)) || !trial.AtVertexListStart()) return {};
+    }
     if (!parser.Feed(Bytes(head)) || !parser.AtVertexListStart()) return {{}, head.size()};
 
     Work work(document, mesh, head.size(), *listsEnd, pieces);
