@@ -10,6 +10,7 @@
 // the element's end in a well-formed model).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -156,6 +157,17 @@ public:
     // Set once a value refuses the model; no text is applied after that.
     bool Failed() const { return !failure_.empty(); }
     const std::string& Failure() const { return failure_; }
+
+    // For loads that parse the vertex and face lists elsewhere, in pieces:
+    // how far this handler wrote into the arrays, and taking up in the face
+    // list after faceIndex faces with what the pieces wrote.
+    std::size_t VerticesWritten() const { return verticesWritten_; }
+    std::size_t FaceEntriesWritten() const { return faceEntriesWritten_; }
+    void ContinueAfterLists(std::uint64_t faceIndex, std::size_t verticesWritten, std::size_t faceEntriesWritten) {
+        index = faceIndex;
+        verticesWritten_ = std::max(verticesWritten_, verticesWritten);
+        faceEntriesWritten_ = std::max(faceEntriesWritten_, faceEntriesWritten);
+    }
 
     std::int32_t inMesh = 0;
     TagKind tag = TagKind::None;

@@ -11,7 +11,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <vector>
+
+#include "model/document_bytes.h"
+#include "model/list_piece_rules.h"
+#include "model/xml_parallel.h"
 
 namespace {
 
@@ -55,6 +60,10 @@ struct XmlModelParser::State {
     // libxml2 halted on its own (undecodable text, for one): its
     // well-formedness flag may still be set.
     bool halted = false;
+    // Set for a piece of the lists (ListPiece).
+    std::optional<ListPieceRules> piece;
+    std::uint64_t pieceFirstIndex = 0;
+    bool unexpected = false;  // the piece held something outside the plain layout, or a diagnostic
 };
 
 namespace {
@@ -71,15 +80,30 @@ void StopIfRefused(State& state) {
     }
 }
 
-void OnStartElement(void* data, const xmlChar* localName, const xmlChar*, const xmlChar*, int, const xmlChar**, int,
-                    int, const xmlChar**) {
+void StartInPiece(State& state, TagKind kind, bool decorated) {
+    const PieceStep step = decorated ? PieceStep::Refused : state.piece->Start(kind);
+    if (step == PieceStep::Refused) {
+        state.unexpected = state.stopped = true;
+        xmlStopParser(state.context);
+        return;
+    }
+    state.handler.StartElement(kind);
+    if (step == PieceStep::FirstList) state.handler.index = state.pieceFirstIndex;
+    StopIfRefused(state);
+}
+
+void OnStartElement(void* data, const xmlChar* localName, const xmlChar* prefix, const xmlChar*, int namespaces,
+                    const xmlChar**, int attributes, int, const xmlChar**) {
     auto& state = *static_cast<State*>(data);
-    state.handler.StartElement(state.kinds.KindOf(state.context->dict, localName));
+    const TagKind kind = state.kinds.KindOf(state.context->dict, localName);
+    if (state.piece) return StartInPiece(state, kind, prefix || namespaces != 0 || attributes != 0);
+    state.handler.StartElement(kind);
     StopIfRefused(state);
 }
 
 void OnEndElement(void* data, const xmlChar* localName, const xmlChar*, const xmlChar*) {
     auto& state = *static_cast<State*>(data);
+    if (state.piece) state.piece->End();
     state.handler.EndElement(state.kinds.KindOf(state.context->dict, localName));
     StopIfRefused(state);
 }
@@ -94,6 +118,7 @@ void OnCharacters(void* data, const xmlChar* text, int length) {
 // them. Only errors count: warnings are dropped.
 void OnError(void* data, xmlErrorPtr error) {
     auto& state = *static_cast<State*>(data);
+    if (state.piece) state.unexpected = true;
     if (!error || error->level < XML_ERR_ERROR || !state.parseError.empty()) return;
     std::string message = error->message ? error->message : "malformed XML";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
@@ -118,15 +143,30 @@ xmlSAXHandler MakeSaxHandler() {
 
 }  // namespace
 
-XmlModelParser::XmlModelParser(Mesh& out, TextureHook textureHook, const std::string& documentName)
-    : state_(std::make_unique<State>(out, std::move(textureHook))) {
+namespace {
+
+xmlParserCtxtPtr CreateContext(State& state, const std::string& documentName) {
     xmlInitParser();
     xmlSAXHandler sax = MakeSaxHandler();
-    state_->context = xmlCreatePushParserCtxt(&sax, state_.get(), nullptr, 0,
-                                              documentName.empty() ? nullptr : documentName.c_str());
+    xmlParserCtxtPtr context =
+        xmlCreatePushParserCtxt(&sax, &state, nullptr, 0, documentName.empty() ? nullptr : documentName.c_str());
     // No network, no DTD loading, no entity substitution, default size
     // limits (no XML_PARSE_HUGE).
-    if (state_->context) xmlCtxtUseOptions(state_->context, XML_PARSE_NONET);
+    if (context) xmlCtxtUseOptions(context, XML_PARSE_NONET);
+    return context;
+}
+
+}  // namespace
+
+XmlModelParser::XmlModelParser(Mesh& out, TextureHook textureHook, const std::string& documentName)
+    : state_(std::make_unique<State>(out, std::move(textureHook))) {
+    state_->context = CreateContext(*state_, documentName);
+}
+
+XmlModelParser::XmlModelParser(Mesh& out, ListPiece piece) : state_(std::make_unique<State>(out, TextureHook{})) {
+    state_->piece.emplace();
+    state_->pieceFirstIndex = piece.firstIndex;
+    state_->context = CreateContext(*state_, {});
 }
 
 XmlModelParser::~XmlModelParser() {
@@ -167,13 +207,73 @@ LoadResult XmlModelParser::Finish() {
     return LoadResult::Success();
 }
 
+bool XmlModelParser::FinishPiece() {
+    State& state = *state_;
+    if (!state.context) return false;
+    if (!state.stopped && xmlParseChunk(state.context, nullptr, 0, 1) != 0) state.halted = true;
+    return !state.stopped && !state.halted && !state.unexpected && state.context->wellFormed &&
+           state.parseError.empty() && !state.handler.Failed();
+}
+
+namespace {
+
+// Everything fed has been parsed: no construct waits for more text.
+bool AllParsed(xmlParserCtxtPtr context) {
+    return context->input && context->input->cur == context->input->end && context->instate == XML_PARSER_CONTENT;
+}
+
+}  // namespace
+
+bool XmlModelParser::AtVertexListStart() const {
+    const State& state = *state_;
+    const xmlParserCtxtPtr context = state.context;
+    if (!context || state.stopped || state.halted || !state.parseError.empty() || !context->wellFormed) return false;
+    // Pieces are parsed as UTF-8 XML 1.0 with no namespace in scope: the
+    // document must read the same way.
+    const bool utf8 = context->input && context->input->buf && !context->input->buf->encoder;
+    const bool version10 = !context->version || xmlStrEqual(context->version, BAD_CAST "1.0");
+    const MeshContentHandler& handler = state.handler;
+    return utf8 && version10 && context->nsNr == 0 && context->nameNr == 2 && AllParsed(context) &&
+           handler.inMesh == 1 && handler.tag == TagKind::VertList && !handler.Failed() &&
+           handler.VerticesWritten() == 0 && handler.FaceEntriesWritten() == 0;
+}
+
+bool XmlModelParser::ContinueAfterLists(std::uint64_t faces, std::size_t verticesWritten,
+                                        std::size_t faceEntriesWritten) {
+    constexpr std::string_view kBetween = "</vertList><faceList>";
+    if (!Feed(std::span<const char>(kBetween.data(), kBetween.size()))) return false;
+    State& state = *state_;
+    if (!AllParsed(state.context) || state.handler.tag != TagKind::FaceList) return false;
+    state.handler.ContinueAfterLists(faces, verticesWritten, faceEntriesWritten);
+    return true;
+}
+
+namespace {
+
+// The document from `from` on, in the chunks a whole parse would use.
+void FeedFrom(XmlModelParser& parser, std::string_view document, std::uint64_t from, std::size_t chunkBytes) {
+    const std::size_t step = std::max<std::size_t>(chunkBytes, 1);
+    for (std::size_t at = from; at < document.size();) {
+        const std::size_t next = (at / step + 1) * step;
+        const std::string_view piece = document.substr(at, next - at);
+        if (!parser.Feed(std::span<const char>(piece.data(), piece.size()))) break;
+        at = next;
+    }
+}
+
+}  // namespace
+
+LoadResult ParseXMLParallel(std::string_view document, Mesh& out, const TextureHook& textureHook, unsigned pieces) {
+    XmlModelParser parser(out, textureHook);
+    const ListsOutcome lists = LoadListsInParallel(parser, out, MemoryBytes(document), pieces, {});
+    if (lists.done) return *lists.done;
+    FeedFrom(parser, document, lists.resumeAt, kXmlChunkBytes);
+    return parser.Finish();
+}
+
 LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook, std::size_t chunkBytes) {
     XmlModelParser parser(out, textureHook);
-    const std::size_t step = std::max<std::size_t>(chunkBytes, 1);
-    for (std::size_t at = 0; at < document.size(); at += step) {
-        const std::string_view piece = document.substr(at, step);
-        if (!parser.Feed(std::span<const char>(piece.data(), piece.size()))) break;
-    }
+    FeedFrom(parser, document, 0, chunkBytes);
     return parser.Finish();
 }
 
@@ -189,10 +289,18 @@ LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textur
     const auto total = static_cast<std::uint64_t>(info.st_size);
 
     XmlModelParser parser(out, textureHook, path);
-    std::vector<char> buffer(kXmlChunkBytes);
     std::uint64_t fed = 0;
+    if (const unsigned pieces = S_ISREG(info.st_mode) ? XmlPieceCount(total) : 1; pieces >= 2) {
+        const ListsOutcome lists = LoadListsInParallel(parser, out, FileBytes(fd, total), pieces, progress);
+        if (lists.done) return *lists.done;
+        fed = lists.resumeAt;
+        if (lseek(fd, static_cast<off_t>(fed), SEEK_SET) < 0)
+            return LoadResult::Failure("read error: " + std::string(std::strerror(errno)));
+    }
+    std::vector<char> buffer(kXmlChunkBytes);
     for (;;) {
-        const ssize_t got = read(fd, buffer.data(), buffer.size());
+        // On the chunk grid of a whole parse, also after the lists.
+        const ssize_t got = read(fd, buffer.data(), buffer.size() - fed % buffer.size());
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return LoadResult::Failure("read error: " + std::string(std::strerror(errno)));
         if (got == 0) break;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -33,6 +34,29 @@ public:
     // Ends the document: ok, or why it is refused (with the line number).
     LoadResult Finish();
 
+    // A piece of a document's vertex and face lists, parsed on its own
+    // (xml_parallel.h): fed "<mesh>", the list it starts in, the piece and
+    // the closing tags; only what list_piece_rules.h allows is accepted.
+    // firstIndex is the index of the piece's first entry in its list.
+    struct ListPiece {
+        explicit ListPiece(std::uint64_t first) : firstIndex(first) {}
+        std::uint64_t firstIndex;
+    };
+    XmlModelParser(Mesh& out, ListPiece piece);
+    // Ends a piece: true when it was read whole, without a refusal, an
+    // error, a warning or anything outside the plain layout.
+    bool FinishPiece();
+
+    // Whether the text fed so far ends with the start tag of a vertex list
+    // right inside a top-level mesh, parsed and with nothing pending, in
+    // UTF-8 and XML 1.0 without namespaces, before any entry was written:
+    // then the lists can be parsed in pieces.
+    bool AtVertexListStart() const;
+    // Takes up at the end of the face list after the pieces read the lists:
+    // faces entries in all, and how far the pieces wrote into the arrays.
+    // False if the parser did not follow (the document is then refused).
+    bool ContinueAfterLists(std::uint64_t faces, std::size_t verticesWritten, std::size_t faceEntriesWritten);
+
     const MeshContentHandler& Handler() const;
 
     struct State;  // defined where the libxml2 callbacks are
@@ -46,7 +70,15 @@ private:
 LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook = {},
                     std::size_t chunkBytes = kXmlChunkBytes);
 
+// The same with the vertex and face lists of a document in the exporter's
+// plain layout parsed in `pieces` pieces side by side (xml_parallel.h);
+// other documents are parsed as ParseXML does. Mesh and result are those of
+// ParseXML, byte for byte.
+LoadResult ParseXMLParallel(std::string_view document, Mesh& out, const TextureHook& textureHook, unsigned pieces);
+
 // A file, read and fed in chunks of kXmlChunkBytes; progress gets the bytes
-// fed so far and the file's size after each chunk, and false cancels.
+// fed so far and the file's size after each chunk, and false cancels. A big
+// file in the plain layout has its lists parsed on all cores (progress is
+// still reported on the calling thread).
 LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textureHook = {},
                    const LoadProgress& progress = {});

@@ -17,13 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::uint32_t Le32(const std::string& bytes, std::size_t at) {
     std::uint32_t v = 0;
     std::memcpy(&v, bytes.data() + at, 4);

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 
@@ -27,4 +29,9 @@ std::string TempDir::Write(std::string_view relative, std::span<const std::uint8
 bool WriteFile(const std::string& path, const void* data, std::size_t size) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
     return file && (size == 0 || std::fwrite(data, 1, size, file.get()) == size);
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }

@@ -48,3 +48,5 @@ bool WriteFile(const std::string& path, const void* data, std::size_t size);
 inline bool WriteFile(const std::string& path, std::string_view text) {
     return WriteFile(path, text.data(), text.size());
 }
+// A file's bytes; empty when it can't be read.
+std::string ReadText(const std::string& path);
