@@ -128,8 +128,7 @@ public:
     std::vector<std::string> failed;
 };
 
-void PrintRatio(const CollectingReporter& r, const char* what, const char* subject, const char* baseline,
-                double goal) {
+void PrintRatio(const CollectingReporter& r, const char* what, const char* subject, const char* baseline, double goal) {
     const auto s = r.medians.find(subject);
     const auto b = r.medians.find(baseline);
     if (s == r.medians.end() || b == r.medians.end() || b->second <= 0) {

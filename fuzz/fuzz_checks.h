@@ -9,9 +9,7 @@
 #include <cstdlib>
 #include <span>
 
-inline std::span<const std::uint8_t> InputBytes(const std::uint8_t* data, std::size_t size) {
-    return {data, size};
-}
+inline std::span<const std::uint8_t> InputBytes(const std::uint8_t* data, std::size_t size) { return {data, size}; }
 
 inline void Require(bool condition, const char* what) {
     if (condition) return;

@@ -24,8 +24,7 @@ namespace {
 // Less than libFuzzer's -timeout for all the formats together.
 constexpr auto kPatience = std::chrono::seconds(2);
 
-constexpr std::array kNames{"input.obj", "input.ply", "input.stl", "input.gltf",
-                            "input.glb", "input.fbx", "input.dae"};
+constexpr std::array kNames{"input.obj", "input.ply", "input.stl", "input.gltf", "input.glb", "input.fbx", "input.dae"};
 
 // A folder of this process's own for the input files, removed at exit.
 class InputFolder {

@@ -13,10 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Require(image.width > 0 && image.height > 0, "accepted TGA has a positive size");
-    const bool formatMatches = (image.bytesPerPixel == 1 && image.format == kGlLuminance &&
-                                image.components == kGlLuminance8) ||
-                               (image.bytesPerPixel == 3 && image.format == kGlBgr && image.components == kGlRgb8) ||
-                               (image.bytesPerPixel == 4 && image.format == kGlBgra && image.components == kGlRgba8);
+    const bool formatMatches =
+        (image.bytesPerPixel == 1 && image.format == kGlLuminance && image.components == kGlLuminance8) ||
+        (image.bytesPerPixel == 3 && image.format == kGlBgr && image.components == kGlRgb8) ||
+        (image.bytesPerPixel == 4 && image.format == kGlBgra && image.components == kGlRgba8);
     Require(formatMatches, "TGA pixel size and formats agree");
     const std::uint64_t expected = static_cast<std::uint64_t>(image.width) * static_cast<std::uint64_t>(image.height) *
                                    static_cast<std::uint64_t>(image.bytesPerPixel);

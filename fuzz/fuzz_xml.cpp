@@ -60,8 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Mesh whole;
     const LoadResult result = ParseXML(document, whole, noTexture);
-    if (!result) Require(!result.reason.empty(), "a refused XML model says why");
-    else CheckModel(whole, size);
+    if (!result)
+        Require(!result.reason.empty(), "a refused XML model says why");
+    else
+        CheckModel(whole, size);
 
     if (size > kSplitCheckLimit) return 0;
     Mesh pieces;

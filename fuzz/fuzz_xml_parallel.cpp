@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Load pieces;
     whole.result = ParseXML(document, whole.mesh, [&](Mesh& m) { whole.hookCalls.push_back(m.texturePath); });
     const unsigned count = 2 + static_cast<unsigned>(size % 3);
-    pieces.result = ParseXMLParallel(document, pieces.mesh,
-                                     [&](Mesh& m) { pieces.hookCalls.push_back(m.texturePath); }, count);
+    pieces.result = ParseXMLParallel(
+        document, pieces.mesh, [&](Mesh& m) { pieces.hookCalls.push_back(m.texturePath); }, count);
 
     Require(whole.result.ok == pieces.result.ok && whole.result.cancelled == pieces.result.cancelled,
             "pieces give the same acceptance");

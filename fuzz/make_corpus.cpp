@@ -75,8 +75,8 @@ void WriteTGAs(const fs::path& dir) {
 Bytes Blocks(std::size_t width, std::size_t height, std::size_t blockBytes, std::uint32_t seed, int levels) {
     Bytes all;
     for (int level = 0; level < levels; ++level) {
-        const Bytes blocks =
-            RandomBlocks(((width + 3) / 4) * ((height + 3) / 4), blockBytes, seed + static_cast<std::uint32_t>(level), true);
+        const Bytes blocks = RandomBlocks(((width + 3) / 4) * ((height + 3) / 4), blockBytes,
+                                          seed + static_cast<std::uint32_t>(level), true);
         all.insert(all.end(), blocks.begin(), blocks.end());
         width = std::max<std::size_t>(width / 2, 1);
         height = std::max<std::size_t>(height / 2, 1);
@@ -103,8 +103,7 @@ void WriteDDSs(const fs::path& dir) {
     Write(dir, "dxt5_8x8_mips.dds",
           EncodeDDS({.width = 8, .height = 8, .mipCount = 4, .fourCC = "DXT5"}, Blocks(8, 8, 16, 3, 4)));
     Write(dir, "dxt1_12x4_mips.dds", EncodeDDS({.width = 12, .height = 4, .mipCount = 4}, Blocks(12, 4, 8, 4, 4)));
-    Write(dir, "dxt5_6x6_no_mips.dds",
-          EncodeDDS({.width = 6, .height = 6, .fourCC = "DXT5"}, Blocks(6, 6, 16, 5, 1)));
+    Write(dir, "dxt5_6x6_no_mips.dds", EncodeDDS({.width = 6, .height = 6, .fourCC = "DXT5"}, Blocks(6, 6, 16, 5, 1)));
     Write(dir, "rgb24_4x3_mips.dds",
           EncodeDDS({.width = 4, .height = 3, .mipCount = 3, .formatFlags = 0x40, .fourCC = "", .bitCount = 24},
                     Pixels(4, 3, 3, 3)));
@@ -118,8 +117,7 @@ void WriteDDSs(const fs::path& dir) {
         const Bytes one = Blocks(8, 8, 8, 10 + face, 4);
         faces.insert(faces.end(), one.begin(), one.end());
     }
-    Write(dir, "cube_dxt1_8x8_mips.dds",
-          EncodeDDS({.width = 8, .height = 8, .mipCount = 4, .caps2 = kCubeMap}, faces));
+    Write(dir, "cube_dxt1_8x8_mips.dds", EncodeDDS({.width = 8, .height = 8, .mipCount = 4, .caps2 = kCubeMap}, faces));
     Write(dir, "cube_rgb24_2x2.dds",
           EncodeDDS({.width = 2, .height = 2, .formatFlags = 0x40, .fourCC = "", .bitCount = 24, .caps2 = kCubeMap},
                     Pixels(2, 12, 3, 1)));  // six 2 x 2 faces

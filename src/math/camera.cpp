@@ -23,8 +23,7 @@ void Camera::Turn(float angle) {
     Mat4f rotMat;
     RotationMatrix4(rotMat, angle, up.x, up.y, up.z);
     const Vec3f f = forward;
-    forward = {rotMat[0] * f.x + rotMat[4] * f.y + rotMat[8] * f.z,
-               rotMat[1] * f.x + rotMat[5] * f.y + rotMat[9] * f.z,
+    forward = {rotMat[0] * f.x + rotMat[4] * f.y + rotMat[8] * f.z, rotMat[1] * f.x + rotMat[5] * f.y + rotMat[9] * f.z,
                rotMat[2] * f.x + rotMat[6] * f.y + rotMat[10] * f.z};
 }
 

@@ -140,8 +140,12 @@ bool Invert4(Mat4<T>& out, const Mat4<T>& in) {
 }  // namespace
 
 Mat3f& RotationMatrix3(Mat3f& out, float angle, float x, float y, float z) { return Rotation3(out, angle, x, y, z); }
-Mat3d& RotationMatrix3(Mat3d& out, double angle, double x, double y, double z) { return Rotation3(out, angle, x, y, z); }
+Mat3d& RotationMatrix3(Mat3d& out, double angle, double x, double y, double z) {
+    return Rotation3(out, angle, x, y, z);
+}
 Mat4f& RotationMatrix4(Mat4f& out, float angle, float x, float y, float z) { return Rotation4(out, angle, x, y, z); }
-Mat4d& RotationMatrix4(Mat4d& out, double angle, double x, double y, double z) { return Rotation4(out, angle, x, y, z); }
+Mat4d& RotationMatrix4(Mat4d& out, double angle, double x, double y, double z) {
+    return Rotation4(out, angle, x, y, z);
+}
 bool InvertMatrix4(Mat4f& out, const Mat4f& in) { return Invert4(out, in); }
 bool InvertMatrix4(Mat4d& out, const Mat4d& in) { return Invert4(out, in); }

@@ -113,8 +113,7 @@ void TriangleNormal(Vec3<T>& out, const Vec3<T>& p1, const Vec3<T>& p2, const Ve
 
 // Catmull-Rom spline point between p1 (t = 0) and p2 (t = 1).
 template <class T>
-void CatmullRom(Vec3<T>& out, const Vec3<T>& p0, const Vec3<T>& p1, const Vec3<T>& p2,
-                const Vec3<T>& p3, T t) {
+void CatmullRom(Vec3<T>& out, const Vec3<T>& p0, const Vec3<T>& p1, const Vec3<T>& p2, const Vec3<T>& p3, T t) {
     const T t2 = t * t;
     const T t3 = t * t2;
     auto point = [&](T q0, T q1, T q2, T q3) {

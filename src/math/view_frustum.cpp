@@ -50,8 +50,7 @@ void ViewFrustum::Update(const Camera& cam) {
                         vOrigin.x, vOrigin.y, vOrigin.z, 1.0f}};
     for (int i = 0; i < 8; ++i) TransformPoint4(worldCorners[i], rotMat, eyeCorners[i]);
 
-    static constexpr int kPlanePoints[6][3] = {{0, 1, 3}, {4, 6, 7}, {1, 0, 4},
-                                               {3, 7, 6}, {0, 2, 6}, {1, 5, 7}};
+    static constexpr int kPlanePoints[6][3] = {{0, 1, 3}, {4, 6, 7}, {1, 0, 4}, {3, 7, 6}, {0, 2, 6}, {1, 5, 7}};
     for (int p = 0; p < 6; ++p) {
         const auto point = [&](int i) {
             const Vec4f& c = worldCorners[kPlanePoints[p][i]];

@@ -87,8 +87,8 @@ public:
                 if (r < 0 && errno == EINTR) continue;
                 if (r < 0) return Fail(std::string("read error: ") + std::strerror(errno));
                 if (r == 0)
-                    return Fail("the file ends after " + std::to_string(done_ + got) + " of " +
-                                std::to_string(total_) + " bytes");
+                    return Fail("the file ends after " + std::to_string(done_ + got) + " of " + std::to_string(total_) +
+                                " bytes");
                 got += static_cast<std::size_t>(r);
             }
             onPiece(out, piece);

@@ -81,8 +81,7 @@ bool SendModel(int fd, const Mesh& mesh) {
     if (path.size() > kMaxPathBytes) return SendRefusal(fd, "the texture path is too long");
     const auto pathBytes = static_cast<std::uint32_t>(path.size());
     const BinHeader header{mesh.numVerts, mesh.numFaces, mesh.numTextures};
-    return SendHeader(fd, Record::Model, 4 + path.size() + BinFileBytes(header)) &&
-           WriteAll(fd, BytesOf(pathBytes)) &&
+    return SendHeader(fd, Record::Model, 4 + path.size() + BinFileBytes(header)) && WriteAll(fd, BytesOf(pathBytes)) &&
            WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(path.data()), path.size()}) &&
            PutBIN(mesh, [fd](std::span<const std::uint8_t> bytes) { return WriteAll(fd, bytes); });
 }
@@ -158,8 +157,7 @@ public:
             return "the import library stopped on this file (signal " + std::to_string(sig) +
                    (name ? std::string(", SIG") + name : std::string()) + ")";
         }
-        return "the import process ended without a result (exit status " + std::to_string(WEXITSTATUS(status_)) +
-               ")";
+        return "the import process ended without a result (exit status " + std::to_string(WEXITSTATUS(status_)) + ")";
     }
 
 private:
@@ -298,16 +296,16 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
 
         const std::span<const std::uint8_t> payload = reader.payload();
         switch (reader.kind()) {
-            case Record::Progress:
-                std::memcpy(&done, payload.data(), 8);
-                done = std::min(done, totalBytes);
-                if (progress && !progress(done, totalBytes)) return Cancelled();
-                reader.Next();
-                break;
-            case Record::Refusal:
-                if (payload.empty()) return LoadResult::Failure("the import gave no reason");
-                return LoadResult::Failure(std::string(reinterpret_cast<const char*>(payload.data()), payload.size()));
-            case Record::Model: return AcceptModel(payload, out);
+        case Record::Progress:
+            std::memcpy(&done, payload.data(), 8);
+            done = std::min(done, totalBytes);
+            if (progress && !progress(done, totalBytes)) return Cancelled();
+            reader.Next();
+            break;
+        case Record::Refusal:
+            if (payload.empty()) return LoadResult::Failure("the import gave no reason");
+            return LoadResult::Failure(std::string(reinterpret_cast<const char*>(payload.data()), payload.size()));
+        case Record::Model: return AcceptModel(payload, out);
         }
     }
     return LoadResult::Failure(child.WhyNoResult());

@@ -8,7 +8,7 @@
 #include "model/mesh_content_handler.h"
 
 enum class PieceStep {
-    Refused,    // not in the plain layout
+    Refused,  // not in the plain layout
     Accepted,
     FirstList,  // the piece's own list: its index starts where the piece does
 };
@@ -18,21 +18,21 @@ public:
     PieceStep Start(TagKind kind) {
         bool ok = false;
         switch (depth_) {
-            case 0: ok = kind == TagKind::Mesh; break;
-            case 1:
-                ok = (lists_ == 0 && (kind == TagKind::VertList || kind == TagKind::FaceList)) ||
-                     (lists_ == 1 && list_ == TagKind::VertList && kind == TagKind::FaceList);
-                if (ok) {
-                    list_ = kind;
-                    ++lists_;
-                }
-                break;
-            case 2: ok = kind == (list_ == TagKind::VertList ? TagKind::Vertex : TagKind::Face); break;
-            case 3:
-                ok = list_ == TagKind::VertList ? Within(kind, TagKind::VertX, TagKind::VertV)
-                                                : Within(kind, TagKind::FaceA, TagKind::FaceC);
-                break;
-            default: break;
+        case 0: ok = kind == TagKind::Mesh; break;
+        case 1:
+            ok = (lists_ == 0 && (kind == TagKind::VertList || kind == TagKind::FaceList)) ||
+                 (lists_ == 1 && list_ == TagKind::VertList && kind == TagKind::FaceList);
+            if (ok) {
+                list_ = kind;
+                ++lists_;
+            }
+            break;
+        case 2: ok = kind == (list_ == TagKind::VertList ? TagKind::Vertex : TagKind::Face); break;
+        case 3:
+            ok = list_ == TagKind::VertList ? Within(kind, TagKind::VertX, TagKind::VertV)
+                                            : Within(kind, TagKind::FaceA, TagKind::FaceC);
+            break;
+        default: break;
         }
         if (!ok) return PieceStep::Refused;
         ++depth_;

@@ -35,15 +35,15 @@ public:
     // (model/mesh_gl.h) while the GL context is still current.
     ~Mesh() = default;
 
-    ZeroedArray<float> verts;            // 3 per vertex
-    ZeroedArray<float> normals;          // 3 per vertex
-    ZeroedArray<std::uint32_t> faces;    // 3 per face
-    ZeroedArray<float> uvs;              // 2 per vertex
+    ZeroedArray<float> verts;          // 3 per vertex
+    ZeroedArray<float> normals;        // 3 per vertex
+    ZeroedArray<std::uint32_t> faces;  // 3 per face
+    ZeroedArray<float> uvs;            // 2 per vertex
     std::uint32_t numVerts = 0;
     std::int32_t numFaces = 0;
     std::uint32_t numTextures = 0;
-    unsigned int texture = 0;            // GL texture name of the own texture, 0 = none
-    std::string texturePath;             // as the model file gives it
+    unsigned int texture = 0;  // GL texture name of the own texture, 0 = none
+    std::string texturePath;   // as the model file gives it
 
     // (Re)allocate an array for the current count, zero-filled. False when
     // the memory can't be had (the array is then empty).

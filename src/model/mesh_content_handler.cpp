@@ -28,58 +28,58 @@ TagKind TagKindOf(std::string_view n) {
     // the whole name at most, whatever the name.
     const auto is = [&n](std::string_view name) { return std::memcmp(n.data(), name.data(), name.size()) == 0; };
     switch (n.size()) {
-        case 4:
-            switch (n[0]) {
-                case 'm': return is("mesh") ? TagKind::Mesh : TagKind::Unknown;
-                case 'n': return is("name") ? TagKind::Name : TagKind::Unknown;
-                case 'p': return is("path") ? TagKind::Path : TagKind::Unknown;
-                case 'f': return is("face") ? TagKind::Face : TagKind::Unknown;
-                default: return TagKind::Unknown;
-            }
-        case 5:
-            if (std::memcmp(n.data(), "vert", 4) == 0) {
-                switch (n[4]) {
-                    case 'X': return TagKind::VertX;
-                    case 'Y': return TagKind::VertY;
-                    case 'Z': return TagKind::VertZ;
-                    case 'U': return TagKind::VertU;
-                    case 'V': return TagKind::VertV;
-                    default: return TagKind::Unknown;
-                }
-            }
-            if (std::memcmp(n.data(), "face", 4) == 0) {
-                switch (n[4]) {
-                    case 'A': return TagKind::FaceA;
-                    case 'B': return TagKind::FaceB;
-                    case 'C': return TagKind::FaceC;
-                    default: return TagKind::Unknown;
-                }
-            }
-            return TagKind::Unknown;
-        case 6:
-            if (is("vertex")) return TagKind::Vertex;
-            if (std::memcmp(n.data(), "vertN", 5) != 0) return TagKind::Unknown;
-            switch (n[5]) {
-                case 'X': return TagKind::VertNX;
-                case 'Y': return TagKind::VertNY;
-                case 'Z': return TagKind::VertNZ;
-                default: return TagKind::Unknown;
-            }
-        case 7: return is("texture") ? TagKind::Texture : TagKind::Unknown;
-        case 8:
-            switch (n[0]) {
-                case 'n': return is("numVerts") ? TagKind::NumVerts : is("numFaces") ? TagKind::NumFaces : TagKind::Unknown;
-                case 'v': return is("vertList") ? TagKind::VertList : TagKind::Unknown;
-                case 'f': return is("faceList") ? TagKind::FaceList : TagKind::Unknown;
-                default: return TagKind::Unknown;
-            }
-        case 11:
-            switch (n[0]) {
-                case 'n': return is("numTextures") ? TagKind::NumTextures : TagKind::Unknown;
-                case 't': return is("textureList") ? TagKind::TextureList : TagKind::Unknown;
-                default: return TagKind::Unknown;
-            }
+    case 4:
+        switch (n[0]) {
+        case 'm': return is("mesh") ? TagKind::Mesh : TagKind::Unknown;
+        case 'n': return is("name") ? TagKind::Name : TagKind::Unknown;
+        case 'p': return is("path") ? TagKind::Path : TagKind::Unknown;
+        case 'f': return is("face") ? TagKind::Face : TagKind::Unknown;
         default: return TagKind::Unknown;
+        }
+    case 5:
+        if (std::memcmp(n.data(), "vert", 4) == 0) {
+            switch (n[4]) {
+            case 'X': return TagKind::VertX;
+            case 'Y': return TagKind::VertY;
+            case 'Z': return TagKind::VertZ;
+            case 'U': return TagKind::VertU;
+            case 'V': return TagKind::VertV;
+            default: return TagKind::Unknown;
+            }
+        }
+        if (std::memcmp(n.data(), "face", 4) == 0) {
+            switch (n[4]) {
+            case 'A': return TagKind::FaceA;
+            case 'B': return TagKind::FaceB;
+            case 'C': return TagKind::FaceC;
+            default: return TagKind::Unknown;
+            }
+        }
+        return TagKind::Unknown;
+    case 6:
+        if (is("vertex")) return TagKind::Vertex;
+        if (std::memcmp(n.data(), "vertN", 5) != 0) return TagKind::Unknown;
+        switch (n[5]) {
+        case 'X': return TagKind::VertNX;
+        case 'Y': return TagKind::VertNY;
+        case 'Z': return TagKind::VertNZ;
+        default: return TagKind::Unknown;
+        }
+    case 7: return is("texture") ? TagKind::Texture : TagKind::Unknown;
+    case 8:
+        switch (n[0]) {
+        case 'n': return is("numVerts") ? TagKind::NumVerts : is("numFaces") ? TagKind::NumFaces : TagKind::Unknown;
+        case 'v': return is("vertList") ? TagKind::VertList : TagKind::Unknown;
+        case 'f': return is("faceList") ? TagKind::FaceList : TagKind::Unknown;
+        default: return TagKind::Unknown;
+        }
+    case 11:
+        switch (n[0]) {
+        case 'n': return is("numTextures") ? TagKind::NumTextures : TagKind::Unknown;
+        case 't': return is("textureList") ? TagKind::TextureList : TagKind::Unknown;
+        default: return TagKind::Unknown;
+        }
+    default: return TagKind::Unknown;
     }
 }
 
@@ -131,20 +131,20 @@ void MeshContentHandler::Apply() {
         return StoreFaceIndex(static_cast<std::size_t>(static_cast<int>(tag) - static_cast<int>(TagKind::FaceA)));
     Mesh& m = *mesh;
     switch (tag) {
-        case TagKind::NumVerts: ApplyVertexCount(); break;
-        case TagKind::NumFaces: ApplyFaceCount(); break;
-        case TagKind::NumTextures: {
-            // Only non-zero matters; keep any non-zero value non-zero.
-            const std::int64_t n = ReadInteger(Text());
-            m.numTextures = static_cast<std::uint32_t>(std::clamp<std::int64_t>(n, INT32_MIN, UINT32_MAX));
-            break;
-        }
-        case TagKind::Texture:
-            m.texturePath = Text();  // exactly as given: white space included
-            if (textureHook_) textureHook_(m);
-            UpdateCapacities();  // in case the hook touched the arrays
-            break;
-        default: break;
+    case TagKind::NumVerts: ApplyVertexCount(); break;
+    case TagKind::NumFaces: ApplyFaceCount(); break;
+    case TagKind::NumTextures: {
+        // Only non-zero matters; keep any non-zero value non-zero.
+        const std::int64_t n = ReadInteger(Text());
+        m.numTextures = static_cast<std::uint32_t>(std::clamp<std::int64_t>(n, INT32_MIN, UINT32_MAX));
+        break;
+    }
+    case TagKind::Texture:
+        m.texturePath = Text();  // exactly as given: white space included
+        if (textureHook_) textureHook_(m);
+        UpdateCapacities();  // in case the hook touched the arrays
+        break;
+    default: break;
     }
 }
 
@@ -265,7 +265,8 @@ bool MeshContentHandler::DropUnsuppliedTails() {
     }
     if (declared - needed <= kUnsuppliedSlack) return true;
     if (!KeepFirst(m.verts, 3 * needed, 3 * verticesWritten_) ||
-        !KeepFirst(m.normals, 3 * needed, 3 * verticesWritten_) || !KeepFirst(m.uvs, 2 * needed, 2 * verticesWritten_)) {
+        !KeepFirst(m.normals, 3 * needed, 3 * verticesWritten_) ||
+        !KeepFirst(m.uvs, 2 * needed, 2 * verticesWritten_)) {
         Refuse("not enough memory for " + std::to_string(needed) + " vertices");
         return false;
     }

@@ -57,44 +57,44 @@ TagKind TagKindOf(std::string_view localName);
 // Kind of the parent element, which an element's end makes current.
 constexpr TagKind ParentOf(TagKind kind) {
     switch (kind) {
-        case TagKind::Mesh: return TagKind::None;
-        case TagKind::Texture: return TagKind::TextureList;
-        case TagKind::Vertex: return TagKind::VertList;
-        case TagKind::Face: return TagKind::FaceList;
-        case TagKind::VertX:
-        case TagKind::VertY:
-        case TagKind::VertZ:
-        case TagKind::VertNX:
-        case TagKind::VertNY:
-        case TagKind::VertNZ:
-        case TagKind::VertU:
-        case TagKind::VertV: return TagKind::Vertex;
-        case TagKind::FaceA:
-        case TagKind::FaceB:
-        case TagKind::FaceC: return TagKind::Face;
-        default: return TagKind::Mesh;
+    case TagKind::Mesh: return TagKind::None;
+    case TagKind::Texture: return TagKind::TextureList;
+    case TagKind::Vertex: return TagKind::VertList;
+    case TagKind::Face: return TagKind::FaceList;
+    case TagKind::VertX:
+    case TagKind::VertY:
+    case TagKind::VertZ:
+    case TagKind::VertNX:
+    case TagKind::VertNY:
+    case TagKind::VertNZ:
+    case TagKind::VertU:
+    case TagKind::VertV: return TagKind::Vertex;
+    case TagKind::FaceA:
+    case TagKind::FaceB:
+    case TagKind::FaceC: return TagKind::Face;
+    default: return TagKind::Mesh;
     }
 }
 
 // Leaves whose text is used ("name" and "path" are read and ignored).
 constexpr bool CollectsText(TagKind kind) {
     switch (kind) {
-        case TagKind::NumVerts:
-        case TagKind::NumFaces:
-        case TagKind::NumTextures:
-        case TagKind::Texture:
-        case TagKind::VertX:
-        case TagKind::VertY:
-        case TagKind::VertZ:
-        case TagKind::VertNX:
-        case TagKind::VertNY:
-        case TagKind::VertNZ:
-        case TagKind::VertU:
-        case TagKind::VertV:
-        case TagKind::FaceA:
-        case TagKind::FaceB:
-        case TagKind::FaceC: return true;
-        default: return false;
+    case TagKind::NumVerts:
+    case TagKind::NumFaces:
+    case TagKind::NumTextures:
+    case TagKind::Texture:
+    case TagKind::VertX:
+    case TagKind::VertY:
+    case TagKind::VertZ:
+    case TagKind::VertNX:
+    case TagKind::VertNY:
+    case TagKind::VertNZ:
+    case TagKind::VertU:
+    case TagKind::VertV:
+    case TagKind::FaceA:
+    case TagKind::FaceB:
+    case TagKind::FaceC: return true;
+    default: return false;
     }
 }
 

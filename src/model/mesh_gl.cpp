@@ -36,8 +36,7 @@ void Draw(const Mesh& mesh) {
     // Counts and arrays agree for every loaded model; a mesh filled by hand
     // that breaks this draws nothing rather than reading past an array.
     const std::size_t n = mesh.numVerts;
-    const std::size_t indexCount =
-        mesh.numFaces > 0 ? std::size_t{3} * static_cast<std::uint32_t>(mesh.numFaces) : 0;
+    const std::size_t indexCount = mesh.numFaces > 0 ? std::size_t{3} * static_cast<std::uint32_t>(mesh.numFaces) : 0;
     if (mesh.verts.size() < 3 * n || mesh.normals.size() < 3 * n || mesh.uvs.size() < 2 * n ||
         mesh.faces.size() < indexCount)
         return;
@@ -82,8 +81,7 @@ LoadResult LoadModel(Mesh& model, const std::string& path, ModelFormat format, c
                      MessageSink& messages, const LoadProgress& progress) {
     Mesh fresh;
     const LoadResult result = ReadModel(
-        path, format, fresh, [&assetDir, &messages](Mesh& mesh) { LoadTexture(mesh, assetDir, messages); },
-        progress);
+        path, format, fresh, [&assetDir, &messages](Mesh& mesh) { LoadTexture(mesh, assetDir, messages); }, progress);
     if (result)
         ReplaceModel(model, std::move(fresh));
     else
@@ -91,8 +89,7 @@ LoadResult LoadModel(Mesh& model, const std::string& path, ModelFormat format, c
     return result;
 }
 
-LoadResult AdoptModel(Mesh& model, Mesh&& fresh, LoadResult read, const std::string& assetDir,
-                      MessageSink& messages) {
+LoadResult AdoptModel(Mesh& model, Mesh&& fresh, LoadResult read, const std::string& assetDir, MessageSink& messages) {
     if (!read) return read;
     // What ReadModel's hook does after an import that names an own texture.
     if (fresh.numTextures != 0 && !fresh.texturePath.empty()) LoadTexture(fresh, assetDir, messages);

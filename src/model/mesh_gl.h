@@ -31,8 +31,7 @@ LoadResult LoadModel(Mesh& model, const std::string& path, ModelFormat format, c
 // (any format but XML, whose textures are loaded while it is parsed): its own
 // texture is loaded as LoadModel would, then it replaces model. A failed
 // read leaves model as it was.
-LoadResult AdoptModel(Mesh& model, Mesh&& fresh, LoadResult read, const std::string& assetDir,
-                      MessageSink& messages);
+LoadResult AdoptModel(Mesh& model, Mesh&& fresh, LoadResult read, const std::string& assetDir, MessageSink& messages);
 LoadResult LoadXML(Mesh& model, const std::string& path, const std::string& assetDir, MessageSink& messages,
                    const LoadProgress& progress = {});
 LoadResult LoadBIN(Mesh& model, const std::string& path, const LoadProgress& progress = {});

@@ -22,13 +22,13 @@ bool HasOwnTexture(const Mesh& mesh) { return mesh.numTextures != 0 && !mesh.tex
 // The exporter's id for each format the library writes.
 const char* ExporterId(ModelFileFormat format, const Mesh& mesh) {
     switch (format) {
-        case ModelFileFormat::Obj: return HasOwnTexture(mesh) ? "obj" : "objnomtl";
-        case ModelFileFormat::Ply: return "plyb";
-        case ModelFileFormat::Stl: return "stlb";
-        case ModelFileFormat::Gltf: return "gltf2";
-        case ModelFileFormat::Glb: return "glb2";
-        case ModelFileFormat::Xml:
-        case ModelFileFormat::Bin: break;
+    case ModelFileFormat::Obj: return HasOwnTexture(mesh) ? "obj" : "objnomtl";
+    case ModelFileFormat::Ply: return "plyb";
+    case ModelFileFormat::Stl: return "stlb";
+    case ModelFileFormat::Gltf: return "gltf2";
+    case ModelFileFormat::Glb: return "glb2";
+    case ModelFileFormat::Xml:
+    case ModelFileFormat::Bin: break;
     }
     return nullptr;
 }
@@ -49,11 +49,11 @@ std::unique_ptr<aiScene> SceneOf(const Mesh& mesh) {
         material->AddProperty(&texture, AI_MATKEY_TEXTURE_DIFFUSE(0));
     }
     scene->mNumMaterials = 1;
-    scene->mMaterials = new aiMaterial*[1]{material};
+    scene->mMaterials = new aiMaterial* [1] { material };
 
     auto* out = new aiMesh;
     scene->mNumMeshes = 1;
-    scene->mMeshes = new aiMesh*[1]{out};
+    scene->mMeshes = new aiMesh* [1] { out };
     out->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
     out->mMaterialIndex = 0;
     const std::size_t n = mesh.numVerts;

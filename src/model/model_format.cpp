@@ -42,8 +42,7 @@ std::string LowerExtension(std::string_view path) {
 ModelFormat ModelFormatForPath(std::string_view path) {
     const std::string ext = LowerExtension(path);
     for (const ModelFormatInfo& info : kFormats)
-        if (std::find(info.extensions.begin(), info.extensions.end(), ext) != info.extensions.end())
-            return info.format;
+        if (std::find(info.extensions.begin(), info.extensions.end(), ext) != info.extensions.end()) return info.format;
     return ModelFormat::Unknown;
 }
 

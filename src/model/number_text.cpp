@@ -44,8 +44,8 @@ namespace {
 constexpr std::size_t kFastDigits = 15;
 constexpr int kExactPowers = 22;
 constexpr double kPowersOfTen[kExactPowers + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+                                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Nothing when the text holds no number (then even "-" gives +0, as in atof).
 std::optional<double> ReadRealSlowly(std::string_view text) {

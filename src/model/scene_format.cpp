@@ -88,13 +88,13 @@ std::optional<SceneFormat> SceneFormatOf(std::string_view path) { return SceneFo
 
 std::string_view SceneFormatName(SceneFormat format) {
     switch (format) {
-        case SceneFormat::Obj: return "OBJ";
-        case SceneFormat::Ply: return "PLY";
-        case SceneFormat::Stl: return "STL";
-        case SceneFormat::Gltf: return "glTF 2";
-        case SceneFormat::Glb: return "glTF 2 binary";
-        case SceneFormat::Fbx: return "FBX";
-        case SceneFormat::Collada: return "COLLADA";
+    case SceneFormat::Obj: return "OBJ";
+    case SceneFormat::Ply: return "PLY";
+    case SceneFormat::Stl: return "STL";
+    case SceneFormat::Gltf: return "glTF 2";
+    case SceneFormat::Glb: return "glTF 2 binary";
+    case SceneFormat::Fbx: return "FBX";
+    case SceneFormat::Collada: return "COLLADA";
     }
     return "?";
 }
@@ -103,20 +103,19 @@ std::string CheckSceneSignature(SceneFormat format, std::span<const std::uint8_t
     if (fileBytes == 0) return "the file is empty";
     const std::string_view text = AsText(head);
     switch (format) {
-        case SceneFormat::Obj: return CheckText(text, "OBJ");
-        case SceneFormat::Ply:
-            return text.starts_with("ply\n") || text.starts_with("ply\r") ? std::string{}
-                                                                          : "no \"ply\" line: not a PLY file";
-        case SceneFormat::Stl: return CheckStl(head, fileBytes);
-        case SceneFormat::Gltf:
-            return IsText(text) && TrimStart(text).starts_with('{') ? std::string{}
-                                                                     : "not a JSON object: not a glTF file";
-        case SceneFormat::Glb: return CheckGlb(head, fileBytes);
-        case SceneFormat::Fbx:
-            return text.starts_with("Kaydara FBX Binary") || IsText(text)
-                       ? std::string{}
-                       : "neither \"Kaydara FBX Binary\" nor text: not an FBX file";
-        case SceneFormat::Collada: return CheckCollada(text);
+    case SceneFormat::Obj: return CheckText(text, "OBJ");
+    case SceneFormat::Ply:
+        return text.starts_with("ply\n") || text.starts_with("ply\r") ? std::string{}
+                                                                      : "no \"ply\" line: not a PLY file";
+    case SceneFormat::Stl: return CheckStl(head, fileBytes);
+    case SceneFormat::Gltf:
+        return IsText(text) && TrimStart(text).starts_with('{') ? std::string{} : "not a JSON object: not a glTF file";
+    case SceneFormat::Glb: return CheckGlb(head, fileBytes);
+    case SceneFormat::Fbx:
+        return text.starts_with("Kaydara FBX Binary") || IsText(text)
+                   ? std::string{}
+                   : "neither \"Kaydara FBX Binary\" nor text: not an FBX file";
+    case SceneFormat::Collada: return CheckCollada(text);
     }
     return "unknown format";
 }

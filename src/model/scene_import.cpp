@@ -35,13 +35,13 @@ constexpr unsigned kPostProcessing = aiProcess_ValidateDataStructure | aiProcess
 // (glTF files have two readers, of which only the one for version 2 is wanted).
 std::string_view ReaderName(SceneFormat format) {
     switch (format) {
-        case SceneFormat::Obj: return "Wavefront Object Importer";
-        case SceneFormat::Ply: return "Stanford Polygon Library (PLY) Importer";
-        case SceneFormat::Stl: return "Stereolithography (STL) Importer";
-        case SceneFormat::Gltf:
-        case SceneFormat::Glb: return "glTF2 Importer";
-        case SceneFormat::Fbx: return "Autodesk FBX Importer";
-        case SceneFormat::Collada: return "Collada Importer";
+    case SceneFormat::Obj: return "Wavefront Object Importer";
+    case SceneFormat::Ply: return "Stanford Polygon Library (PLY) Importer";
+    case SceneFormat::Stl: return "Stereolithography (STL) Importer";
+    case SceneFormat::Gltf:
+    case SceneFormat::Glb: return "glTF2 Importer";
+    case SceneFormat::Fbx: return "Autodesk FBX Importer";
+    case SceneFormat::Collada: return "Collada Importer";
     }
     return {};
 }
@@ -49,13 +49,13 @@ std::string_view ReaderName(SceneFormat format) {
 // The extension the library's memory reader is given as its hint.
 std::string_view FormatExtension(SceneFormat format) {
     switch (format) {
-        case SceneFormat::Obj: return "obj";
-        case SceneFormat::Ply: return "ply";
-        case SceneFormat::Stl: return "stl";
-        case SceneFormat::Gltf: return "gltf";
-        case SceneFormat::Glb: return "glb";
-        case SceneFormat::Fbx: return "fbx";
-        case SceneFormat::Collada: return "dae";
+    case SceneFormat::Obj: return "obj";
+    case SceneFormat::Ply: return "ply";
+    case SceneFormat::Stl: return "stl";
+    case SceneFormat::Gltf: return "gltf";
+    case SceneFormat::Glb: return "glb";
+    case SceneFormat::Fbx: return "fbx";
+    case SceneFormat::Collada: return "dae";
     }
     return {};
 }
@@ -244,8 +244,7 @@ LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& pro
         if (r <= 0) return LoadResult::Failure("cannot read the file: " + std::string(std::strerror(errno)));
         got += static_cast<std::size_t>(r);
     }
-    if (std::string why = CheckSceneSignature(*format, head, fileBytes); !why.empty())
-        return LoadResult::Failure(why);
+    if (std::string why = CheckSceneSignature(*format, head, fileBytes); !why.empty()) return LoadResult::Failure(why);
 
     const ChildImport import = [&](Mesh& mesh, const LoadProgress& report) {
         return ImportFile(path, *format, fileBytes, mesh, report);

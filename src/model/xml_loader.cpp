@@ -198,8 +198,7 @@ LoadResult XmlModelParser::Finish() {
     if (!state.context) return LoadResult::Failure("cannot create the XML parser");
     if (!state.stopped && xmlParseChunk(state.context, nullptr, 0, 1) != 0) state.halted = !state.stopped;
     if (state.stopped)
-        return LoadResult::Failure("line " + std::to_string(state.handlerFailureLine) + ": " +
-                                   state.handler.Failure());
+        return LoadResult::Failure("line " + std::to_string(state.handlerFailureLine) + ": " + state.handler.Failure());
     if (!state.context->wellFormed || state.halted)
         return LoadResult::Failure(state.parseError.empty() ? "not well-formed XML, or text in a wrong encoding"
                                                             : state.parseError);

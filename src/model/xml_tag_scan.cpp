@@ -24,18 +24,18 @@ void CountAt(std::span<const char> bytes, std::size_t at, std::uint64_t base, Ta
         if (!counts.firstEntry) counts.firstEntry = base + at;
     };
     switch (rest[1]) {
-        case 'v':
-            if (IsTag(rest, "<vertex")) entry(counts.vertices);
-            break;
-        case 'f':
-            if (IsTag(rest, "<face")) entry(counts.faces);
-            break;
-        case '/':
-            if (!counts.vertexListEnd && IsTag(rest, "</vertList")) counts.vertexListEnd = base + at;
-            break;
-        case '!':
-        case '?': counts.markup = true; break;
-        default: break;
+    case 'v':
+        if (IsTag(rest, "<vertex")) entry(counts.vertices);
+        break;
+    case 'f':
+        if (IsTag(rest, "<face")) entry(counts.faces);
+        break;
+    case '/':
+        if (!counts.vertexListEnd && IsTag(rest, "</vertList")) counts.vertexListEnd = base + at;
+        break;
+    case '!':
+    case '?': counts.markup = true; break;
+    default: break;
     }
 }
 

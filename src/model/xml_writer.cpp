@@ -40,11 +40,11 @@ public:
         Open(tag);
         for (const char c : text) {
             switch (c) {
-                case '&': buffer_ += "&amp;"; break;
-                case '<': buffer_ += "&lt;"; break;
-                case '>': buffer_ += "&gt;"; break;
-                case '\r': buffer_ += "&#13;"; break;
-                default: buffer_ += c;
+            case '&': buffer_ += "&amp;"; break;
+            case '<': buffer_ += "&lt;"; break;
+            case '>': buffer_ += "&gt;"; break;
+            case '\r': buffer_ += "&#13;"; break;
+            default: buffer_ += c;
             }
         }
         Close(tag);

@@ -46,8 +46,7 @@ class ZeroedArray {
 public:
     ZeroedArray() = default;
     // The moved-from array is left empty, its size included.
-    ZeroedArray(ZeroedArray&& other) noexcept
-        : block_(std::move(other.block_)), size_(std::exchange(other.size_, 0)) {}
+    ZeroedArray(ZeroedArray&& other) noexcept : block_(std::move(other.block_)), size_(std::exchange(other.size_, 0)) {}
     ZeroedArray& operator=(ZeroedArray&& other) noexcept {
         if (this != &other) {
             block_ = std::move(other.block_);

@@ -37,9 +37,18 @@ bool TryDisplay(EGLDisplay display, EglAttempt& out) {
         return false;
     }
     const bool surfaceless = HasExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
-    const EGLint configAttribs[] = {EGL_SURFACE_TYPE, surfaceless ? 0 : EGL_PBUFFER_BIT,
-                                    EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                    EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
+    const EGLint configAttribs[] = {EGL_SURFACE_TYPE,
+                                    surfaceless ? 0 : EGL_PBUFFER_BIT,
+                                    EGL_RENDERABLE_TYPE,
+                                    EGL_OPENGL_BIT,
+                                    EGL_RED_SIZE,
+                                    8,
+                                    EGL_GREEN_SIZE,
+                                    8,
+                                    EGL_BLUE_SIZE,
+                                    8,
+                                    EGL_ALPHA_SIZE,
+                                    8,
                                     EGL_NONE};
     EGLConfig config = nullptr;
     EGLint count = 0;
@@ -214,7 +223,6 @@ RgbaImage HeadlessContext::ReadPixels() const {
     glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
     glPixelStorei(GL_PACK_ALIGNMENT, oldPack);
     const std::size_t row = static_cast<std::size_t>(width_) * 4;
-    for (int y = 0; y < height_; ++y)
-        std::memcpy(&image.pixels[y * row], &bottomUp[(height_ - 1 - y) * row], row);
+    for (int y = 0; y < height_; ++y) std::memcpy(&image.pixels[y * row], &bottomUp[(height_ - 1 - y) * row], row);
     return image;
 }

@@ -146,7 +146,8 @@ std::uint64_t DDSImage::LevelSize(std::uint32_t width, std::uint32_t height) con
 void DDSImage::Flip(std::span<std::uint8_t> pixels, std::int32_t width, std::int32_t height) const {
     if (width <= 0 || height <= 0) return;
     if (!compressed_) {
-        const std::uint64_t rowBytes = SaturatingMul(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(std::max(components_, 0)));
+        const std::uint64_t rowBytes =
+            SaturatingMul(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(std::max(components_, 0)));
         if (rowBytes == 0 || SaturatingMul(rowBytes, static_cast<std::uint64_t>(height)) != pixels.size()) return;
         ReverseRows(pixels, static_cast<std::size_t>(rowBytes));
         return;
@@ -155,13 +156,13 @@ void DDSImage::Flip(std::span<std::uint8_t> pixels, std::int32_t width, std::int
     void (*flipBlocks)(std::span<std::uint8_t>, int) = nullptr;
     std::size_t blockBytes = 16;
     switch (format_) {
-        case kGlCompressedRgbaDxt1:
-            flipBlocks = FlipDXT1Blocks;
-            blockBytes = 8;
-            break;
-        case kGlCompressedRgbaDxt3: flipBlocks = FlipDXT3Blocks; break;
-        case kGlCompressedRgbaDxt5: flipBlocks = FlipDXT5Blocks; break;
-        default: return;
+    case kGlCompressedRgbaDxt1:
+        flipBlocks = FlipDXT1Blocks;
+        blockBytes = 8;
+        break;
+    case kGlCompressedRgbaDxt3: flipBlocks = FlipDXT3Blocks; break;
+    case kGlCompressedRgbaDxt5: flipBlocks = FlipDXT5Blocks; break;
+    default: return;
     }
     const std::size_t xblocks = (static_cast<std::size_t>(width) + 3) / 4;
     const std::size_t yblocks = (static_cast<std::size_t>(height) + 3) / 4;

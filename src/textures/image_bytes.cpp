@@ -53,7 +53,8 @@ std::uint16_t LoadU16(std::span<const std::uint8_t> bytes, std::size_t offset) {
 
 std::uint32_t LoadU32(std::span<const std::uint8_t> bytes, std::size_t offset) {
     return static_cast<std::uint32_t>(bytes[offset]) | (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) | (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
+           (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
+           (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
 }
 
 std::int32_t LoadI32(std::span<const std::uint8_t> bytes, std::size_t offset) {

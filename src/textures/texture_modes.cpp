@@ -19,12 +19,12 @@ constexpr std::string_view kSphereMapBMP = "/Assets/spheremap.bmp";
 constexpr std::string_view kSphereMapTGA = "/Assets/spheremap.tga";
 constexpr std::string_view kSphereMapDDS = "/Assets/spheremap.dds";
 // Faces in the order +X, -X, +Y, -Y, +Z, -Z.
-constexpr std::array<std::string_view, 6> kCubeFacesBMP = {
-    "/Assets/Terrain_posx.bmp", "/Assets/Terrain_negx.bmp", "/Assets/Terrain_posy.bmp",
-    "/Assets/Terrain_negy.bmp", "/Assets/Terrain_posz.bmp", "/Assets/Terrain_negz.bmp"};
-constexpr std::array<std::string_view, 6> kCubeFacesDDS = {
-    "/Assets/cube_face_posx.dds", "/Assets/cube_face_negx.dds", "/Assets/cube_face_posy.dds",
-    "/Assets/cube_face_negy.dds", "/Assets/cube_face_posz.dds", "/Assets/cube_face_negz.dds"};
+constexpr std::array<std::string_view, 6> kCubeFacesBMP = {"/Assets/Terrain_posx.bmp", "/Assets/Terrain_negx.bmp",
+                                                           "/Assets/Terrain_posy.bmp", "/Assets/Terrain_negy.bmp",
+                                                           "/Assets/Terrain_posz.bmp", "/Assets/Terrain_negz.bmp"};
+constexpr std::array<std::string_view, 6> kCubeFacesDDS = {"/Assets/cube_face_posx.dds", "/Assets/cube_face_negx.dds",
+                                                           "/Assets/cube_face_posy.dds", "/Assets/cube_face_negy.dds",
+                                                           "/Assets/cube_face_posz.dds", "/Assets/cube_face_negz.dds"};
 
 // The directory is taken exactly as recorded, separators and all; a path
 // too long for the system fails in the reader like a missing file.
@@ -89,14 +89,14 @@ void ReloadTestTexture(int mode, const std::string& startupDir, unsigned int& te
 
     // The loaders report their own failures; the mode keeps the empty texture then.
     switch (mode) {
-        case BMP: LoadBMPTexture(AssetPath(startupDir, kSphereMapBMP), testTexture, messages); break;
-        case BMPCompressed: LoadBMPTextureCompressed(AssetPath(startupDir, kSphereMapBMP), testTexture, messages); break;
-        case TGA: LoadTGATexture(AssetPath(startupDir, kSphereMapTGA), testTexture, messages); break;
-        case TGACompressed: LoadTGATextureCompressed(AssetPath(startupDir, kSphereMapTGA), testTexture, messages); break;
-        case DDS: LoadDDSTexture(AssetPath(startupDir, kSphereMapDDS), testTexture, messages); break;
-        case BMPCubemap: LoadBMPCubeMap(FacePaths(startupDir, kCubeFacesBMP), testTexture, messages); break;
-        case DDSCubemap: LoadDDSCubeMap(FacePaths(startupDir, kCubeFacesDDS), testTexture, messages); break;
-        default: break;
+    case BMP: LoadBMPTexture(AssetPath(startupDir, kSphereMapBMP), testTexture, messages); break;
+    case BMPCompressed: LoadBMPTextureCompressed(AssetPath(startupDir, kSphereMapBMP), testTexture, messages); break;
+    case TGA: LoadTGATexture(AssetPath(startupDir, kSphereMapTGA), testTexture, messages); break;
+    case TGACompressed: LoadTGATextureCompressed(AssetPath(startupDir, kSphereMapTGA), testTexture, messages); break;
+    case DDS: LoadDDSTexture(AssetPath(startupDir, kSphereMapDDS), testTexture, messages); break;
+    case BMPCubemap: LoadBMPCubeMap(FacePaths(startupDir, kCubeFacesBMP), testTexture, messages); break;
+    case DDSCubemap: LoadDDSCubeMap(FacePaths(startupDir, kCubeFacesDDS), testTexture, messages); break;
+    default: break;
     }
 }
 

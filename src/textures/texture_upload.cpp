@@ -4,8 +4,7 @@
 
 // The readers report formats by value; they must be the GL's own.
 static_assert(kGlLuminance == GL_LUMINANCE && kGlLuminance8 == GL_LUMINANCE8 && kGlRgb8 == GL_RGB8 &&
-              kGlRgba8 == GL_RGBA8 && kGlBgr == GL_BGR && kGlBgra == GL_BGRA &&
-              kGlRgb == GL_RGB && kGlRgba == GL_RGBA);
+              kGlRgba8 == GL_RGBA8 && kGlBgr == GL_BGR && kGlBgra == GL_BGRA && kGlRgb == GL_RGB && kGlRgba == GL_RGBA);
 static_assert(kGlCompressedLuminance == GL_COMPRESSED_LUMINANCE && kGlCompressedRgb == GL_COMPRESSED_RGB &&
               kGlCompressedRgba == GL_COMPRESSED_RGBA);
 static_assert(kGlCompressedRgbaDxt1 == GL_COMPRESSED_RGBA_S3TC_DXT1_EXT &&

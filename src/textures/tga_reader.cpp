@@ -54,10 +54,10 @@ void MirrorRows(std::span<std::uint8_t> pixels, std::size_t width, std::size_t p
 
 std::uint32_t CompressedTGAComponents(std::uint32_t components) {
     switch (components) {
-        case kGlLuminance8: return kGlCompressedLuminance;
-        case kGlRgb8: return kGlCompressedRgb;
-        case kGlRgba8: return kGlCompressedRgba;
-        default: return components;
+    case kGlLuminance8: return kGlCompressedLuminance;
+    case kGlRgb8: return kGlCompressedRgb;
+    case kGlRgba8: return kGlCompressedRgba;
+    default: return components;
     }
 }
 
@@ -131,7 +131,8 @@ bool ReadTGA(std::span<const std::uint8_t> bytes, TGAImage& image, std::string& 
         std::vector<std::uint8_t> expanded(static_cast<std::size_t>(pixelCount) * pixelBytes);
         for (std::size_t i = 0; i < pixelCount; ++i) {
             const std::size_t index = storedBytes == 1 ? stored[i] : LoadU16(stored, 2 * i);
-            if (index < mapFirst || index - mapFirst >= mapLength) return Fail(error, "TGA colour index outside the map");
+            if (index < mapFirst || index - mapFirst >= mapLength)
+                return Fail(error, "TGA colour index outside the map");
             std::copy_n(map.begin() + static_cast<std::ptrdiff_t>((index - mapFirst) * mapEntryBytes), pixelBytes,
                         expanded.begin() + static_cast<std::ptrdiff_t>(i * pixelBytes));
         }
@@ -141,22 +142,23 @@ bool ReadTGA(std::span<const std::uint8_t> bytes, TGAImage& image, std::string& 
 
     // Rows go to the GL bottom row first, pixels left to right.
     if (descriptor & kDescriptorTopDown) ReverseRows(image.pixels, static_cast<std::size_t>(image.width) * pixelBytes);
-    if (descriptor & kDescriptorRightToLeft) MirrorRows(image.pixels, static_cast<std::size_t>(image.width), pixelBytes);
+    if (descriptor & kDescriptorRightToLeft)
+        MirrorRows(image.pixels, static_cast<std::size_t>(image.width), pixelBytes);
 
     image.bytesPerPixel = static_cast<int>(pixelBytes);
     switch (pixelBytes) {
-        case 1:
-            image.format = kGlLuminance;
-            image.components = kGlLuminance8;
-            break;
-        case 3:
-            image.format = kGlBgr;
-            image.components = kGlRgb8;
-            break;
-        default:
-            image.format = kGlBgra;
-            image.components = kGlRgba8;
-            break;
+    case 1:
+        image.format = kGlLuminance;
+        image.components = kGlLuminance8;
+        break;
+    case 3:
+        image.format = kGlBgr;
+        image.components = kGlRgb8;
+        break;
+    default:
+        image.format = kGlBgra;
+        image.components = kGlRgba8;
+        break;
     }
     return true;
 }

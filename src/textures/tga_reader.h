@@ -11,7 +11,7 @@
 #include "textures/image_formats.h"
 
 struct TGAImage {
-    std::int32_t width = 0;   // filled as soon as the header has been read
+    std::int32_t width = 0;  // filled as soon as the header has been read
     std::int32_t height = 0;
     // Pixel format of the upload (eFormat): GL_LUMINANCE, GL_BGR or GL_BGRA.
     std::uint32_t format = kGlBgr;

@@ -13,9 +13,15 @@ struct TextureItem {
     TextureMode mode;
 };
 constexpr TextureItem kTextureItems[] = {
-    {CMD_TEX_BMP, BMP},         {CMD_TEX_BMP_COMPRESSED, BMPCompressed}, {CMD_TEX_BMP_CUBEMAP, BMPCubemap},
-    {CMD_TEX_TGA, TGA},         {CMD_TEX_TGA_COMPRESSED, TGACompressed}, {CMD_TEX_DDS, DDS},
-    {CMD_TEX_DDS_CUBEMAP, DDSCubemap}, {CMD_TEX_MODELS_OWN, ModelsOwn},  {CMD_TEX_OFF, Off},
+    {CMD_TEX_BMP, BMP},
+    {CMD_TEX_BMP_COMPRESSED, BMPCompressed},
+    {CMD_TEX_BMP_CUBEMAP, BMPCubemap},
+    {CMD_TEX_TGA, TGA},
+    {CMD_TEX_TGA_COMPRESSED, TGACompressed},
+    {CMD_TEX_DDS, DDS},
+    {CMD_TEX_DDS_CUBEMAP, DDSCubemap},
+    {CMD_TEX_MODELS_OWN, ModelsOwn},
+    {CMD_TEX_OFF, Off},
 };
 
 constexpr int kTwoWayItems[] = {CMD_LIGHT_ON, CMD_LIGHT_OFF, CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME,
@@ -52,8 +58,7 @@ bool DoGroupCommand(Viewer& viewer, int id, ViewerShell& shell) {
         viewer.checkedWinding = id;
         glFrontFace(id == CMD_WINDING_CW ? GL_CW : GL_CCW);
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -75,8 +80,7 @@ bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages) {
     viewer.checkedTexture = item->id;
     SetEnabled(GL_TEXTURE_2D, item->mode != Off);
     viewer.textureMode = item->mode;
-    if (item->mode != Off && item->mode != ModelsOwn)
-        LoadTestTexture(viewer, messages);
+    if (item->mode != Off && item->mode != ModelsOwn) LoadTestTexture(viewer, messages);
     return true;
 }
 
@@ -102,27 +106,13 @@ void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel) {
 
 bool DoCommand(Viewer& viewer, int id, ViewerShell& shell) {
     switch (id) {
-    case CMD_OPEN:
-        RunOpenCommand(viewer, shell);
-        return true;  // the open flow repaints itself
-    case CMD_EXIT:
-        shell.Quit();
-        return true;
-    case CMD_FLIP_NORMALS:
-        viewer.model.FlipNormals();
-        break;
-    case CMD_SCALE_DOWN:
-        viewer.model.Scale(0.9f);
-        break;
-    case CMD_SCALE_UP:
-        viewer.model.Scale(1.1f);
-        break;
-    case CMD_RESET_CAMERA:
-        ResetCamera(viewer);
-        break;
-    case CMD_ABOUT:
-        shell.ShowAbout();
-        break;
+    case CMD_OPEN: RunOpenCommand(viewer, shell); return true;  // the open flow repaints itself
+    case CMD_EXIT: shell.Quit(); return true;
+    case CMD_FLIP_NORMALS: viewer.model.FlipNormals(); break;
+    case CMD_SCALE_DOWN: viewer.model.Scale(0.9f); break;
+    case CMD_SCALE_UP: viewer.model.Scale(1.1f); break;
+    case CMD_RESET_CAMERA: ResetCamera(viewer); break;
+    case CMD_ABOUT: shell.ShowAbout(); break;
     default:
         if (!DoGroupCommand(viewer, id, shell)) return false;
         break;

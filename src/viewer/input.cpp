@@ -20,32 +20,16 @@ void KeyDown(Viewer& viewer, ViewerKey key, ViewerShell& shell) {
         shell.Quit();
         moved = false;
         break;
-    case ViewerKey::Up:
-        camera.MoveForward(kStep);
-        break;
-    case ViewerKey::Down:
-        camera.MoveForward(-kStep);
-        break;
+    case ViewerKey::Up: camera.MoveForward(kStep); break;
+    case ViewerKey::Down: camera.MoveForward(-kStep); break;
     case ViewerKey::Left:
-    case ViewerKey::A:
-        camera.Strafe(-kStep);
-        break;
+    case ViewerKey::A: camera.Strafe(-kStep); break;
     case ViewerKey::Right:
-    case ViewerKey::D:
-        camera.Strafe(kStep);
-        break;
-    case ViewerKey::W:
-        camera.MoveUp(-kStep);
-        break;
-    case ViewerKey::S:
-        camera.MoveUp(kStep);
-        break;
-    case ViewerKey::F:
-        FitModel(viewer, shell);
-        return;
-    case ViewerKey::Other:
-        moved = false;
-        break;
+    case ViewerKey::D: camera.Strafe(kStep); break;
+    case ViewerKey::W: camera.MoveUp(-kStep); break;
+    case ViewerKey::S: camera.MoveUp(kStep); break;
+    case ViewerKey::F: FitModel(viewer, shell); return;
+    case ViewerKey::Other: moved = false; break;
     }
     if (moved) viewer.frustum.Update(camera);
     shell.Repaint();
@@ -72,15 +56,9 @@ void MouseDown(Viewer& viewer, MouseButton button, int x, int y) {
     viewer.lastMouseX = x;
     viewer.lastMouseY = y;
     switch (button) {
-    case MouseButton::Left:
-        viewer.dragMode = DragRotate;
-        break;
-    case MouseButton::Right:
-        viewer.dragMode = DragPan;
-        break;
-    case MouseButton::Middle:
-        viewer.dragMode = DragDolly;
-        break;
+    case MouseButton::Left: viewer.dragMode = DragRotate; break;
+    case MouseButton::Right: viewer.dragMode = DragPan; break;
+    case MouseButton::Middle: viewer.dragMode = DragDolly; break;
     }
 }
 
@@ -119,10 +97,7 @@ void ApplyMouseDrag(Viewer& viewer) {
         viewer.modelRotX = WrapOnce(viewer.modelRotX);
         viewer.modelRotY = WrapOnce(viewer.modelRotY);
         break;
-    case DragDolly:
-        viewer.camera.MoveForward(static_cast<float>(static_cast<double>(dx - dy) / 100.0));
-        break;
-    default:
-        break;
+    case DragDolly: viewer.camera.MoveForward(static_cast<float>(static_cast<double>(dx - dy) / 100.0)); break;
+    default: break;
     }
 }

@@ -37,7 +37,7 @@ ModelFormat ChooseFormat(const std::string& path, ViewerShell& shell) {
     const ModelFormat format = ModelFormatForPath(path);
     if (format != ModelFormat::Unknown) return format;
     return shell.AskYesNo("Extension not recognised. Open as BIN?", "File Type Error") ? ModelFormat::BIN
-                                                                                     : ModelFormat::Unknown;
+                                                                                       : ModelFormat::Unknown;
 }
 
 // The open flow around one load of path in the format chosen, which is
@@ -112,8 +112,7 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);
     // Model's Own with nothing to show would draw whatever texture is bound.
-    if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0)
-        DoCommand(viewer, CMD_TEX_BMP, shell);
+    if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0) DoCommand(viewer, CMD_TEX_BMP, shell);
     shell.Repaint();
     return result;
 }

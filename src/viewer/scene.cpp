@@ -107,19 +107,11 @@ void RenderFrame(const Viewer& viewer) {
     glRotatef(viewer.modelRotY, 0.0f, 1.0f, 0.0f);
     glRotatef(viewer.modelRotZ, 0.0f, 0.0f, 1.0f);
     switch (viewer.textureMode) {
-    case ModelsOwn:
-        DrawWithOwnTexture(viewer.model);
-        break;
-    case Off:
-        Draw(viewer.model);
-        break;
+    case ModelsOwn: DrawWithOwnTexture(viewer.model); break;
+    case Off: Draw(viewer.model); break;
     case BMPCubemap:
-    case DDSCubemap:
-        DrawReflectionMapped(viewer.model, viewer.testTexture);
-        break;
-    default:
-        DrawSphereMapped(viewer.model, viewer.testTexture);
-        break;
+    case DDSCubemap: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
+    default: DrawSphereMapped(viewer.model, viewer.testTexture); break;
     }
     glPopMatrix();
 }

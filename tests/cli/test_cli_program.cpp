@@ -141,8 +141,8 @@ TEST_F(ProgramTest, DefaultSnapshotIsTheTexturedCubeCentredOnTheBackground) {
 }
 
 TEST_F(ProgramTest, EachTextureModeGivesADifferentPicture) {
-    const std::vector<std::string> modes = {"own", "off", "bmp", "bmp-compressed", "tga", "tga-compressed",
-                                            "dds", "bmp-cubemap", "dds-cubemap"};
+    const std::vector<std::string> modes = {
+        "own", "off", "bmp", "bmp-compressed", "tga", "tga-compressed", "dds", "bmp-cubemap", "dds-cubemap"};
     std::vector<RgbaImage> pictures;
     for (const std::string& mode : modes) pictures.push_back(Snapshot({"--texture", mode}));
     // The BMP and TGA test files hold the same sphere map: through their two
@@ -357,8 +357,10 @@ TEST_F(ProgramTest, HelpVersionAndBadArguments) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "tessaview 1.0.0\n");
 
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"--bogus"}, {"--snapshot", "x.png", "--size", "big"}, {"--info"}, {"a.xml", "b.xml"}}) {
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--bogus"},
+                                                {"--snapshot", "x.png", "--size", "big"},
+                                                {"--info"},
+                                                {"a.xml", "b.xml"}}) {
         result = Run(bad);
         EXPECT_EQ(result.status, 64) << bad[0];
         EXPECT_EQ(result.out, "");
@@ -382,9 +384,9 @@ TEST_F(ProgramTest, InfoExitStatusFollowsTheVerdict) {
 // with its own texture, exactly as in a folder that has them.
 TEST_F(ProgramTest, InstalledProgramFindsItsAssetsFromAnyFolder) {
     const std::string prefix = TESSA_INSTALL_PREFIX;  // installed by ctest before this test
-    for (const char* file : {"bin/tessaview", "share/tessaview/Assets/TexturedCube.xml",
-                             "share/tessaview/Assets/crate.bmp", "share/applications/tessaview.desktop",
-                             "share/icons/hicolor/48x48/apps/tessaview.png"})
+    for (const char* file :
+         {"bin/tessaview", "share/tessaview/Assets/TexturedCube.xml", "share/tessaview/Assets/crate.bmp",
+          "share/applications/tessaview.desktop", "share/icons/hicolor/48x48/apps/tessaview.png"})
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(prefix) / file)) << file;
 
     std::filesystem::create_directories(scratch.File("empty"));

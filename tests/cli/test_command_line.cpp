@@ -39,8 +39,9 @@ TEST(CommandLine, SnapshotDefaultsAndEveryOption) {
     EXPECT_FALSE(plain.snapshot.rotateX);
     EXPECT_TRUE(plain.model.empty());
 
-    const CommandLine all = Parse({"--size", "320x200", "--texture=dds-cubemap", "--wireframe", "--no-light",
-                                   "--no-cull", "--cw", "--rotate", "-30.5,90", "model.bin", "--snapshot=o.png", "--fit"});
+    const CommandLine all =
+        Parse({"--size", "320x200", "--texture=dds-cubemap", "--wireframe", "--no-light", "--no-cull", "--cw",
+               "--rotate", "-30.5,90", "model.bin", "--snapshot=o.png", "--fit"});
     ASSERT_EQ(all.mode, CliMode::Snapshot) << all.error;
     const SnapshotOptions& s = all.snapshot;
     EXPECT_EQ(s.outPath, "o.png");
@@ -73,9 +74,9 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
     const std::vector<std::vector<std::string_view>> bad = {
         {"--bogus"},
         {"-x"},
-        {"--snapshot"},                          // no file name
-        {"--snapshot="},                         // empty file name
-        {"--wireframe"},                         // needs --snapshot
+        {"--snapshot"},   // no file name
+        {"--snapshot="},  // empty file name
+        {"--wireframe"},  // needs --snapshot
         {"--snapshot", "o.png", "--size", "0x10"},
         {"--snapshot", "o.png", "--size", "100x"},
         {"--snapshot", "o.png", "--size", "100x100x3"},
@@ -86,8 +87,8 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
         {"--snapshot", "o.png", "--rotate", "30,x"},
         {"--snapshot", "o.png", "--rotate", "1,2,3"},
         {"--snapshot", "o.png", "--rotate", "inf,0"},
-        {"--snapshot", "o.png", "--rotate"},     // value missing at the end
-        {"--snapshot", "o.png", "--cw=yes"},     // a switch takes no value
+        {"--snapshot", "o.png", "--rotate"},  // value missing at the end
+        {"--snapshot", "o.png", "--cw=yes"},  // a switch takes no value
         {"--snapshot", "o.png", "a.xml", "b.xml"},
     };
     for (const auto& args : bad) {

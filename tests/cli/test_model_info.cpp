@@ -74,8 +74,8 @@ TEST_F(ModelInfoTest, DefaultModelReport) {
 }
 
 TEST_F(ModelInfoTest, BoundsAndNormalsOfAnOffCentreModel) {
-    const std::string body = "<numVerts>3</numVerts><numFaces>1</numFaces><vertList>" +
-                             Vertex(1, 2, 3, 0, 0, 1) + Vertex(5, -2, 3, 0, 0, 2) + Vertex(1, 0, 7, 0, 0, 0) +
+    const std::string body = "<numVerts>3</numVerts><numFaces>1</numFaces><vertList>" + Vertex(1, 2, 3, 0, 0, 1) +
+                             Vertex(5, -2, 3, 0, 0, 2) + Vertex(1, 0, 7, 0, 0, 0) +
                              "</vertList><faceList><face><faceA>0</faceA><faceB>1</faceB><faceC>1</faceC></face>"
                              "</faceList>";
     const ModelInfo info = Inspect(Xml("m.xml", InMesh(body)));
@@ -164,7 +164,8 @@ TEST_F(ModelInfoTest, RelativeTexturePathTriesTheCurrentDirectoryFirstThenTheSta
     ModelInfo info = Inspect(Xml("a.xml", ExampleModel("Assets/only-there.bmp")));
     ASSERT_EQ(info.textures.size(), 1u);
     EXPECT_TRUE(info.textures[0].loads) << info.textures[0].reason;
-    EXPECT_EQ(std::filesystem::path(info.textures[0].file), std::filesystem::path(scratch.File("Assets/only-there.bmp")));
+    EXPECT_EQ(std::filesystem::path(info.textures[0].file),
+              std::filesystem::path(scratch.File("Assets/only-there.bmp")));
 
     // In both places: the current directory's file wins (the other is no image).
     ASSERT_TRUE(WriteFile(scratch.File("Assets/crate.bmp"), "not a bitmap"));

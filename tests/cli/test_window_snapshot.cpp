@@ -39,7 +39,7 @@ namespace {
 
 struct Case {
     const char* name;
-    std::vector<int> commands;        // menu items picked in the window
+    std::vector<int> commands;         // menu items picked in the window
     std::vector<std::string> options;  // the same on the command line
     float rotX = 0.0f;
     float rotY = 0.0f;
@@ -120,13 +120,17 @@ TEST_P(WindowSnapshotTest, SameOptionsGiveTheSamePicture) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, WindowSnapshotTest,
-    testing::Values(Case{"default", {}, {}},
-                    Case{"cubemap_turned", {CMD_TEX_BMP_CUBEMAP}, {"--texture", "bmp-cubemap", "--rotate", "30,45"},
-                         30.0f, 45.0f},
-                    Case{"wireframe_unlit", {CMD_TEX_OFF, CMD_LIGHT_OFF, CMD_RENDER_WIREFRAME},
-                         {"--texture", "off", "--no-light", "--wireframe"}},
-                    Case{"tga_compressed_inside", {CMD_TEX_TGA_COMPRESSED, CMD_WINDING_CW},
-                         {"--texture", "tga-compressed", "--cw", "--rotate", "-20,10"}, -20.0f, 10.0f}),
+    testing::Values(
+        Case{"default", {}, {}},
+        Case{"cubemap_turned", {CMD_TEX_BMP_CUBEMAP}, {"--texture", "bmp-cubemap", "--rotate", "30,45"}, 30.0f, 45.0f},
+        Case{"wireframe_unlit",
+             {CMD_TEX_OFF, CMD_LIGHT_OFF, CMD_RENDER_WIREFRAME},
+             {"--texture", "off", "--no-light", "--wireframe"}},
+        Case{"tga_compressed_inside",
+             {CMD_TEX_TGA_COMPRESSED, CMD_WINDING_CW},
+             {"--texture", "tga-compressed", "--cw", "--rotate", "-20,10"},
+             -20.0f,
+             10.0f}),
     [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
 // Where the drawing area sits in a window of this toolkit and display.

@@ -50,8 +50,8 @@ TEST(VectorMath, RotationTurnsCounterClockwiseSeenFromTheAxisTip) {
     // About z, x goes to y.
     Mat3d r3;
     RotationMatrix3(r3, std::numbers::pi / 2, 0.0, 0.0, 1.0);
-    EXPECT_NEAR(r3[1], 1.0, 1e-12);  // column 0, row 1
-    EXPECT_NEAR(r3[3], -1.0, 1e-12); // column 1, row 0
+    EXPECT_NEAR(r3[1], 1.0, 1e-12);   // column 0, row 1
+    EXPECT_NEAR(r3[3], -1.0, 1e-12);  // column 1, row 0
 }
 
 TEST(VectorMath, RotationNormalisesItsAxisAndTreatsZeroAxisAsIdentity) {

@@ -49,7 +49,6 @@ std::vector<std::uint8_t> BytesOf(const ZeroedArray<T>& array) {
 }
 
 inline MeshSnapshot Snapshot(const Mesh& mesh) {
-    return {BytesOf(mesh.verts), BytesOf(mesh.normals), BytesOf(mesh.faces), BytesOf(mesh.uvs),
-            mesh.numVerts,       mesh.numFaces,         mesh.numTextures,    mesh.texture,
-            mesh.texturePath,    mesh.verts.data()};
+    return {BytesOf(mesh.verts), BytesOf(mesh.normals), BytesOf(mesh.faces), BytesOf(mesh.uvs), mesh.numVerts,
+            mesh.numFaces,       mesh.numTextures,      mesh.texture,        mesh.texturePath,  mesh.verts.data()};
 }

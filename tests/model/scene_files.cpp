@@ -12,11 +12,12 @@ void Put32(Bytes& bytes, std::uint32_t value) {
 
 std::string CubeObj(const std::string& materialLibrary) {
     std::string obj = materialLibrary.empty() ? "" : "mtllib " + materialLibrary + "\nusemtl skin\n";
-    obj += "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n"
-           "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
-           "vn 0 0 -1\nvn 0 0 1\nvn 0 -1 0\nvn 0 1 0\nvn -1 0 0\nvn 1 0 0\n"
-           "f 1/1/1 4/4/1 3/3/1 2/2/1\nf 5/1/2 6/2/2 7/3/2 8/4/2\nf 1/1/3 2/2/3 6/3/3 5/4/3\n"
-           "f 4/1/4 8/4/4 7/3/4 3/2/4\nf 1/1/5 5/2/5 8/3/5 4/4/5\nf 2/1/6 3/2/6 7/3/6 6/4/6\n";
+    obj +=
+        "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n"
+        "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
+        "vn 0 0 -1\nvn 0 0 1\nvn 0 -1 0\nvn 0 1 0\nvn -1 0 0\nvn 1 0 0\n"
+        "f 1/1/1 4/4/1 3/3/1 2/2/1\nf 5/1/2 6/2/2 7/3/2 8/4/2\nf 1/1/3 2/2/3 6/3/3 5/4/3\n"
+        "f 4/1/4 8/4/4 7/3/4 3/2/4\nf 1/1/5 5/2/5 8/3/5 4/4/5\nf 2/1/6 3/2/6 7/3/6 6/4/6\n";
     return obj;
 }
 
@@ -29,7 +30,8 @@ std::string TwoNodeGltfJson(const std::string& bufferUri) {
            R"("accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3",)"
            R"("min":[0,0,0],"max":[1,1,0]}],)"
            R"("bufferViews":[{"buffer":0,"byteLength":36}],)"
-           R"("buffers":[{)" + uri + R"("byteLength":36}]})";
+           R"("buffers":[{)" +
+           uri + R"("byteLength":36}]})";
 }
 
 Bytes TriangleBuffer() {

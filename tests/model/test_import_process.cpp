@@ -41,10 +41,19 @@ Mesh TexturedMesh() {
 }
 
 const ChildCase kChildCases[] = {
-    {"Model", [](Mesh& out, const LoadProgress&) { out = TexturedMesh(); return LoadResult::Success(); }, ""},
+    {"Model",
+     [](Mesh& out, const LoadProgress&) {
+         out = TexturedMesh();
+         return LoadResult::Success();
+     },
+     ""},
     {"Refusal", [](Mesh&, const LoadProgress&) { return LoadResult::Failure("no good"); }, "no good"},
     {"Abort", [](Mesh&, const LoadProgress&) -> LoadResult { std::abort(); }, "signal 6, SIGABRT"},
-    {"Crash", [](Mesh&, const LoadProgress&) { std::raise(SIGSEGV); return LoadResult::Success(); },
+    {"Crash",
+     [](Mesh&, const LoadProgress&) {
+         std::raise(SIGSEGV);
+         return LoadResult::Success();
+     },
      "signal 11, SIGSEGV"},
     {"Exit", [](Mesh&, const LoadProgress&) -> LoadResult { _exit(3); }, "exit status 3"},
     {"IndexOutOfRange",
@@ -67,7 +76,11 @@ const ChildCase kChildCases[] = {
          return LoadResult::Success();
      },
      "cancelled", true},
-    {"CancelWhileSilent", [](Mesh&, const LoadProgress&) -> LoadResult { for (;;) pause(); }, "cancelled", true},
+    {"CancelWhileSilent",
+     [](Mesh&, const LoadProgress&) -> LoadResult {
+         for (;;) pause();
+     },
+     "cancelled", true},
 };
 
 class ImportProcess : public testing::TestWithParam<ChildCase> {};
@@ -77,9 +90,8 @@ TEST_P(ImportProcess, ParentGetsTheModelOrAReasonAndLeavesNothingBehind) {
     const std::size_t descriptors = OpenDescriptors();
     Mesh mesh = MakeMesh(4, 2);
     const MeshSnapshot before = Snapshot(mesh);
-    const LoadResult result = ImportInChildProcess(c.import, 100, mesh, [&c](std::uint64_t, std::uint64_t) {
-        return !c.cancel;
-    });
+    const LoadResult result =
+        ImportInChildProcess(c.import, 100, mesh, [&c](std::uint64_t, std::uint64_t) { return !c.cancel; });
     EXPECT_EQ(result.cancelled, c.cancel);
     if (c.reasonHas.empty()) {
         ASSERT_TRUE(result) << result.reason;

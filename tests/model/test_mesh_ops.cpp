@@ -41,7 +41,7 @@ TEST(MeshOps, NormalizeNormalsGivesUnitLengthAndLeavesZeroNormalsZero) {
     EXPECT_EQ(mesh.normals[0], 0.6f);
     EXPECT_EQ(mesh.normals[1], 0.8f);
     for (int k = 3; k < 6; ++k) EXPECT_EQ(mesh.normals[k], 0.0f);  // no NaN for a zero normal
-    EXPECT_NEAR(mesh.normals[6], 1.0f, 1e-6f);  // a denormal normal still becomes unit length
+    EXPECT_NEAR(mesh.normals[6], 1.0f, 1e-6f);                     // a denormal normal still becomes unit length
     for (std::size_t v = 0; v < 4; ++v) {
         if (v == 1) continue;
         const float* n = &mesh.normals[3 * v];

@@ -75,9 +75,7 @@ protected:
         model.numTextures = 1;
     }
 
-    std::string WriteBmp(const std::string& name) {
-        return textures_.Write(name, EncodeBMP(MakePicture(4, 2, 3)));
-    }
+    std::string WriteBmp(const std::string& name) { return textures_.Write(name, EncodeBMP(MakePicture(4, 2, 3))); }
     std::string WriteXml(const std::string& text) {
         const std::string path = dir_.File("model.xml");
         EXPECT_TRUE(WriteFile(path, text));
@@ -251,7 +249,7 @@ TEST_F(ModelGL, XmlExampleLoadsItsOwnTexture) {
 
 struct TextureCase {
     const char* what;
-    std::string body;       // inside "mesh"
+    std::string body;  // inside "mesh"
     std::uint32_t numTextures;
     bool hasTexture;
     int messages;
@@ -261,7 +259,9 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
     const std::string good = WriteBmp("crate.bmp");
     const std::string upper = WriteBmp("Crate.BMP");
     const std::string missing = textures_.Path().string() + "/missing.bmp";
-    const auto list = [](const std::string& path) { return "<textureList><texture>" + path + "</texture></textureList>"; };
+    const auto list = [](const std::string& path) {
+        return "<textureList><texture>" + path + "</texture></textureList>";
+    };
     const std::vector<TextureCase> cases = {
         {"count, then a missing texture", "<numTextures>1</numTextures>" + list(missing), 0, false, 1},
         {"a missing texture, then the count", list(missing) + "<numTextures>1</numTextures>", 1, false, 1},
@@ -270,8 +270,9 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
         {"upper-case extension", "<numTextures>2</numTextures>" + list(upper), 2, true, 0},
         {"trailing line break", "<numTextures>1</numTextures>" + list(good + "\n"), 0, false, 0},
         {"another extension", "<numTextures>1</numTextures>" + list(good + ".png"), 0, false, 0},
-        {"a good texture after a missing one", "<numTextures>1</numTextures><textureList><texture>" + missing +
-                                                   "</texture><texture>" + good + "</texture></textureList>",
+        {"a good texture after a missing one",
+         "<numTextures>1</numTextures><textureList><texture>" + missing + "</texture><texture>" + good +
+             "</texture></textureList>",
          0, true, 1},
     };
     for (const TextureCase& c : cases) {
@@ -285,7 +286,7 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
         ASSERT_EQ(static_cast<int>(sink_.shown.size()), c.messages);
         for (const auto& [text, caption] : sink_.shown) {
             EXPECT_EQ(text, c.what == std::string("a missing TGA") ? "Texture File Not Found (TGA)"
-                                                                    : "Texture File Not Found (BMP)");
+                                                                   : "Texture File Not Found (BMP)");
             EXPECT_EQ(caption, "Error");
         }
     }
@@ -312,11 +313,11 @@ TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
     const int liveBefore = LiveTextures();
     const std::string texture = "<numTextures>1</numTextures><textureList><texture>" + bmp + "</texture></textureList>";
     const std::vector<std::string> documents = {
-        ExampleModel(bmp).substr(0, 700),                                           // broken off
-        "<mesh>" + texture + "<numVerts>1</numVerts></numFaces></mesh>",            // not well-formed
+        ExampleModel(bmp).substr(0, 700),                                 // broken off
+        "<mesh>" + texture + "<numVerts>1</numVerts></numFaces></mesh>",  // not well-formed
         InMesh(texture + "<numVerts>1</numVerts><vertList><vertex/><vertex><vertX>1</vertX></vertex></vertList>"),
         InMesh(texture + "<numVerts>2</numVerts><numFaces>1</numFaces>"
-                         "<faceList><face><faceA>2</faceA></face></faceList>"),       // index beyond the vertices
+                         "<faceList><face><faceA>2</faceA></face></faceList>"),  // index beyond the vertices
         InMesh(texture + "<numVerts>4294967295</numVerts>"),
         "",
     };

@@ -218,8 +218,7 @@ TEST_F(SceneImport, ContentThatDoesNotFitItsExtensionIsRefusedBeforeTheLibrary) 
         EXPECT_NE(result.reason.find(c.reason), std::string::npos) << c.name << ": " << result.reason;
     }
     Mesh mesh;
-    EXPECT_NE(ReadScene(Write("a.3ds", ToBytes(CubeObj())), mesh).reason.find("not an extension"),
-              std::string::npos);
+    EXPECT_NE(ReadScene(Write("a.3ds", ToBytes(CubeObj())), mesh).reason.find("not an extension"), std::string::npos);
 }
 
 }  // namespace

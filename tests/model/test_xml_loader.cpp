@@ -40,8 +40,7 @@ std::vector<std::uint32_t> Indices(const ZeroedArray<std::uint32_t>& array) { re
 TEST(XmlModel, ExampleGivesThreeVerticesOneFaceAndItsTexture) {
     std::vector<std::string> texturesSeen;
     Mesh mesh;
-    const LoadResult result =
-        ParseXML(ExampleModel(), mesh, [&](Mesh& m) { texturesSeen.push_back(m.texturePath); });
+    const LoadResult result = ParseXML(ExampleModel(), mesh, [&](Mesh& m) { texturesSeen.push_back(m.texturePath); });
     ASSERT_TRUE(result) << result.reason;
     EXPECT_EQ(mesh.numVerts, 3u);
     EXPECT_EQ(mesh.numFaces, 1);
@@ -68,7 +67,8 @@ TEST(XmlModel, TextSplitAnywhereReadsTheSameAsWhole) {
         int allocations = 0;
         Mesh pieces;
         // Counting texture calls stands in for any per-chunk side effect.
-        ASSERT_TRUE(ParseXML(document, pieces, [&](Mesh&) { ++allocations; }, chunk));
+        ASSERT_TRUE(ParseXML(
+            document, pieces, [&](Mesh&) { ++allocations; }, chunk));
         EXPECT_EQ(allocations, 1);
         MeshSnapshot a = Snapshot(whole), b = Snapshot(pieces);
         a.vertsAddress = b.vertsAddress = nullptr;
@@ -82,9 +82,10 @@ TEST(XmlModel, UnknownElementsAreTransparent) {
     EXPECT_EQ(mesh.numVerts, 123u);
     EXPECT_EQ(mesh.numFaces, 2);
     // An unknown element inside "vertex" changes neither the tag nor the index.
-    mesh = Parse(InMesh("<numVerts>2</numVerts><vertList>"
-                        "<vertex><vertX>1</vertX><extra>9<vertY>8</vertY></extra><vertZ>3</vertZ></vertex>"
-                        "<vertex><other/><vertX>4</vertX></vertex></vertList>"));
+    mesh =
+        Parse(InMesh("<numVerts>2</numVerts><vertList>"
+                     "<vertex><vertX>1</vertX><extra>9<vertY>8</vertY></extra><vertZ>3</vertZ></vertex>"
+                     "<vertex><other/><vertX>4</vertX></vertex></vertList>"));
     EXPECT_EQ(Floats(mesh.verts), (std::vector<float>{1, 8, 3, 4, 0, 0}));
     // Names are matched case-sensitively; attributes and namespaces don't matter.
     mesh = Parse("<m:mesh xmlns:m='urn:x' a='1'><NumVerts>5</NumVerts><m:numVerts b='2'>4</m:numVerts></m:mesh>");
@@ -94,19 +95,22 @@ TEST(XmlModel, UnknownElementsAreTransparent) {
 TEST(XmlModel, AnElementsEndSetsItsParentsKind) {
     // vertY inside vertX: vertX's text before it counts, after it the tag is
     // "vertex" and the rest is ignored.
-    const Mesh mesh = Parse(InMesh("<numVerts>1</numVerts><vertList><vertex>"
-                                   "<vertX>1<vertY>2</vertY>3</vertX><vertZ>4</vertZ></vertex></vertList>"));
+    const Mesh mesh =
+        Parse(InMesh("<numVerts>1</numVerts><vertList><vertex>"
+                     "<vertX>1<vertY>2</vertY>3</vertX><vertZ>4</vertZ></vertex></vertList>"));
     EXPECT_EQ(Floats(mesh.verts), (std::vector<float>{1, 2, 4}));
 }
 
 TEST(XmlModel, CountsReallocateAndMeshElementsStartOver) {
-    Mesh mesh = Parse(InMesh("<numVerts>2</numVerts><vertList><vertex><vertX>7</vertX></vertex></vertList>"
-                             "<numVerts>2</numVerts>"));
+    Mesh mesh =
+        Parse(InMesh("<numVerts>2</numVerts><vertList><vertex><vertX>7</vertX></vertex></vertList>"
+                     "<numVerts>2</numVerts>"));
     EXPECT_EQ(Floats(mesh.verts), std::vector<float>(6, 0.0f));  // the second count zeroes the arrays
 
     // A second mesh writes from index 0 again with its own counts.
-    mesh = Parse("<r><mesh><numVerts>2</numVerts><vertList><vertex/><vertex><vertX>5</vertX></vertex></vertList></mesh>"
-                 "<mesh><vertList><vertex><vertX>6</vertX></vertex></vertList></mesh></r>");
+    mesh = Parse(
+        "<r><mesh><numVerts>2</numVerts><vertList><vertex/><vertex><vertX>5</vertX></vertex></vertList></mesh>"
+        "<mesh><vertList><vertex><vertX>6</vertX></vertex></vertList></mesh></r>");
     EXPECT_EQ(Floats(mesh.verts), (std::vector<float>{6, 0, 0, 5, 0, 0}));
 
     // A nested mesh ends the outer one at its own end.
@@ -122,8 +126,9 @@ TEST(XmlModel, CountsReallocateAndMeshElementsStartOver) {
 }
 
 TEST(XmlModel, FewerEntriesThanTheCountsStayZero) {
-    const Mesh mesh = Parse(InMesh("<numVerts>3</numVerts><numFaces>2</numFaces>"
-                                   "<faceList><face><faceA>2</faceA><faceB>1</faceB></face></faceList>"));
+    const Mesh mesh =
+        Parse(InMesh("<numVerts>3</numVerts><numFaces>2</numFaces>"
+                     "<faceList><face><faceA>2</faceA><faceB>1</faceB></face></faceList>"));
     EXPECT_EQ(Indices(mesh.faces), (std::vector<std::uint32_t>{2, 1, 0, 0, 0, 0}));
     EXPECT_EQ(Floats(mesh.normals), std::vector<float>(9, 0.0f));
 }
@@ -134,9 +139,10 @@ TEST(XmlModel, NumbersFollowTheIntegerAndRealRules) {
     mesh = Parse(InMesh("<numVerts>twelve</numVerts>"));
     EXPECT_EQ(mesh.numVerts, 0u);
     EXPECT_TRUE(mesh.verts.empty());
-    mesh = Parse(InMesh("<numVerts>+2x</numVerts><vertList><vertex><vertX>0.75</vertX><vertY> -1.5e2m</vertY>"
-                        "<vertZ>.</vertZ><vertU>0.5</vertU><vertV>1</vertV></vertex>"
-                        "<vertex><vertX>1e999</vertX><vertY>-1e-999</vertY><vertU>0.75</vertU></vertex></vertList>"));
+    mesh =
+        Parse(InMesh("<numVerts>+2x</numVerts><vertList><vertex><vertX>0.75</vertX><vertY> -1.5e2m</vertY>"
+                     "<vertZ>.</vertZ><vertU>0.5</vertU><vertV>1</vertV></vertex>"
+                     "<vertex><vertX>1e999</vertX><vertY>-1e-999</vertY><vertU>0.75</vertU></vertex></vertList>"));
     EXPECT_EQ(mesh.numVerts, 2u);
     EXPECT_EQ(mesh.verts[0], 0.75f);
     EXPECT_EQ(mesh.verts[1], -150.0f);
@@ -240,7 +246,8 @@ TEST(XmlModel, EntriesOutsideTheirCountsAreRefused) {
     EXPECT_EQ(Refusal(InMesh("\n<numVerts>1</numVerts><vertList><vertex/>\n<vertex><vertU>1</vertU></vertex>"
                              "</vertList>")),
               "line 3: vertex 1 is beyond the 1 vertices declared by numVerts");
-    EXPECT_EQ(Refusal(InMesh("<faceList><face><faceA>0</faceA></face></faceList>")), "line 1: face data before numFaces");
+    EXPECT_EQ(Refusal(InMesh("<faceList><face><faceA>0</faceA></face></faceList>")),
+              "line 1: face data before numFaces");
     EXPECT_EQ(Refusal(InMesh("<numVerts>3</numVerts><numFaces>1</numFaces><faceList><face/><face><faceC>0</faceC>"
                              "</face></faceList>")),
               "line 1: face 1 is beyond the 1 faces declared by numFaces");
@@ -249,8 +256,9 @@ TEST(XmlModel, EntriesOutsideTheirCountsAreRefused) {
 }
 
 TEST(XmlModel, FaceIndicesAreCheckedAgainstTheFinalVertexCount) {
-    const std::string faces = "<numFaces>1</numFaces><faceList><face><faceA>0</faceA><faceB>1</faceB>"
-                              "<faceC>2</faceC></face></faceList>";
+    const std::string faces =
+        "<numFaces>1</numFaces><faceList><face><faceA>0</faceA><faceB>1</faceB>"
+        "<faceC>2</faceC></face></faceList>";
     // The vertex count may come after the faces.
     EXPECT_EQ(Parse(InMesh(faces + "<numVerts>3</numVerts>")).numVerts, 3u);
     EXPECT_EQ(Refusal(InMesh(faces + "<numVerts>2</numVerts>")), "face 0 uses vertex 2, but the model has 2 vertices");
@@ -317,8 +325,8 @@ TEST(XmlModel, EntitiesFromADocumentTypeAreNeverExpanded) {
     laughs += "]><mesh><name>&k;</name><numVerts>&a;</numVerts></mesh>";
     EXPECT_FALSE(Refusal(laughs).empty());
     // An external entity is neither fetched nor read.
-    EXPECT_FALSE(Refusal("<!DOCTYPE mesh [<!ENTITY x SYSTEM '/etc/hostname'>]><mesh><numVerts>&x;</numVerts></mesh>")
-                     .empty());
+    EXPECT_FALSE(
+        Refusal("<!DOCTYPE mesh [<!ENTITY x SYSTEM '/etc/hostname'>]><mesh><numVerts>&x;</numVerts></mesh>").empty());
 }
 
 TEST(XmlModel, TooLongTexturePathIsRefused) {
@@ -375,8 +383,9 @@ TEST(XmlModel, ReadXmlReportsProgressAndCancels) {
 // far beyond the given ones are refused with both counts.
 TEST(XmlModel, DeclaredCountsBeyondWhatTheFileGivesAreDropped) {
     const std::string face = "<faceList><face><faceA>0</faceA><faceB>1</faceB><faceC>1</faceC></face></faceList>";
-    const std::string twoVertices = "<vertList><vertex><vertX>1</vertX></vertex><vertex><vertY>2</vertY></vertex>"
-                                    "</vertList>";
+    const std::string twoVertices =
+        "<vertList><vertex><vertX>1</vertX></vertex><vertex><vertY>2</vertY></vertex>"
+        "</vertList>";
     Mesh mesh = Parse(InMesh("<numVerts>3</numVerts><numFaces>400000000</numFaces>" + face));
     EXPECT_EQ(mesh.numFaces, 1);
     EXPECT_EQ(Indices(mesh.faces), (std::vector<std::uint32_t>{0, 1, 1}));

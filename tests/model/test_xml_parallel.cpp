@@ -74,8 +74,8 @@ TEST(XmlParallel, PiecesGiveTheWholeParsesResult) {
             EXPECT_EQ(whole.result.reason.rfind("line ", 0), 0u) << whole.result.reason;
         }
         for (const unsigned pieces : {2u, 3u, 7u}) {
-            const Loaded split = LoadWith(
-                [&](Mesh& m, TextureHook hook) { return ParseXMLParallel(document, m, hook, pieces); });
+            const Loaded split =
+                LoadWith([&](Mesh& m, TextureHook hook) { return ParseXMLParallel(document, m, hook, pieces); });
             EXPECT_EQ(split.result.ok, whole.result.ok);
             EXPECT_EQ(split.result.reason, whole.result.reason);
             EXPECT_EQ(split.textures, whole.textures);

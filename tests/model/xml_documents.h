@@ -12,7 +12,8 @@ inline std::string ExampleModel(const std::string& texturePath = "Assets/spherem
   <numFaces>1</numFaces>
   <numTextures>1</numTextures>
   <textureList>
-    <texture>)" + texturePath + R"(</texture>
+    <texture>)" +
+           texturePath + R"(</texture>
   </textureList>
   <vertList>
     <vertex><vertX>0.0</vertX><vertY>0.0</vertY><vertZ>0.0</vertZ><vertNX>0.0</vertNX><vertNY>0.0</vertNY><vertNZ>1.0</vertNZ><vertU>0</vertU><vertV>0</vertV></vertex>

@@ -11,13 +11,12 @@ namespace {
 TEST(HeadlessContext, ReportsACompatibilityContextWithDepthAndStencil) {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     ASSERT_NE(version, nullptr);
-    std::printf("GL_VERSION %s | GL_RENDERER %s\n", version,
-                reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::printf("GL_VERSION %s | GL_RENDERER %s\n", version, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     GLint depth = 0, stencil = 0;
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
-                                          GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depth);
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT,
-                                          GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &stencil);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                          &depth);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE,
+                                          &stencil);
     EXPECT_GE(depth, 16);
     EXPECT_GE(stencil, 8);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

@@ -14,8 +14,7 @@ std::unique_ptr<HeadlessContext> gContext;
 
 HeadlessContext& TestContext() { return *gContext; }
 
-namespace {
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

@@ -32,8 +32,7 @@ Picture MakeStripes(int width, int height, int channels) {
     Picture p{width, height, channels, {}};
     p.pixels.resize(static_cast<std::size_t>(width) * height * channels);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            std::copy_n(kColours[(x / 3 + y) % 4], channels, p.At(x, y));
+        for (int x = 0; x < width; ++x) std::copy_n(kColours[(x / 3 + y) % 4], channels, p.At(x, y));
     return p;
 }
 
@@ -67,7 +66,8 @@ Bytes EncodeBMP(const Picture& picture, bool topDown, std::size_t gapBytes) {
     for (std::size_t i = 54; i < offset; ++i) out[i] = 0xEE;  // a colour table nobody should read
     for (int row = 0; row < picture.height; ++row) {
         const int y = topDown ? row : picture.height - 1 - row;
-        std::copy_n(picture.At(0, y), picture.width * 3, out.begin() + static_cast<std::ptrdiff_t>(offset + row * rowBytes));
+        std::copy_n(picture.At(0, y), picture.width * 3,
+                    out.begin() + static_cast<std::ptrdiff_t>(offset + row * rowBytes));
     }
     return out;
 }
@@ -80,9 +80,7 @@ Bytes RunLengthEncode(const Bytes& stream, std::size_t elementBytes) {
                           stream.begin() + static_cast<std::ptrdiff_t>((a + 1) * elementBytes),
                           stream.begin() + static_cast<std::ptrdiff_t>(b * elementBytes));
     };
-    auto element = [&](std::size_t i) {
-        return std::span(stream).subspan(i * elementBytes, elementBytes);
-    };
+    auto element = [&](std::size_t i) { return std::span(stream).subspan(i * elementBytes, elementBytes); };
     Bytes out;
     std::size_t i = 0;
     while (i < count) {
@@ -122,7 +120,8 @@ Bytes EncodeTGA(const Picture& picture, const TGAOptions& options) {
         std::map<Bytes, std::uint8_t> indexOf;
         Bytes indices;
         for (std::size_t i = 0; i < stream.size(); i += static_cast<std::size_t>(n)) {
-            Bytes colour(stream.begin() + static_cast<std::ptrdiff_t>(i), stream.begin() + static_cast<std::ptrdiff_t>(i + n));
+            Bytes colour(stream.begin() + static_cast<std::ptrdiff_t>(i),
+                         stream.begin() + static_cast<std::ptrdiff_t>(i + n));
             auto [it, added] = indexOf.try_emplace(colour, static_cast<std::uint8_t>(indexOf.size()));
             if (added) map.insert(map.end(), colour.begin(), colour.end());
             indices.push_back(it->second);
@@ -160,7 +159,8 @@ Bytes EncodeDDS(const DDSHeader& header, const Bytes& data) {
     PutU32(out, 28, header.mipCount);
     PutU32(out, 76, 32);
     PutU32(out, 80, header.formatFlags);
-    for (std::size_t i = 0; i < 4 && i < header.fourCC.size(); ++i) out[84 + i] = static_cast<std::uint8_t>(header.fourCC[i]);
+    for (std::size_t i = 0; i < 4 && i < header.fourCC.size(); ++i)
+        out[84 + i] = static_cast<std::uint8_t>(header.fourCC[i]);
     PutU32(out, 88, header.bitCount);
     // Channel masks belong to uncompressed pixels; compressed files leave them zero.
     if (header.formatFlags & 0x40)
@@ -182,12 +182,16 @@ Bytes RandomBlocks(std::size_t count, std::size_t blockBytes, std::uint32_t seed
     if (allowThreeColour) return out;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t colour = i * blockBytes + blockBytes - 8;
-        auto c = [&](int k) { return static_cast<std::uint16_t>(out[colour + 2 * k] | (out[colour + 2 * k + 1] << 8)); };
+        auto c = [&](int k) {
+            return static_cast<std::uint16_t>(out[colour + 2 * k] | (out[colour + 2 * k + 1] << 8));
+        };
         std::uint16_t c0 = c(0), c1 = c(1);
         if (c0 < c1) std::swap(c0, c1);
         if (c0 == c1) {
-            if (c0 == 0) c0 = 1;
-            else c1 = static_cast<std::uint16_t>(c0 - 1);
+            if (c0 == 0)
+                c0 = 1;
+            else
+                c1 = static_cast<std::uint16_t>(c0 - 1);
         }
         PutU16(out, colour, c0);
         PutU16(out, colour + 2, c1);

@@ -20,9 +20,7 @@ struct Picture {
     std::vector<std::uint8_t> pixels;
 
     std::uint8_t* At(int x, int y) { return &pixels[(static_cast<std::size_t>(y) * width + x) * channels]; }
-    const std::uint8_t* At(int x, int y) const {
-        return &pixels[(static_cast<std::size_t>(y) * width + x) * channels];
-    }
+    const std::uint8_t* At(int x, int y) const { return &pixels[(static_cast<std::size_t>(y) * width + x) * channels]; }
     // Rows bottom first, unpadded: what a loader should hand to the GL.
     Bytes BottomUp() const;
 };
@@ -45,10 +43,10 @@ Bytes EncodeTGA(const Picture& picture, const TGAOptions& options = {});
 struct DDSHeader {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::uint32_t mipCount = 0;        // levels including the base
+    std::uint32_t mipCount = 0;              // levels including the base
     std::uint32_t flags = 0x1007 | 0x20000;  // caps, height, width, pixel format, mip count
     std::uint32_t linearSize = 0;
-    std::uint32_t formatFlags = 0x4;   // four-character code present
+    std::uint32_t formatFlags = 0x4;  // four-character code present
     std::string fourCC = "DXT1";
     std::uint32_t bitCount = 0;
     std::uint32_t caps = 0x1000;  // texture

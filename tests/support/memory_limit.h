@@ -17,8 +17,10 @@ public:
         setenv(kName, std::to_string(bytes).c_str(), 1);
     }
     ~ScopedMemoryLimit() {
-        if (previous_) setenv(kName, previous_->c_str(), 1);
-        else unsetenv(kName);
+        if (previous_)
+            setenv(kName, previous_->c_str(), 1);
+        else
+            unsetenv(kName);
     }
     ScopedMemoryLimit(const ScopedMemoryLimit&) = delete;
     ScopedMemoryLimit& operator=(const ScopedMemoryLimit&) = delete;

@@ -22,7 +22,8 @@ TempDir::~TempDir() {
 std::string TempDir::Write(std::string_view relative, std::span<const std::uint8_t> bytes) const {
     const std::filesystem::path file = path_ / relative;
     std::filesystem::create_directories(file.parent_path());
-    if (!WriteFile(file.string(), bytes.data(), bytes.size())) throw std::runtime_error("cannot write " + file.string());
+    if (!WriteFile(file.string(), bytes.data(), bytes.size()))
+        throw std::runtime_error("cannot write " + file.string());
     return file.string();
 }
 

@@ -70,9 +70,12 @@ TEST_F(TestTexture, EachModeLoadsItsAsset) {
         GLenum image;
         GLint width;
         bool compressed;
-    } cases[] = {{BMP, GL_TEXTURE_2D, 5, false},         {BMPCompressed, GL_TEXTURE_2D, 5, true},
-                 {TGA, GL_TEXTURE_2D, 7, false},         {TGACompressed, GL_TEXTURE_2D, 7, true},
-                 {DDS, GL_TEXTURE_2D, 8, true},          {BMPCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 4, false},
+    } cases[] = {{BMP, GL_TEXTURE_2D, 5, false},
+                 {BMPCompressed, GL_TEXTURE_2D, 5, true},
+                 {TGA, GL_TEXTURE_2D, 7, false},
+                 {TGACompressed, GL_TEXTURE_2D, 7, true},
+                 {DDS, GL_TEXTURE_2D, 8, true},
+                 {BMPCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 4, false},
                  {DDSCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 8, true}};
     for (const auto& c : cases) {
         Reload(c.mode);

@@ -98,12 +98,14 @@ TEST(ReadBMP, MalformedHeadersAreRefused) {
         {"negative width", patched(18, static_cast<std::uint32_t>(-5))},
         {"zero height", patched(22, 0)},
         {"most negative height", patched(22, 0x80000000u)},
-        {"overflowing size", [&] {
+        {"overflowing size",
+         [&] {
              Bytes b = patched(18, 0x7FFFFFFF);
              PutU32(b, 22, 0x7FFFFFFF);
              return b;
          }()},
-        {"byte count above 2 GiB", [&] {
+        {"byte count above 2 GiB",
+         [&] {
              Bytes b = patched(18, 0x10000);
              PutU32(b, 22, 0x3000);
              return b;
@@ -166,7 +168,8 @@ TEST(ReadTGA, EveryLayoutComesOutBottomRowFirst) {
         {"grey run-length", MakeStripes(9, 4, 1), {.runLength = true}},
         {"run-length of a noisy picture", MakePicture(9, 5, 3), {.runLength = true}},
         {"colour-mapped BGR", MakeStripes(6, 3, 3), {.colourMapped = true}},
-        {"colour-mapped BGRA run-length top-left", MakeStripes(11, 5, 4),
+        {"colour-mapped BGRA run-length top-left",
+         MakeStripes(11, 5, 4),
          {.runLength = true, .topLeft = true, .colourMapped = true}},
     };
     for (const TGACase& c : cases) {
@@ -178,8 +181,8 @@ TEST(ReadTGA, EveryLayoutComesOutBottomRowFirst) {
         EXPECT_EQ(image.height, c.picture.height) << c.what;
         EXPECT_EQ(image.bytesPerPixel, c.picture.channels) << c.what;
         EXPECT_EQ(image.pixels, c.picture.BottomUp()) << c.what;
-        const std::uint32_t formats[][2] = {{0, 0}, {kGlLuminance, kGlLuminance8}, {0, 0}, {kGlBgr, kGlRgb8},
-                                            {kGlBgra, kGlRgba8}};
+        const std::uint32_t formats[][2] = {
+            {0, 0}, {kGlLuminance, kGlLuminance8}, {0, 0}, {kGlBgr, kGlRgb8}, {kGlBgra, kGlRgba8}};
         EXPECT_EQ(image.format, formats[c.picture.channels][0]) << c.what;
         EXPECT_EQ(image.components, formats[c.picture.channels][1]) << c.what;
     }
@@ -192,8 +195,7 @@ TEST(ReadTGA, RightToLeftRowsAreMirrored) {
     Bytes file = EncodeTGA(p);
     // Store each row mirrored and say so.
     for (int row = 0; row < 2; ++row)
-        for (int x = 0; x < 5; ++x)
-            std::copy_n(p.At(4 - x, 1 - row), 3, file.begin() + 18 + (row * 5 + x) * 3);
+        for (int x = 0; x < 5; ++x) std::copy_n(p.At(4 - x, 1 - row), 3, file.begin() + 18 + (row * 5 + x) * 3);
     file[17] |= 0x10;
     TGAImage image;
     std::string error;
@@ -231,12 +233,14 @@ TEST(ReadTGA, MalformedFilesAreRefused) {
         {"ID longer than the file", with(Bytes(raw.begin(), raw.begin() + 30), 0, 200)},
         {"truncated run-length data", Bytes(rle.begin(), rle.end() - 1)},
         {"run-length packet past the image", overrun},
-        {"bytes of 65535 x 65535 x 4", [&] {
+        {"bytes of 65535 x 65535 x 4",
+         [&] {
              Bytes b = withU16(with(raw, 16, 32), 12, 65535);
              PutU16(b, 14, 65535);
              return b;
          }()},
-        {"huge run-length image in a tiny file", [&] {
+        {"huge run-length image in a tiny file",
+         [&] {
              Bytes b = withU16(rle, 12, 16384);
              PutU16(b, 14, 16384);
              return b;
@@ -416,9 +420,8 @@ TEST(DDSImage, UncompressedFormats) {
                           {0x41, 24, false, 0, 0},      {0x40, 16, false, 0, 0},      {0x20, 8, false, 0, 0}};
     for (const Case& c : cases) {
         DDSImage image;
-        const bool ok =
-            image.Load(EncodeDDS({.width = 2, .height = 2, .formatFlags = c.flags, .fourCC = "", .bitCount = c.bits},
-                                 Filled(16, 1)));
+        const bool ok = image.Load(EncodeDDS(
+            {.width = 2, .height = 2, .formatFlags = c.flags, .fourCC = "", .bitCount = c.bits}, Filled(16, 1)));
         EXPECT_EQ(ok, c.ok) << c.flags << "/" << c.bits;
         EXPECT_EQ(image.GetFormat(), c.format);
         EXPECT_EQ(image.GetComponents(), c.components);
@@ -446,9 +449,9 @@ TEST(DDSImage, MalformedFilesAreRefusedAndLeaveNothing) {
         {"truncated mip", EncodeDDS({.width = 8, .height = 8, .mipCount = 4}, Filled(32 + 8 + 7, 0))},
         {"truncated cube face", EncodeDDS({.width = 4, .height = 4, .caps2 = 0x200}, Filled(8 * 5, 0))},
         {"byte count beyond 32 bits", EncodeDDS({.width = 0xFFFFFFFF, .height = 0xFFFFFFFF}, Filled(8, 0))},
-        {"byte count above 2 GiB", EncodeDDS({.width = 0x10000, .height = 0x10000, .formatFlags = 0x41,
-                                              .fourCC = "", .bitCount = 32},
-                                             Filled(8, 0))},
+        {"byte count above 2 GiB",
+         EncodeDDS({.width = 0x10000, .height = 0x10000, .formatFlags = 0x41, .fourCC = "", .bitCount = 32},
+                   Filled(8, 0))},
     };
     for (const Case& c : cases) {
         DDSImage image;
@@ -466,8 +469,8 @@ TEST(DDSImage, SizeRulesDoNotWrap) {
     ASSERT_TRUE(image.Load(EncodeDDS({.width = 4, .height = 4}, Filled(8, 0))));
     EXPECT_EQ(image.CompressedSize(5, 1), 16u);
     EXPECT_GT(image.CompressedSize(0xFFFFFFFF, 0xFFFFFFFF), 0xFFFFFFFFu);
-    ASSERT_TRUE(image.Load(EncodeDDS({.width = 1, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 32},
-                                     Filled(4, 0))));
+    ASSERT_TRUE(image.Load(
+        EncodeDDS({.width = 1, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 32}, Filled(4, 0))));
     EXPECT_EQ(image.UncompressedSize(3, 5), 60u);
     EXPECT_GT(image.UncompressedSize(0xFFFFFFFF, 0xFFFFFFFF), 0xFFFFFFFFu);
 }
@@ -488,15 +491,15 @@ TEST(DDSImage, UncompressedRowsAreReversed) {
     for (int row = 0; row < 4; ++row)
         for (int i = 0; i < 2 * 4; ++i) rows4.push_back(static_cast<std::uint8_t>(row * 16 + i));
     DDSImage image;
-    ASSERT_TRUE(image.Load(
-        EncodeDDS({.width = 2, .height = 4, .formatFlags = 0x41, .fourCC = "", .bitCount = 32}, rows4)));
+    ASSERT_TRUE(
+        image.Load(EncodeDDS({.width = 2, .height = 4, .formatFlags = 0x41, .fourCC = "", .bitCount = 32}, rows4)));
     const auto px = image.GetImage(0).GetPixels();
     for (int row = 0; row < 4; ++row)
         for (int i = 0; i < 8; ++i) EXPECT_EQ(px[row * 8 + i], (3 - row) * 16 + i);
 
     const Bytes oneRow = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-    ASSERT_TRUE(image.Load(EncodeDDS({.width = 3, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 24},
-                                     oneRow)));
+    ASSERT_TRUE(
+        image.Load(EncodeDDS({.width = 3, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 24}, oneRow)));
     const auto one = image.GetImage(0).GetPixels();
     EXPECT_EQ(Bytes(one.begin(), one.end()), oneRow);
 }
@@ -517,9 +520,9 @@ TEST(DDSImage, CompressedImagesDecodeUpsideDown) {
             const std::size_t blocks = static_cast<std::size_t>((w + 3) / 4) * ((h + 3) / 4);
             const Bytes data = RandomBlocks(blocks, f.blockBytes, static_cast<std::uint32_t>(w * 100 + h), true);
             DDSImage image;
-            ASSERT_TRUE(image.Load(EncodeDDS({.width = static_cast<std::uint32_t>(w),
-                                              .height = static_cast<std::uint32_t>(h), .fourCC = f.code},
-                                             data)))
+            ASSERT_TRUE(image.Load(EncodeDDS(
+                {.width = static_cast<std::uint32_t>(w), .height = static_cast<std::uint32_t>(h), .fourCC = f.code},
+                data)))
                 << image.GetError();
             const auto px = image.GetImage(0).GetPixels();
             const Bytes flipped(px.begin(), px.end());
@@ -580,9 +583,9 @@ TEST(DDSImage, ChannelMasksGiveTheByteOrder) {
         {0x40, 32, rgba, kGlRgba, false},
         {0x40, 24, rgbNoAlpha, kGlRgb, false},
         {0x40, 24, bgra, kGlBgr, false},
-        {0x41, 32, rgbNoAlpha, 0, false},                                          // alpha flag, no alpha byte
-        {0x40, 32, {0xFF000000, 0x00FF0000, 0x0000FF00, 0}, 0, false},             // X, B, G, R
-        {0x40, 24, {0x00FF0000, 0x000000FF, 0x0000FF00, 0}, 0, false},             // green first
+        {0x41, 32, rgbNoAlpha, 0, false},                               // alpha flag, no alpha byte
+        {0x40, 32, {0xFF000000, 0x00FF0000, 0x0000FF00, 0}, 0, false},  // X, B, G, R
+        {0x40, 24, {0x00FF0000, 0x000000FF, 0x0000FF00, 0}, 0, false},  // green first
     };
     for (const Case& c : cases) {
         DDSImage image;

@@ -136,13 +136,14 @@ TEST_F(TextureUpload, DDSBlocksDecodeToTheFilePictureUpsideDown) {
         for (const auto& size : sizes) {
             const int w = size[0], h = size[1];
             const std::size_t blocks = static_cast<std::size_t>((w + 3) / 4) * ((h + 3) / 4);
-            const Bytes data = RandomBlocks(blocks, f.blockBytes, static_cast<std::uint32_t>(f.number * 1000 + w * 10 + h),
-                                            /*allowThreeColour=*/true);
-            const std::string path = dir.Write(
-                "image.dds",
-                EncodeDDS({.width = static_cast<std::uint32_t>(w), .height = static_cast<std::uint32_t>(h),
-                           .mipCount = 1, .fourCC = f.code},
-                          data));
+            const Bytes data =
+                RandomBlocks(blocks, f.blockBytes, static_cast<std::uint32_t>(f.number * 1000 + w * 10 + h),
+                             /*allowThreeColour=*/true);
+            const std::string path = dir.Write("image.dds", EncodeDDS({.width = static_cast<std::uint32_t>(w),
+                                                                       .height = static_cast<std::uint32_t>(h),
+                                                                       .mipCount = 1,
+                                                                       .fourCC = f.code},
+                                                                      data));
             const TextureName name;
             ASSERT_TRUE(LoadDDSTexture(path, name.get(), sink)) << f.code << " " << w << "x" << h;
             const LevelInfo level = QueryLevel(GL_TEXTURE_2D);
@@ -163,10 +164,13 @@ TEST_F(TextureUpload, UncompressedDDSUsesThePlainUpload) {
     for (const int channels : {3, 4}) {
         const Picture p = MakePicture(3, 2, channels, channels);
         // DDS rows are stored top first.
-        const std::string path = dir.Write(
-            "plain.dds", EncodeDDS({.width = 3, .height = 2, .formatFlags = channels == 4 ? 0x41u : 0x40u,
-                                    .fourCC = "", .bitCount = static_cast<std::uint32_t>(channels * 8)},
-                                   p.pixels));
+        const std::string path =
+            dir.Write("plain.dds", EncodeDDS({.width = 3,
+                                              .height = 2,
+                                              .formatFlags = channels == 4 ? 0x41u : 0x40u,
+                                              .fourCC = "",
+                                              .bitCount = static_cast<std::uint32_t>(channels * 8)},
+                                             p.pixels));
         const TextureName name;
         ASSERT_TRUE(LoadDDSTexture(path, name.get(), sink)) << channels;
         const LevelInfo level = QueryLevel(GL_TEXTURE_2D);
@@ -262,7 +266,9 @@ TEST_F(TextureUpload, RefusedFilesShowTheirMessageOnceAndUploadNothing) {
         b.at(at) = v;
         return b;
     };
-    auto cut = [](const Bytes& b, std::size_t drop) { return Bytes(b.begin(), b.end() - static_cast<std::ptrdiff_t>(drop)); };
+    auto cut = [](const Bytes& b, std::size_t drop) {
+        return Bytes(b.begin(), b.end() - static_cast<std::ptrdiff_t>(drop));
+    };
     // Wider than any texture the GL takes: the upload itself is refused.
     const GLint maxSize = Integer(GL_MAX_TEXTURE_SIZE);
     const Bytes tooWide = EncodeBMP(MakePicture(maxSize + 1, 1, 3));
@@ -318,8 +324,8 @@ TEST_F(TextureUpload, UncompressedDDSInEitherByteOrderKeepsItsColoursAndOpacity)
     const Bytes rgba = {10, 20, 30, 40, 50, 60, 70, 80};
     const Bytes opaque = {10, 20, 30, 255, 50, 60, 70, 255};
     const std::array<std::uint32_t, 4> rgbMasks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
-    const DDSHeader rgbaFile{.width = 2, .height = 1, .formatFlags = 0x41, .fourCC = "", .bitCount = 32,
-                             .masks = rgbMasks};
+    const DDSHeader rgbaFile{
+        .width = 2, .height = 1, .formatFlags = 0x41, .fourCC = "", .bitCount = 32, .masks = rgbMasks};
     DDSHeader bgrxFile = rgbaFile, rgbFile = rgbaFile;
     bgrxFile.formatFlags = rgbFile.formatFlags = 0x40;
     bgrxFile.masks = DDSHeader{}.masks;

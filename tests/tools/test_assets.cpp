@@ -86,14 +86,12 @@ TEST(Assets, RegeneratedFilesEqualTheCommittedOnesByteForByte) {
             continue;
         }
         const auto diff = std::mismatch(fresh.begin(), fresh.end(), committed.begin());
-        EXPECT_TRUE(diff.first == fresh.end())
-            << name << " differs first at byte " << (diff.first - fresh.begin());
+        EXPECT_TRUE(diff.first == fresh.end()) << name << " differs first at byte " << (diff.first - fresh.begin());
     }
 }
 
 TEST(Assets, EveryFileTheViewerLooksForIsGenerated) {
-    std::vector<std::string> wanted{"spheremap.bmp", "spheremap.tga", "spheremap.dds", "TexturedCube.xml",
-                                    "crate.bmp"};
+    std::vector<std::string> wanted{"spheremap.bmp", "spheremap.tga", "spheremap.dds", "TexturedCube.xml", "crate.bmp"};
     for (const char* face : {"posx", "negx", "posy", "negy", "posz", "negz"}) {
         wanted.push_back(std::string("Terrain_") + face + ".bmp");
         wanted.push_back(std::string("cube_face_") + face + ".dds");

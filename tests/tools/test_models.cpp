@@ -257,8 +257,7 @@ TEST(BigModel, GridComesCloseToTheAskedVertexCount) {
         const SphereGrid grid = GridFor(target);
         const double ratio = static_cast<double>(grid.Vertices()) / static_cast<double>(target);
         EXPECT_NEAR(ratio, 1.0, 0.01) << target;
-        EXPECT_NEAR(static_cast<double>(grid.Triangles()) / static_cast<double>(grid.Vertices()), 2.0, 0.01)
-            << target;
+        EXPECT_NEAR(static_cast<double>(grid.Triangles()) / static_cast<double>(grid.Vertices()), 2.0, 0.01) << target;
     }
     // Tiny requests still give a closed sphere.
     EXPECT_GE(GridFor(1).stacks, 3);

@@ -152,7 +152,7 @@ TEST(TestPictures, BmpHeadersAreThoseOfPlain24BitFiles) {
         EXPECT_EQ(U32(b, 10), 54u);
         EXPECT_EQ(U32(b, 14), 40u);
         EXPECT_EQ(U32(b, 18), 256u);
-        EXPECT_EQ(U32(b, 22), 256u);  // positive: bottom row first
+        EXPECT_EQ(U32(b, 22), 256u);            // positive: bottom row first
         EXPECT_EQ(U32(b, 26), 1u | 24u << 16);  // one plane, 24 bits
         EXPECT_EQ(U32(b, 30), 0u);
         EXPECT_EQ(U32(b, 34), 256u * 256 * 3);
@@ -315,8 +315,8 @@ TEST(CubeMap, FacesAreToldApartBySkyGroundAndSun) {
     };
     const RgbPicture up = LoadBMP(kAssets + "Terrain_posy.bmp");
     const RgbPicture down = LoadBMP(kAssets + "Terrain_negy.bmp");
-    EXPECT_GT(mean(up, 2), mean(up, 0) + 50);   // blue sky
-    EXPECT_LT(mean(down, 2), mean(down, 1));    // fields
+    EXPECT_GT(mean(up, 2), mean(up, 0) + 50);  // blue sky
+    EXPECT_LT(mean(down, 2), mean(down, 1));   // fields
     // The brightest texel of all six, the sun, is on +X.
     int brightestFace = -1, brightest = -1;
     for (int face = 0; face < 6; ++face) {

@@ -33,8 +33,9 @@ Mesh Triangle(float firstX, std::uint32_t numTextures) {
 }
 
 std::string TriangleXML(float firstX) {
-    std::string xml = "<?xml version=\"1.0\"?>\n<mesh><name>tri</name><numVerts>3</numVerts><numFaces>1</numFaces>"
-                      "<vertList>";
+    std::string xml =
+        "<?xml version=\"1.0\"?>\n<mesh><name>tri</name><numVerts>3</numVerts><numFaces>1</numFaces>"
+        "<vertList>";
     const float xs[] = {firstX, 1, 0}, ys[] = {0, 0, 1};
     for (int i = 0; i < 3; ++i) {
         xml += "<vertex><vertX>" + std::to_string(xs[i]) + "</vertX><vertY>" + std::to_string(ys[i]) +
@@ -78,8 +79,11 @@ TEST_F(OpenModelTest, XmlAndBinExtensionsLoadWhateverTheirCase) {
         float firstX;
         bool xml;
     };
-    const Case cases[] = {{"lower.xml", -1.5f, true}, {"UPPER.XML", -2.5f, true}, {"Mixed.Xml", -3.5f, true},
-                          {"lower.bin", 4.5f, false}, {"UPPER.BIN", 5.5f, false}};
+    const Case cases[] = {{"lower.xml", -1.5f, true},
+                          {"UPPER.XML", -2.5f, true},
+                          {"Mixed.Xml", -3.5f, true},
+                          {"lower.bin", 4.5f, false},
+                          {"UPPER.BIN", 5.5f, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = c.xml ? WriteText(c.name, TriangleXML(c.firstX)) : WriteBin(c.name, c.firstX);

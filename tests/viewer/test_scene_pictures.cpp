@@ -143,9 +143,13 @@ TEST_F(PictureTest, EveryTestImageShowsSkyAtTheTop) {
     const struct {
         int id;
         const char* name;
-    } modes[] = {{CMD_TEX_BMP, "bmp"}, {CMD_TEX_BMP_COMPRESSED, "bmp_compressed"}, {CMD_TEX_TGA, "tga"},
-                 {CMD_TEX_TGA_COMPRESSED, "tga_compressed"}, {CMD_TEX_DDS, "dds"},
-                 {CMD_TEX_BMP_CUBEMAP, "bmp_cubemap"}, {CMD_TEX_DDS_CUBEMAP, "dds_cubemap"}};
+    } modes[] = {{CMD_TEX_BMP, "bmp"},
+                 {CMD_TEX_BMP_COMPRESSED, "bmp_compressed"},
+                 {CMD_TEX_TGA, "tga"},
+                 {CMD_TEX_TGA_COMPRESSED, "tga_compressed"},
+                 {CMD_TEX_DDS, "dds"},
+                 {CMD_TEX_BMP_CUBEMAP, "bmp_cubemap"},
+                 {CMD_TEX_DDS_CUBEMAP, "dds_cubemap"}};
     for (const auto& mode : modes) {
         DoCommand(viewer, mode.id, shell);
         const RgbaImage image = Frame(std::string("sphere_") + mode.name);
@@ -163,8 +167,7 @@ TEST_F(PictureTest, CubeMapFramesLeaveTheTextureStateAsTheyFoundIt) {
     Frame("cubemap_state");
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_CUBE_MAP));
-    for (const GLenum gen : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R})
-        EXPECT_FALSE(glIsEnabled(gen));
+    for (const GLenum gen : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R}) EXPECT_FALSE(glIsEnabled(gen));
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);

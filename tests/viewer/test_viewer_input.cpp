@@ -32,9 +32,9 @@ TEST_F(InputTest, KeysMoveTheEyeByOneUnit) {
         float dx, dy, dz;
     };
     const Case cases[] = {
-        {ViewerKey::Up, 0, 0, -1},  {ViewerKey::Down, 0, 0, 1}, {ViewerKey::Left, 1, 0, 0},
-        {ViewerKey::A, 1, 0, 0},    {ViewerKey::Right, -1, 0, 0}, {ViewerKey::D, -1, 0, 0},
-        {ViewerKey::W, 0, -1, 0},   {ViewerKey::S, 0, 1, 0},    {ViewerKey::Other, 0, 0, 0},
+        {ViewerKey::Up, 0, 0, -1}, {ViewerKey::Down, 0, 0, 1},   {ViewerKey::Left, 1, 0, 0},
+        {ViewerKey::A, 1, 0, 0},   {ViewerKey::Right, -1, 0, 0}, {ViewerKey::D, -1, 0, 0},
+        {ViewerKey::W, 0, -1, 0},  {ViewerKey::S, 0, 1, 0},      {ViewerKey::Other, 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.key));

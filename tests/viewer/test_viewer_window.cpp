@@ -267,8 +267,8 @@ TEST_F(WindowTest, ArrowKeysMoveTheEye) {
     EXPECT_EQ(eye.z, 19.0f);
     EXPECT_EQ(eye.y, -1.0f);
     // With Alt the keys go to the menus and the eye stays.
-    for (const Qt::Key key : {Qt::Key_W, Qt::Key_A, Qt::Key_S, Qt::Key_D, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left,
-                              Qt::Key_Right})
+    for (const Qt::Key key :
+         {Qt::Key_W, Qt::Key_A, Qt::Key_S, Qt::Key_D, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right})
         QTest::keyClick(&View(), key, Qt::AltModifier);
     Vec3f after;
     State().camera.GetOrigin(after);

@@ -26,7 +26,9 @@ public:
     bool Xml(const std::string& name, const Mesh& mesh, const std::string& modelName) {
         return Done(name, WriteModelXML(mesh, {modelName, "Assets/" + name}, dir_ / name, error_));
     }
-    bool Bin(const std::string& name, const Mesh& mesh) { return Done(name, WriteBIN(mesh, (dir_ / name).string(), error_)); }
+    bool Bin(const std::string& name, const Mesh& mesh) {
+        return Done(name, WriteBIN(mesh, (dir_ / name).string(), error_));
+    }
 
 private:
     bool Done(const std::string& name, bool ok) {
@@ -54,7 +56,8 @@ bool GenerateAssets(const std::filesystem::path& dir, std::vector<std::string>& 
 
     const Image sphereMap = RenderSphereMap(kTextureSize);
     const Picture sphereMapPicture = ToPicture(sphereMap);
-    if (!out.File("spheremap.bmp", EncodeBMP(sphereMapPicture)) || !out.File("spheremap.tga", EncodeTGA(sphereMapPicture)) ||
+    if (!out.File("spheremap.bmp", EncodeBMP(sphereMapPicture)) ||
+        !out.File("spheremap.tga", EncodeTGA(sphereMapPicture)) ||
         !out.File("spheremap.dds", EncodeMippedDXT1(sphereMap))) {
         return false;
     }

@@ -9,12 +9,12 @@ Vec3d CubeFaceDirection(int face, double s, double t) {
     const double sc = 2.0 * s - 1.0;
     const double tc = 2.0 * t - 1.0;
     switch (face) {
-        case 0: return {1.0, -tc, -sc};
-        case 1: return {-1.0, -tc, sc};
-        case 2: return {sc, 1.0, tc};
-        case 3: return {sc, -1.0, -tc};
-        case 4: return {sc, -tc, 1.0};
-        default: return {-sc, -tc, -1.0};
+    case 0: return {1.0, -tc, -sc};
+    case 1: return {-1.0, -tc, sc};
+    case 2: return {sc, 1.0, tc};
+    case 3: return {sc, -1.0, -tc};
+    case 4: return {sc, -tc, 1.0};
+    default: return {-sc, -tc, -1.0};
     }
 }
 

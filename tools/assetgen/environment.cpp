@@ -68,18 +68,17 @@ const Color kHaze{0.76, 0.81, 0.87};
 enum class Land { Snowy, Hills, Volcano };
 
 struct Peak {
-    int azimuth;  // tenths of a degree
-    int radius;   // tenths of a degree
+    int azimuth;    // tenths of a degree
+    int radius;     // tenths of a degree
     double height;  // tangent of the elevation of the summit
     Land land;
 };
 
 constexpr std::array kPeaks{
-    Peak{1500, 130, 0.20, Land::Snowy}, Peak{1630, 120, 0.30, Land::Snowy}, Peak{1720, 110, 0.42, Land::Snowy},
-    Peak{1830, 120, 0.35, Land::Snowy}, Peak{1950, 140, 0.48, Land::Snowy}, Peak{2070, 120, 0.33, Land::Snowy},
-    Peak{2200, 130, 0.24, Land::Snowy}, Peak{2320, 110, 0.14, Land::Snowy},
-    Peak{650, 180, 0.07, Land::Hills},  Peak{880, 200, 0.10, Land::Hills},  Peak{1080, 170, 0.08, Land::Hills},
-    Peak{1250, 160, 0.05, Land::Hills},
+    Peak{1500, 130, 0.20, Land::Snowy},   Peak{1630, 120, 0.30, Land::Snowy}, Peak{1720, 110, 0.42, Land::Snowy},
+    Peak{1830, 120, 0.35, Land::Snowy},   Peak{1950, 140, 0.48, Land::Snowy}, Peak{2070, 120, 0.33, Land::Snowy},
+    Peak{2200, 130, 0.24, Land::Snowy},   Peak{2320, 110, 0.14, Land::Snowy}, Peak{650, 180, 0.07, Land::Hills},
+    Peak{880, 200, 0.10, Land::Hills},    Peak{1080, 170, 0.08, Land::Hills}, Peak{1250, 160, 0.05, Land::Hills},
     Peak{2700, 260, 0.30, Land::Volcano},
 };
 constexpr double kCraterTop = 0.25;
@@ -89,9 +88,9 @@ constexpr double kField = 1.3;  // side of a field, in eye heights
 constexpr double kFieldOffsetX = 0.45, kFieldOffsetZ = 0.8;
 
 struct Terrain {
-    double height = 0;   // tangent of the elevation of the skyline
-    double summit = 1;   // height of the peak that forms it
-    bool sunSide = true; // the slope faces the sun (towards +x)
+    double height = 0;    // tangent of the elevation of the skyline
+    double summit = 1;    // height of the peak that forms it
+    bool sunSide = true;  // the slope faces the sun (towards +x)
     Land land = Land::Hills;
 };
 
@@ -137,22 +136,22 @@ Color MountainColour(const Terrain& t, const Vec3d& h, double e) {
     const double light = (t.sunSide ? 1.0 : 0.68) * (0.85 + 0.3 * grain);
     Color c;
     switch (t.land) {
-        case Land::Snowy: {
-            c = Color{0.42, 0.40, 0.42} * light;
-            const double snowLine = t.summit * (0.62 + 0.2 * grain);
-            c = Mix(c, Color{0.97, 0.97, 1.0} * (t.sunSide ? 1.0 : 0.80), Smoothstep(snowLine, snowLine + 0.01, e));
-            c = Mix(c, kHaze, 0.30);
-            break;
-        }
-        case Land::Volcano:
-            c = Color{0.30, 0.18, 0.15} * light;
-            c = Mix(c, Color{1.0, 0.35, 0.08}, Smoothstep(kCraterTop - 0.04, kCraterTop, e) * 0.8);
-            c = Mix(c, kHaze, 0.20);
-            break;
-        case Land::Hills:
-            c = Mix(Color{0.22, 0.45, 0.16}, Color{0.35, 0.55, 0.22}, grain) * light;
-            c = Mix(c, kHaze, 0.15);
-            break;
+    case Land::Snowy: {
+        c = Color{0.42, 0.40, 0.42} * light;
+        const double snowLine = t.summit * (0.62 + 0.2 * grain);
+        c = Mix(c, Color{0.97, 0.97, 1.0} * (t.sunSide ? 1.0 : 0.80), Smoothstep(snowLine, snowLine + 0.01, e));
+        c = Mix(c, kHaze, 0.30);
+        break;
+    }
+    case Land::Volcano:
+        c = Color{0.30, 0.18, 0.15} * light;
+        c = Mix(c, Color{1.0, 0.35, 0.08}, Smoothstep(kCraterTop - 0.04, kCraterTop, e) * 0.8);
+        c = Mix(c, kHaze, 0.20);
+        break;
+    case Land::Hills:
+        c = Mix(Color{0.22, 0.45, 0.16}, Color{0.35, 0.55, 0.22}, grain) * light;
+        c = Mix(c, kHaze, 0.15);
+        break;
     }
     return c;
 }

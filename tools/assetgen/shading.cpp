@@ -5,8 +5,8 @@
 namespace {
 
 std::uint32_t Hash(std::int64_t x, std::int64_t y, std::uint32_t seed) {
-    std::uint32_t h = static_cast<std::uint32_t>(x) * 0x8da6b343u ^ static_cast<std::uint32_t>(y) * 0xd8163841u ^
-                      seed * 0xcb1ab31fu;
+    std::uint32_t h =
+        static_cast<std::uint32_t>(x) * 0x8da6b343u ^ static_cast<std::uint32_t>(y) * 0xd8163841u ^ seed * 0xcb1ab31fu;
     h ^= h >> 16;
     h *= 0x7feb352du;
     h ^= h >> 15;

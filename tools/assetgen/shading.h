@@ -20,7 +20,6 @@ inline Color operator+(Color a, Color b) { return {a.r + b.r, a.g + b.g, a.b + b
 inline Color operator*(Color a, double k) { return {a.r * k, a.g * k, a.b * k}; }
 inline Color Mix(Color a, Color b, double t) { return a * (1.0 - t) + b * t; }
 
-
 double Clamp01(double x);
 // 0 below e0, 1 above e1, a smooth cubic between (e0 may exceed e1).
 double Smoothstep(double e0, double e1, double x);

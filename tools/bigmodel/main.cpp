@@ -28,9 +28,10 @@ int main(int argc, char** argv) {
     const auto parsed = std::from_chars(count.data(), count.data() + count.size(), target);
     if (argc != 3 || parsed.ec != std::errc{} || parsed.ptr != count.data() + count.size() || target == 0 ||
         target > kMaxVertices) {
-        std::fprintf(stderr, "usage: %s VERTICES STEM\n  writes STEM.xml and STEM.bin, about VERTICES vertices "
-                     "(1 to %llu)\n", argc > 0 ? argv[0] : "tessa-bigmodel",
-                     static_cast<unsigned long long>(kMaxVertices));
+        std::fprintf(stderr,
+                     "usage: %s VERTICES STEM\n  writes STEM.xml and STEM.bin, about VERTICES vertices "
+                     "(1 to %llu)\n",
+                     argc > 0 ? argv[0] : "tessa-bigmodel", static_cast<unsigned long long>(kMaxVertices));
         return 2;
     }
     const std::string stem = argv[2];
@@ -38,8 +39,8 @@ int main(int argc, char** argv) {
         auto start = std::chrono::steady_clock::now();
         const SphereGrid grid = GridFor(target);
         const Mesh mesh = MakeLumpySphere(grid);
-        std::printf("%u vertices, %d triangles (%d stacks x %d slices) built in %.2f s\n", mesh.numVerts,
-                    mesh.numFaces, grid.stacks, grid.slices, SecondsSince(start));
+        std::printf("%u vertices, %d triangles (%d stacks x %d slices) built in %.2f s\n", mesh.numVerts, mesh.numFaces,
+                    grid.stacks, grid.slices, SecondsSince(start));
 
         std::string error;
         start = std::chrono::steady_clock::now();

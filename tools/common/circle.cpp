@@ -40,9 +40,9 @@ CosSin UnitCircle(std::int64_t k, std::int64_t n) {
         std::swap(r.c, r.s);
     }
     switch (quadrant) {
-        case 1: return {-r.s, r.c};
-        case 2: return {-r.c, -r.s};
-        case 3: return {r.s, -r.c};
-        default: return r;
+    case 1: return {-r.s, r.c};
+    case 2: return {-r.c, -r.s};
+    case 3: return {r.s, -r.c};
+    default: return r;
     }
 }

@@ -47,12 +47,12 @@ Bytes EncodeMippedDXT1(const Image& image) {
         const Bytes blocks = CompressDXT1(level);
         data.insert(data.end(), blocks.begin(), blocks.end());
     }
-    return EncodeDDS({.width = static_cast<std::uint32_t>(image.Width()),
-                      .height = static_cast<std::uint32_t>(image.Height()),
-                      .mipCount = levels,
-                      .flags = kDdsdCaps | kDdsdHeight | kDdsdWidth | kDdsdPixelFormat | kDdsdMipmapCount |
-                               kDdsdLinearSize,
-                      .linearSize = baseBytes,
-                      .caps = kCapsTexture | kCapsMipmap | kCapsComplex},
-                     data);
+    return EncodeDDS(
+        {.width = static_cast<std::uint32_t>(image.Width()),
+         .height = static_cast<std::uint32_t>(image.Height()),
+         .mipCount = levels,
+         .flags = kDdsdCaps | kDdsdHeight | kDdsdWidth | kDdsdPixelFormat | kDdsdMipmapCount | kDdsdLinearSize,
+         .linearSize = baseBytes,
+         .caps = kCapsTexture | kCapsMipmap | kCapsComplex},
+        data);
 }

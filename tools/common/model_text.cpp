@@ -14,8 +14,8 @@ void AppendReal(std::string& out, float v) {
         v = 0.0f;  // drops the sign of a negative zero
     }
     std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v, std::chars_format::general,
-                                      kDigits);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), v, std::chars_format::general, kDigits);
     out.append(buffer.data(), result.ptr);
 }
 

@@ -35,10 +35,10 @@ public:
         Start(depth, name);
         for (const char c : text) {
             switch (c) {
-                case '&': buffer_ += "&amp;"; break;
-                case '<': buffer_ += "&lt;"; break;
-                case '>': buffer_ += "&gt;"; break;
-                default: buffer_ += c;
+            case '&': buffer_ += "&amp;"; break;
+            case '<': buffer_ += "&lt;"; break;
+            case '>': buffer_ += "&gt;"; break;
+            default: buffer_ += c;
             }
         }
         End(name);

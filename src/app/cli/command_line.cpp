@@ -32,7 +32,7 @@ constexpr std::array<std::pair<std::string_view, int>, 9> kTextureNames = {{
 // creation reports the driver's own limit.
 constexpr int kMaxSide = 16384;
 
-constexpr std::array<const char*, 8> kSnapshotOnly = {"size",    "texture", "rotate", "fit",
+constexpr std::array<const char*, 8> kSnapshotOnly = {"size",      "texture",  "rotate",  "fit",
                                                       "wireframe", "no-light", "no-cull", "cw"};
 
 // from_chars ignores the locale: "1.5" is one and a half wherever we run.
@@ -53,6 +53,8 @@ bool ParsePair(std::string_view text, std::string_view separators, T& first, T& 
 }
 
 cxxopts::Options MakeOptions() {
+    // One option a line, its description beside it.
+    // clang-format off
     cxxopts::Options options("tessaview");
     options.custom_help("").set_width(79);
     options.add_options()
@@ -77,6 +79,7 @@ cxxopts::Options MakeOptions() {
         ("cw", "front faces wound clockwise")
         ("rotate", "turn the model X degrees about x, then Y degrees about y", cxxopts::value<std::string>(),
          "X,Y");
+    // clang-format on
     return options;
 }
 

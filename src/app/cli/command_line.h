@@ -38,7 +38,7 @@ struct SnapshotOptions {
 
 struct CommandLine {
     CliMode mode = CliMode::Window;
-    std::string model;  // empty: none given; --convert: the input
+    std::string model;       // empty: none given; --convert: the input
     std::string convertOut;  // --convert: the output
     SnapshotOptions snapshot;
     std::string error;  // why the arguments are refused (mode Invalid)

@@ -146,8 +146,8 @@ void PrintModelInfo(const ModelInfo& info, std::ostream& out) {
         PrintTriple(out, "size", size);
     }
     const std::uint64_t unit = info.numVerts - info.nonUnitNormals - info.zeroNormals;
-    out << "normals: " << unit << " unit length, " << info.nonUnitNormals << " not unit length, "
-        << info.zeroNormals << " zero\n";
+    out << "normals: " << unit << " unit length, " << info.nonUnitNormals << " not unit length, " << info.zeroNormals
+        << " zero\n";
     out << "degenerate faces: " << info.degenerateFaces << '\n';
     if (info.textures.empty()) out << "own texture: none\n";
     for (const TextureCheck& t : info.textures) {

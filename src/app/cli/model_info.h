@@ -12,20 +12,20 @@
 #include "model/mesh.h"
 
 struct TextureCheck {
-    std::string path;      // as the model names it
-    std::string file;      // the file that was read (after resolving a relative path)
+    std::string path;  // as the model names it
+    std::string file;  // the file that was read (after resolving a relative path)
     bool loads = false;
-    std::string format;    // "BMP" or "TGA" when it loads
+    std::string format;  // "BMP" or "TGA" when it loads
     int width = 0;
     int height = 0;
-    std::string reason;    // why it doesn't load
+    std::string reason;  // why it doesn't load
 };
 
 struct ModelInfo {
     std::string path;
-    std::string format;             // "XML" or "BIN"
-    bool extensionKnown = true;     // false: read as BIN, as the viewer offers
-    LoadResult result;              // refused when !result.ok
+    std::string format;          // "XML" or "BIN"
+    bool extensionKnown = true;  // false: read as BIN, as the viewer offers
+    LoadResult result;           // refused when !result.ok
     std::uint32_t numVerts = 0;
     std::int32_t numFaces = 0;
     std::uint32_t numTextures = 0;  // as the viewer ends up with it
@@ -33,7 +33,7 @@ struct ModelInfo {
     std::array<float, 3> max{};
     std::uint64_t nonUnitNormals = 0;  // length not within 1e-3 of 1 (zero ones excluded)
     std::uint64_t zeroNormals = 0;
-    std::uint64_t degenerateFaces = 0;  // two corners on the same vertex
+    std::uint64_t degenerateFaces = 0;   // two corners on the same vertex
     std::vector<TextureCheck> textures;  // every texture the file names, in order; the last counts
     std::vector<std::string> warnings;   // what the viewer accepts but shows oddly
 

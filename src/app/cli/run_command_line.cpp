@@ -7,24 +7,17 @@
 
 int RunHeadless(const CommandLine& line, std::ostream& out, std::ostream& err) {
     switch (line.mode) {
-    case CliMode::Help:
-        out << UsageText();
-        return kExitOk;
-    case CliMode::Version:
-        out << kVersionText << '\n';
-        return kExitOk;
-    case CliMode::Snapshot:
-        return RunSnapshot(line.model, line.snapshot, err);
-    case CliMode::Convert:
-        return RunConvert(line.model, line.convertOut, err);
+    case CliMode::Help: out << UsageText(); return kExitOk;
+    case CliMode::Version: out << kVersionText << '\n'; return kExitOk;
+    case CliMode::Snapshot: return RunSnapshot(line.model, line.snapshot, err);
+    case CliMode::Convert: return RunConvert(line.model, line.convertOut, err);
     case CliMode::Info: {
         const ModelInfo info = InspectModel(line.model, StartupDirForThisProcess());
         PrintModelInfo(info, out);
         return info.Refused() ? kExitModelRefused : kExitOk;
     }
     case CliMode::Window:
-    case CliMode::Invalid:
-        break;
+    case CliMode::Invalid: break;
     }
     err << "tessaview: " << (line.error.empty() ? "no headless mode given" : line.error) << "\n\n" << UsageText();
     return kExitUsage;

@@ -32,7 +32,6 @@ struct SceneGuard {
     ~SceneGuard() { ShutdownScene(viewer); }
 };
 
-
 // The window shows the frame opaque whatever its alpha; so does the picture.
 void MakeOpaque(RgbaImage& image) {
     for (std::size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;

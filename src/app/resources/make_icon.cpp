@@ -39,8 +39,12 @@ std::array<double, 4> Sample(Point p) {
     if (!InTile(p)) return {0, 0, 0, 0};
     // Six facets around the centre, lit from the upper left.
     static constexpr std::array<Color, 6> shades = {{
-        {0.98, 0.80, 0.38}, {0.93, 0.62, 0.22}, {0.78, 0.45, 0.16},
-        {0.62, 0.33, 0.12}, {0.80, 0.50, 0.20}, {1.00, 0.90, 0.58},
+        {0.98, 0.80, 0.38},
+        {0.93, 0.62, 0.22},
+        {0.78, 0.45, 0.16},
+        {0.62, 0.33, 0.12},
+        {0.80, 0.50, 0.20},
+        {1.00, 0.90, 0.58},
     }};
     const Point centre{0.5, 0.52};
     constexpr double radius = 0.36;

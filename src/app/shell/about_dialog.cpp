@@ -20,9 +20,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* version = new QLabel(QStringLiteral("Tessaview Version 1.0"), this);
     version->setTextFormat(Qt::PlainText);
     lines->addWidget(version);
-    for (const char* text : {"A viewer for triangle-mesh models in XML and BIN form.",
-                             "Drag with the mouse to turn and move; arrows and WASD fly.",
-                             "Drawn with fixed-function OpenGL."}) {
+    for (const char* text :
+         {"A viewer for triangle-mesh models in XML and BIN form.",
+          "Drag with the mouse to turn and move; arrows and WASD fly.", "Drawn with fixed-function OpenGL."}) {
         auto* label = new QLabel(QString::fromUtf8(text), this);
         label->setTextFormat(Qt::PlainText);
         lines->addWidget(label);

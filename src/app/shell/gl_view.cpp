@@ -93,7 +93,8 @@ void GLView::initializeGL() {
 
 void GLView::resizeGL(int width, int height) {
     const double ratio = devicePixelRatioF();
-    ResizeViewport(viewer_, static_cast<int>(std::lround(width * ratio)), static_cast<int>(std::lround(height * ratio)));
+    ResizeViewport(viewer_, static_cast<int>(std::lround(width * ratio)),
+                   static_cast<int>(std::lround(height * ratio)));
 }
 
 void GLView::paintGL() {

@@ -167,8 +167,7 @@ void MainWindow::UpdateTitle() {
     if (!followedFile_.isEmpty()) {
         QString name = QFileInfo(followedFile_).fileName();
         // One line: a reason from the loader may hold several.
-        if (!reloadProblem_.empty())
-            name += QStringLiteral(" (%1)").arg(ToQString(reloadProblem_).simplified());
+        if (!reloadProblem_.empty()) name += QStringLiteral(" (%1)").arg(ToQString(reloadProblem_).simplified());
         title = name + QStringLiteral(" - ") + title;
     }
     setWindowTitle(title);
@@ -226,8 +225,8 @@ bool MainWindow::AskYesNo(std::string_view text, std::string_view caption) {
     if (dialogs_.askYesNo) {
         yes = dialogs_.askYesNo(text, caption);
     } else {
-        QMessageBox box(QMessageBox::NoIcon, ToQString(caption), ToQString(text),
-                        QMessageBox::Yes | QMessageBox::No, this);
+        QMessageBox box(QMessageBox::NoIcon, ToQString(caption), ToQString(text), QMessageBox::Yes | QMessageBox::No,
+                        this);
         yes = box.exec() == QMessageBox::Yes;
     }
     view_->MakeCurrentIfReady();
@@ -301,9 +300,9 @@ void MainWindow::FitOuterSize() {
 
 void MainWindow::BeginProgress(std::string_view what, std::uint64_t total) {
     progressTotal_ = total;
-    progress_ = std::make_unique<QProgressDialog>(
-        QStringLiteral("Loading %1 ...").arg(QFileInfo(ToQString(what)).fileName()), QStringLiteral("Cancel"), 0,
-        kProgressSteps, this);
+    progress_ =
+        std::make_unique<QProgressDialog>(QStringLiteral("Loading %1 ...").arg(QFileInfo(ToQString(what)).fileName()),
+                                          QStringLiteral("Cancel"), 0, kProgressSteps, this);
     progress_->setWindowTitle(QStringLiteral("Tessaview"));
     progress_->setWindowModality(Qt::WindowModal);
     progress_->setMinimumDuration(500);

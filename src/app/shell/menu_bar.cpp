@@ -55,12 +55,11 @@ QHash<int, QAction*> BuildMenuBar(QMenuBar& bar) {
                 {"&Model's Own", CMD_TEX_MODELS_OWN},
                 {"O&ff", CMD_TEX_OFF}},
                actions);
-    AddEntries(*options->addMenu(QStringLiteral("&Light")), {{"&On", CMD_LIGHT_ON}, {"O&ff", CMD_LIGHT_OFF}},
-               actions);
+    AddEntries(*options->addMenu(QStringLiteral("&Light")), {{"&On", CMD_LIGHT_ON}, {"O&ff", CMD_LIGHT_OFF}}, actions);
     AddEntries(*options->addMenu(QStringLiteral("&Render Mode")),
                {{"&Solid", CMD_RENDER_SOLID}, {"&Wireframe", CMD_RENDER_WIREFRAME}}, actions);
-    AddEntries(*options->addMenu(QStringLiteral("&Backface Culling")),
-               {{"&On", CMD_CULL_ON}, {"O&ff", CMD_CULL_OFF}}, actions);
+    AddEntries(*options->addMenu(QStringLiteral("&Backface Culling")), {{"&On", CMD_CULL_ON}, {"O&ff", CMD_CULL_OFF}},
+               actions);
     AddEntries(*options->addMenu(QStringLiteral("&Winding Order")),
                {{"&Clockwise", CMD_WINDING_CW}, {"C&ounter Clockwise", CMD_WINDING_CCW}}, actions);
     AddEntries(*options->addMenu(QStringLiteral("&Model")),
