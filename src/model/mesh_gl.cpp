@@ -91,8 +91,8 @@ LoadResult LoadModel(Mesh& model, const std::string& path, ModelFormat format, c
 
 LoadResult AdoptModel(Mesh& model, Mesh&& fresh, LoadResult read, const std::string& assetDir, MessageSink& messages) {
     if (!read) return read;
-    // What ReadModel's hook does after an import that names an own texture.
-    if (fresh.numTextures != 0 && !fresh.texturePath.empty()) LoadTexture(fresh, assetDir, messages);
+    // What LoadModel's hook does after an import that names an own texture.
+    if (NamesOwnTexture(fresh)) LoadTexture(fresh, assetDir, messages);
     ReplaceModel(model, std::move(fresh));
     return read;
 }

@@ -15,6 +15,6 @@ LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, con
     LoadResult result = ReadScene(path, out, progress);
     // The import names the own texture; what is done with it (an upload, a
     // check) is the caller's, as for XML.
-    if (result && out.numTextures != 0 && !out.texturePath.empty() && textureHook) textureHook(out);
+    if (result && NamesOwnTexture(out) && textureHook) textureHook(out);
     return result;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "model/document_bytes.h"
+#include "model/file_descriptor.h"
 #include "model/list_piece_rules.h"
 #include "model/xml_parallel.h"
 
@@ -277,12 +278,9 @@ LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& tex
 }
 
 LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textureHook, const LoadProgress& progress) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
-    struct Closer {
-        int fd;
-        ~Closer() { close(fd); }
-    } closer{fd};
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
+    const int fd = file.get();
     struct stat info {};
     if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return LoadResult::Failure("not a readable file");
     const auto total = static_cast<std::uint64_t>(info.st_size);

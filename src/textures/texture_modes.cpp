@@ -3,7 +3,7 @@
 #include <epoxy/gl.h>
 
 #include <array>
-#include <vector>
+#include <span>
 
 #include "textures/bmp_reader.h"
 #include "textures/dds_image.h"
@@ -39,6 +39,20 @@ CubeFacePaths FacePaths(const std::string& startupDir, const std::array<std::str
     for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = AssetPath(startupDir, suffixes[i]);
     return paths;
 }
+// The files of mode's test image under the start-up directory; none for Off and ModelsOwn.
+std::span<const std::string_view> FileSuffixes(int mode) {
+    switch (mode) {
+    case BMP:
+    case BMPCompressed: return {&kSphereMapBMP, 1};
+    case TGA:
+    case TGACompressed: return {&kSphereMapTGA, 1};
+    case DDS: return {&kSphereMapDDS, 1};
+    case BMPCubemap: return kCubeFacesBMP;
+    case DDSCubemap: return kCubeFacesDDS;
+    default: return {};
+    }
+}
+
 // Whether the reader of mode's image format takes the file, as its loader's would.
 bool Readable(int mode, const std::string& path) {
     std::string error;
@@ -101,28 +115,9 @@ void ReloadTestTexture(int mode, const std::string& startupDir, unsigned int& te
 }
 
 bool CheckTestTexture(int mode, const std::string& startupDir, MessageSink& messages) {
-    std::vector<std::string> files;
-    switch (mode) {
-    case BMP:
-    case BMPCompressed: files = {AssetPath(startupDir, kSphereMapBMP)}; break;
-    case TGA:
-    case TGACompressed: files = {AssetPath(startupDir, kSphereMapTGA)}; break;
-    case DDS: files = {AssetPath(startupDir, kSphereMapDDS)}; break;
-    case BMPCubemap: {
-        const CubeFacePaths faces = FacePaths(startupDir, kCubeFacesBMP);
-        files.assign(faces.begin(), faces.end());
-        break;
-    }
-    case DDSCubemap: {
-        const CubeFacePaths faces = FacePaths(startupDir, kCubeFacesDDS);
-        files.assign(faces.begin(), faces.end());
-        break;
-    }
-    default: return true;
-    }
     // Like the loaders, the first file that fails ends the check.
-    for (const std::string& file : files) {
-        if (!Readable(mode, file)) {
+    for (const std::string_view suffix : FileSuffixes(mode)) {
+        if (!Readable(mode, AssetPath(startupDir, suffix))) {
             messages.ShowMessage(NotFoundText(mode), kErrorCaption);
             return false;
         }

@@ -112,7 +112,8 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);
     // Model's Own with nothing to show would draw whatever texture is bound.
-    if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0) DoCommand(viewer, CMD_TEX_BMP, shell);
+    if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0)
+        SelectTextureItem(viewer, CMD_TEX_BMP, shell);
     shell.Repaint();
     return result;
 }

@@ -159,6 +159,7 @@ void MainWindow::ReloadShownModel() {
     reloading_ = false;
     if (!result) reloadProblem_ = "reload failed: " + (result.cancelled ? std::string("cancelled") : result.reason);
     DropStaleCheckMarks();
+    SyncEnabledItems();
     UpdateTitle();
 }
 
