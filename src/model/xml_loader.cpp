@@ -5,6 +5,8 @@
 #include <libxml/parserInternals.h>
 #include <libxml/SAX2.h>
 #include <libxml/dict.h>
+#include <libxml/globals.h>
+#include <libxml/xmlerror.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +63,10 @@ struct XmlModelParser::State {
     // libxml2 halted on its own (undecodable text, for one): its
     // well-formedness flag may still be set.
     bool halted = false;
+    // Text that could not be decoded: libxml2 drops it, or halts, without
+    // clearing its well-formedness flag.
+    bool undecodable = false;
+    bool rootSeen = false;
     // Set for a piece of the lists (ListPiece).
     std::optional<ListPieceRules> piece;
     std::uint64_t pieceFirstIndex = 0;
@@ -93,11 +99,34 @@ void StartInPiece(State& state, TagKind kind, bool decorated) {
     StopIfRefused(state);
 }
 
+// libxml2 hands encoding names that iconv does not know to ICU, whose
+// converters drop a character split between two fed chunks: whether such a
+// document loaded would depend on where the reads fell. The declaration has
+// been read by the root element, which is where this is asked.
+bool RefusedIcuEncoding(State& state) {
+#ifdef LIBXML_ICU_ENABLED
+    const xmlParserInputPtr input = state.context->input;
+    const xmlCharEncodingHandler* encoder = input && input->buf ? input->buf->encoder : nullptr;
+    if (!encoder || !encoder->uconv_in) return false;
+    state.undecodable = true;
+    if (state.parseError.empty())
+        state.parseError = "text in an unsupported encoding: \"" + std::string(encoder->name) + "\"";
+    xmlStopParser(state.context);
+    return true;
+#else
+    return false;
+#endif
+}
+
 void OnStartElement(void* data, const xmlChar* localName, const xmlChar* prefix, const xmlChar*, int namespaces,
                     const xmlChar**, int attributes, int, const xmlChar**) {
     auto& state = *static_cast<State*>(data);
     const TagKind kind = state.kinds.KindOf(state.context->dict, localName);
     if (state.piece) return StartInPiece(state, kind, prefix || namespaces != 0 || attributes != 0);
+    if (!state.rootSeen) {
+        state.rootSeen = true;
+        if (RefusedIcuEncoding(state)) return;
+    }
     state.handler.StartElement(kind);
     StopIfRefused(state);
 }
@@ -120,11 +149,47 @@ void OnCharacters(void* data, const xmlChar* text, int length) {
 void OnError(void* data, xmlErrorPtr error) {
     auto& state = *static_cast<State*>(data);
     if (state.piece) state.unexpected = true;
-    if (!error || error->level < XML_ERR_ERROR || !state.parseError.empty()) return;
+    if (!error || error->level < XML_ERR_ERROR) return;
+    // Decoding errors come from the input buffer, which knows no line.
+    const bool decoding = error->domain == XML_FROM_I18N || error->domain == XML_FROM_IO;
+    state.undecodable = state.undecodable || decoding;
+    if (!state.parseError.empty()) return;
     std::string message = error->message ? error->message : "malformed XML";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-    state.parseError = "line " + std::to_string(error->line) + ": " + message;
+    state.parseError =
+        decoding ? "text in a wrong encoding: " + message : "line " + std::to_string(error->line) + ": " + message;
 }
+
+// Plain messages that repeat an error already raised (the push parser's
+// "encoder error", for one).
+void IgnoreMessage(void*, const char*, ...) {}
+
+// Errors raised outside the parser context (a failed conversion from the
+// declared encoding, for one) go to the thread's handlers, which print them
+// on standard error: while this parser runs they are its own.
+class ErrorRoute {
+public:
+    explicit ErrorRoute(State& state)
+        : previousHandler_(xmlStructuredError),
+          previousContext_(xmlStructuredErrorContext),
+          previousGeneric_(xmlGenericError),
+          previousGenericContext_(xmlGenericErrorContext) {
+        xmlSetStructuredErrorFunc(&state, OnError);
+        xmlSetGenericErrorFunc(nullptr, IgnoreMessage);
+    }
+    ~ErrorRoute() {
+        xmlSetStructuredErrorFunc(previousContext_, previousHandler_);
+        xmlSetGenericErrorFunc(previousGenericContext_, previousGeneric_);
+    }
+    ErrorRoute(const ErrorRoute&) = delete;
+    ErrorRoute& operator=(const ErrorRoute&) = delete;
+
+private:
+    xmlStructuredErrorFunc previousHandler_;
+    void* previousContext_;
+    xmlGenericErrorFunc previousGeneric_;
+    void* previousGenericContext_;
+};
 
 xmlSAXHandler MakeSaxHandler() {
     xmlSAXHandler sax;
@@ -183,6 +248,7 @@ const MeshContentHandler& XmlModelParser::Handler() const { return state_->handl
 bool XmlModelParser::Feed(std::span<const char> piece) {
     State& state = *state_;
     if (!state.context || state.stopped) return false;
+    const ErrorRoute route(state);
     while (!piece.empty()) {
         const std::size_t size = std::min<std::size_t>(piece.size(), INT_MAX / 2);
         if (xmlParseChunk(state.context, piece.data(), static_cast<int>(size), 0) != 0) {
@@ -197,10 +263,11 @@ bool XmlModelParser::Feed(std::span<const char> piece) {
 LoadResult XmlModelParser::Finish() {
     State& state = *state_;
     if (!state.context) return LoadResult::Failure("cannot create the XML parser");
+    const ErrorRoute route(state);
     if (!state.stopped && xmlParseChunk(state.context, nullptr, 0, 1) != 0) state.halted = !state.stopped;
     if (state.stopped)
         return LoadResult::Failure("line " + std::to_string(state.handlerFailureLine) + ": " + state.handler.Failure());
-    if (!state.context->wellFormed || state.halted)
+    if (!state.context->wellFormed || state.halted || state.undecodable)
         return LoadResult::Failure(state.parseError.empty() ? "not well-formed XML, or text in a wrong encoding"
                                                             : state.parseError);
     if (!state.handler.EndDocument()) return LoadResult::Failure(state.handler.Failure());
@@ -210,8 +277,9 @@ LoadResult XmlModelParser::Finish() {
 bool XmlModelParser::FinishPiece() {
     State& state = *state_;
     if (!state.context) return false;
+    const ErrorRoute route(state);
     if (!state.stopped && xmlParseChunk(state.context, nullptr, 0, 1) != 0) state.halted = true;
-    return !state.stopped && !state.halted && !state.unexpected && state.context->wellFormed &&
+    return !state.stopped && !state.halted && !state.unexpected && state.context->wellFormed && !state.undecodable &&
            state.parseError.empty() && !state.handler.Failed();
 }
 

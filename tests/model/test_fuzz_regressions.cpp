@@ -101,6 +101,17 @@ TEST(FuzzRegressions, UndecodableTextRefusesTheModel) {
         Mesh small;
         EXPECT_FALSE(ParseXML(found, small, {}, piece)) << "pieces of " << piece;
     }
+
+    // An encoding name only ICU knows: libxml2's ICU converters drop or
+    // refuse a character split between two chunks, so such a document would
+    // load or not depending on where the reads fell. It is always refused.
+    const std::string_view icuOnly = "<?xml version=\"1.0\" encoding=\"ut-f8\"?>\n<mesh>\xED\x8D\x9Ctist>cm</mesh>\n";
+    for (const std::size_t piece : {kXmlChunkBytes, std::size_t{1}, std::size_t{3}}) {
+        Mesh icuMesh;
+        const LoadResult refused = ParseXML(icuOnly, icuMesh, {}, piece);
+        EXPECT_FALSE(refused) << "pieces of " << piece;
+        EXPECT_NE(refused.reason.find("encoding"), std::string::npos) << refused.reason;
+    }
 }
 
 // A few bytes declaring over a billion faces: the arrays are mapped but never
