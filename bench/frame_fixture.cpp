@@ -48,12 +48,7 @@ void FrameFixture::BeginBareFrames() {
     // What RenderFrame sets for a sphere-mapped test texture, once.
     const Viewer& viewer = *viewer_;
     const Mesh& model = viewer.model;
-    glPushMatrix();
-    viewer.camera.ApplyView(false);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glRotatef(viewer.modelRotX, 1.0f, 0.0f, 0.0f);
-    glRotatef(viewer.modelRotY, 0.0f, 1.0f, 0.0f);
-    glRotatef(viewer.modelRotZ, 0.0f, 0.0f, 1.0f);
+    PushModelView(viewer);
     glBindTexture(GL_TEXTURE_2D, viewer.testTexture);
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);

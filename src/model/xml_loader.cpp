@@ -66,7 +66,6 @@ struct XmlModelParser::State {
     // Text that could not be decoded: libxml2 drops it, or halts, without
     // clearing its well-formedness flag.
     bool undecodable = false;
-    bool rootSeen = false;
     // Set for a piece of the lists (ListPiece).
     std::optional<ListPieceRules> piece;
     std::uint64_t pieceFirstIndex = 0;
@@ -123,10 +122,8 @@ void OnStartElement(void* data, const xmlChar* localName, const xmlChar* prefix,
     auto& state = *static_cast<State*>(data);
     const TagKind kind = state.kinds.KindOf(state.context->dict, localName);
     if (state.piece) return StartInPiece(state, kind, prefix || namespaces != 0 || attributes != 0);
-    if (!state.rootSeen) {
-        state.rootSeen = true;
-        if (RefusedIcuEncoding(state)) return;
-    }
+    // The root element is reported before the parser stacks its name.
+    if (state.context->nameNr == 0 && RefusedIcuEncoding(state)) return;
     state.handler.StartElement(kind);
     StopIfRefused(state);
 }

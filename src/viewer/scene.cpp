@@ -98,14 +98,18 @@ void DrawSphereMapped(const Mesh& model, unsigned int testTexture) {
 
 }  // namespace
 
-void RenderFrame(const Viewer& viewer) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+void PushModelView(const Viewer& viewer) {
     glPushMatrix();
     viewer.camera.ApplyView(false);
     glColor3f(1.0f, 1.0f, 1.0f);
     glRotatef(viewer.modelRotX, 1.0f, 0.0f, 0.0f);
     glRotatef(viewer.modelRotY, 0.0f, 1.0f, 0.0f);
     glRotatef(viewer.modelRotZ, 0.0f, 0.0f, 1.0f);
+}
+
+void RenderFrame(const Viewer& viewer) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    PushModelView(viewer);
     switch (viewer.textureMode) {
     case ModelsOwn: DrawWithOwnTexture(viewer.model); break;
     case Off: Draw(viewer.model); break;

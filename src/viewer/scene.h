@@ -27,6 +27,9 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModel 
 // Draws one frame into the bound framebuffer. Expects GL_MODELVIEW current
 // and leaves the model-view matrix as it found it.
 void RenderFrame(const Viewer& viewer);
+// What a frame sets before it draws: pushes the model-view matrix, then the
+// camera's view, white, and the model's turns. The caller pops the matrix.
+void PushModelView(const Viewer& viewer);
 // Viewport and projection for a drawing area of width x height pixels.
 void ResizeViewport(Viewer& viewer, int width, int height);
 void DeleteTestTexture(Viewer& viewer);
