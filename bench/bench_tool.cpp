@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "model/bin_format.h"
-#include "model/mesh_limits.h"
+#include "mesh/mesh_limits.h"
 #include "model/model_reader.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "support/image_files.h"
 #include "model/bin_format.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "textures/bmp_reader.h"
 #include "textures/dds_image.h"
 #include "textures/tga_reader.h"

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "model/file_descriptor.h"
-#include "model/mesh_limits.h"
+#include "mesh/mesh_limits.h"
 
 // The blocks are copied to and from the arrays byte for byte.
 static_assert(std::endian::native == std::endian::little, "the BIN layout is little-endian");
@@ -144,38 +144,6 @@ std::string CheckBinHeader(const BinHeader& header, std::uint64_t availableBytes
                " faces need more memory than this machine has";
     return {};
 }
-
-// Four independent vector accumulators keep the loop memory-bound; a clone
-// for AVX2 (picked at load time where the processor has it) does the
-// unsigned max in one instruction per eight indices.
-// The clones sit behind a plain function: clang names the dispatcher of an
-// external multiversioned function differently from its callers in other
-// files, which then fail to link.
-namespace {
-[[gnu::target_clones("avx2", "default")]] std::uint32_t MaxIndexClones(std::span<const std::uint32_t> indices) {
-    using Lanes = std::uint32_t __attribute__((vector_size(32)));
-    constexpr std::size_t kPerLanes = sizeof(Lanes) / sizeof(std::uint32_t);
-    constexpr std::size_t kStep = 4 * kPerLanes;
-    Lanes acc[4] = {};
-    const std::uint32_t* p = indices.data();
-    const std::size_t n = indices.size();
-    std::size_t i = 0;
-    for (; i + kStep <= n; i += kStep) {
-        for (std::size_t k = 0; k < 4; ++k) {
-            Lanes x;
-            std::memcpy(&x, p + i + k * kPerLanes, sizeof x);
-            acc[k] = acc[k] > x ? acc[k] : x;
-        }
-    }
-    std::uint32_t result = 0;
-    for (const Lanes& lanes : acc)
-        for (std::size_t k = 0; k < kPerLanes; ++k) result = std::max(result, lanes[k]);
-    for (; i < n; ++i) result = std::max(result, p[i]);
-    return result;
-}
-}  // namespace
-
-std::uint32_t MaxIndex(std::span<const std::uint32_t> indices) { return MaxIndexClones(indices); }
 
 LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out) {
     if (bytes.size() < kBinHeaderBytes)

@@ -15,7 +15,7 @@
 #include <span>
 #include <string>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 
 inline constexpr std::size_t kBinHeaderBytes = 12;
 
@@ -41,9 +41,6 @@ LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out);
 // written when the whole file is valid. No GL: the own texture is untouched
 // and none is loaded (the layout names none).
 LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progress = {});
-
-// The largest value in indices (0 when empty); written so that it vectorises.
-std::uint32_t MaxIndex(std::span<const std::uint32_t> indices);
 
 // Hands mesh in the BIN layout to put, piece by piece in file order (header,
 // then the blocks); stops at the first put that returns false and returns

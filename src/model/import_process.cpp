@@ -18,7 +18,7 @@
 
 #include "model/bin_format.h"
 #include "model/file_descriptor.h"
-#include "model/mesh_limits.h"
+#include "mesh/mesh_limits.h"
 
 // The stream from child to parent is a series of records, each a kind byte
 // and a little-endian uint64 payload size, then the payload:

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 
 // The import the child runs, into a fresh mesh; what it gives progress is
 // passed on to the parent.

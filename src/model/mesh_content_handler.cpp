@@ -4,8 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "model/bin_format.h"
-#include "model/mesh_limits.h"
+#include "mesh/mesh_limits.h"
 #include "model/number_text.h"
 
 namespace {

@@ -17,11 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/number_text.h"
-
-// Called after a "texture" element's text has been stored in texturePath.
-using TextureHook = std::function<void(Mesh&)>;
 
 enum class TagKind : std::int32_t {
     None = 0,

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/message_sink.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/model_format.h"
 
 void Draw(const Mesh& mesh);

@@ -11,18 +11,16 @@
 
 #include "model/model_format.h"
 #include "model/bin_format.h"
-#include "model/mesh_limits.h"
+#include "mesh/mesh_limits.h"
 #include "model/staged_output.h"
 #include "model/xml_writer.h"
 
 namespace {
 
-bool HasOwnTexture(const Mesh& mesh) { return mesh.numTextures != 0 && !mesh.texturePath.empty(); }
-
 // The exporter's id for each format the library writes.
 const char* ExporterId(ModelFileFormat format, const Mesh& mesh) {
     switch (format) {
-    case ModelFileFormat::Obj: return HasOwnTexture(mesh) ? "obj" : "objnomtl";
+    case ModelFileFormat::Obj: return NamesOwnTexture(mesh) ? "obj" : "objnomtl";
     case ModelFileFormat::Ply: return "plyb";
     case ModelFileFormat::Stl: return "stlb";
     case ModelFileFormat::Gltf: return "gltf2";
@@ -44,7 +42,7 @@ std::unique_ptr<aiScene> SceneOf(const Mesh& mesh) {
     auto* material = new aiMaterial;
     const aiString name("material");
     material->AddProperty(&name, AI_MATKEY_NAME);
-    if (HasOwnTexture(mesh)) {
+    if (NamesOwnTexture(mesh)) {
         const aiString texture(mesh.texturePath);
         material->AddProperty(&texture, AI_MATKEY_TEXTURE_DIFFUSE(0));
     }

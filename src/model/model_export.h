@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 
 enum class ModelFileFormat { Xml, Bin, Obj, Ply, Stl, Gltf, Glb };
 

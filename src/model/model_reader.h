@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/mesh_content_handler.h"
 #include "model/model_format.h"
 
@@ -13,7 +13,3 @@
 // format is refused.
 LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, const TextureHook& textureHook = {},
                      const LoadProgress& progress = {});
-
-// Whether a mesh read from a format other than XML names an own texture
-// for the caller to load (what ReadModel hands its textureHook).
-inline bool NamesOwnTexture(const Mesh& mesh) { return mesh.numTextures != 0 && !mesh.texturePath.empty(); }

@@ -22,7 +22,7 @@
 
 #include "model/file_descriptor.h"
 #include "model/import_process.h"
-#include "model/mesh_limits.h"
+#include "mesh/mesh_limits.h"
 #include "model/model_format.h"
 
 namespace {

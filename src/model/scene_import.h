@@ -21,7 +21,7 @@
 #include <span>
 #include <string>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/scene_format.h"
 
 // Reads a file whose extension SceneFormatOf knows into out, which should be

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/mesh_content_handler.h"
 
 // Size of the pieces a file is fed to the parser in.

@@ -19,7 +19,7 @@
 #include <optional>
 
 #include "model/document_bytes.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/xml_loader.h"
 
 struct ListsOutcome {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "model/mesh_limits.h"
+#include "mesh/mesh_limits.h"
 
 namespace {
 

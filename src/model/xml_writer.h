@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 
 // Writes straight to path (callers that must not leave a partial file use
 // WriteModel). False with the reason when the mesh's arrays don't match its

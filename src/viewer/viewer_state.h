@@ -9,7 +9,7 @@
 
 #include "math/camera.h"
 #include "math/view_frustum.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/model_format.h"
 #include "textures/texture_modes.h"
 #include "viewer/commands.h"

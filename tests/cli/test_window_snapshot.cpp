@@ -31,7 +31,7 @@
 #include "app/shell/main_window.h"
 #include "viewer/viewer.h"
 #include "math/camera.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/model_test_support.h"
 #include "run_program.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "support/temp_dir.h"
 
 // A mesh of n vertices and f faces with distinct, non-trivial values

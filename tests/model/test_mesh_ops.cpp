@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model_test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "support/image_files.h"
 #include "support/recording_sink.h"
 #include "model/bin_format.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/mesh_gl.h"
 #include "model_test_support.h"
 #include "support/gl_test_support.h"

@@ -6,7 +6,7 @@
 
 #include "math/camera.h"
 #include "model/bin_format.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "support/temp_dir.h"
 #include "viewer_fixture.h"
 

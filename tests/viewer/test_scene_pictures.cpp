@@ -6,7 +6,7 @@
 #include <string>
 
 #include "math/camera.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "viewer_fixture.h"
 
 namespace {

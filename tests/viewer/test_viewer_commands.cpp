@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "math/camera.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "support/temp_dir.h"
 #include "viewer_fixture.h"
 

@@ -31,7 +31,7 @@
 #include "viewer/viewer.h"
 #include "math/camera.h"
 #include "model/bin_format.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 #include "model/model_reader.h"
 #include "support/temp_dir.h"
 #include "textures/texture_modes.h"

@@ -1,7 +1,7 @@
 // The default model and the example models.
 #pragma once
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 
 // A cube from -0.5 to 0.5: four vertices per side with the side's outward
 // normal and texture coordinates 0 or 1 that show the texture upright on the

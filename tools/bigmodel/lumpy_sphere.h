@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 
 struct SphereGrid {
     int stacks = 0;  // bands from pole to pole

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "math/vector_math.h"
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 
 class MeshBuilder {
 public:

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 
 struct ModelLabels {
     std::string name;  // the "name" element

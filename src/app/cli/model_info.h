@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "model/mesh.h"
+#include "mesh/mesh.h"
 
 struct TextureCheck {
     std::string path;  // as the model names it

@@ -4,25 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <span>
 #include <string>
 
-#include "model/zeroed_array.h"
-
-// The outcome of a model load: ok, or the reason the file was refused.
-struct LoadResult {
-    bool ok = true;
-    bool cancelled = false;  // the progress callback asked to stop
-    std::string reason;      // empty when ok
-
-    static LoadResult Success() { return {}; }
-    static LoadResult Failure(std::string why) { return {false, false, std::move(why)}; }
-    explicit operator bool() const { return ok; }
-};
-
-// Called now and then during a load with the bytes read so far and the
-// file's size; returning false cancels the load.
-using LoadProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+#include "mesh/load_result.h"
+#include "mesh/zeroed_array.h"
 
 class Mesh {
 public:
@@ -63,6 +49,13 @@ public:
     std::uint32_t GetNumTextures() const { return numTextures; }
     unsigned int GetTexture() const { return texture; }
 };
+
+// The largest value in indices (0 when empty); written so that it vectorises.
+std::uint32_t MaxIndex(std::span<const std::uint32_t> indices);
+
+// Whether the mesh names an own texture (a count and a path): what a reader
+// hands its texture hook, and what a writer passes on as a material.
+inline bool NamesOwnTexture(const Mesh& mesh) { return mesh.numTextures != 0 && !mesh.texturePath.empty(); }
 
 // The file that a relative asset path (a model's own texture, the default
 // model) names: relative to the current directory as always; only when no

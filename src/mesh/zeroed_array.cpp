@@ -1,4 +1,4 @@
-#include "model/zeroed_array.h"
+#include "mesh/zeroed_array.h"
 
 #include <sys/mman.h>
 
