@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "model/bin_format.h"
-#include "model/xml_loader.h"
+#include "formats/xml/xml_reader.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include "baselines.h"
 #include "frame_fixture.h"
 #include "model/bin_format.h"
-#include "model/xml_loader.h"
-#include "model/xml_parallel.h"
+#include "formats/xml/xml_reader.h"
+#include "formats/xml/xml_parallel.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz_checks.h"
-#include "model/xml_loader.h"
+#include "formats/xml/xml_reader.h"
 
 namespace {
 

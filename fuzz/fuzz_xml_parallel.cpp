@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fuzz_checks.h"
-#include "model/xml_loader.h"
+#include "formats/xml/xml_reader.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <memory>
 
-#include "model/file_descriptor.h"
+#include "formats/file_descriptor.h"
 #include "mesh/mesh_limits.h"
 
 // The blocks are copied to and from the arrays byte for byte.

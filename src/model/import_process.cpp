@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "model/bin_format.h"
-#include "model/file_descriptor.h"
+#include "formats/file_descriptor.h"
 #include "mesh/mesh_limits.h"
 
 // The stream from child to parent is a series of records, each a kind byte

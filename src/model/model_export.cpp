@@ -13,7 +13,7 @@
 #include "model/bin_format.h"
 #include "mesh/mesh_limits.h"
 #include "model/staged_output.h"
-#include "model/xml_writer.h"
+#include "formats/xml/xml_writer.h"
 
 namespace {
 

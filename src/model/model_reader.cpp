@@ -2,7 +2,7 @@
 
 #include "model/bin_format.h"
 #include "model/scene_import.h"
-#include "model/xml_loader.h"
+#include "formats/xml/xml_reader.h"
 
 LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, const TextureHook& textureHook,
                      const LoadProgress& progress) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "mesh/mesh.h"
-#include "model/mesh_content_handler.h"
+#include "formats/xml/mesh_content_handler.h"
 #include "model/model_format.h"
 
 // Fills out, which should be fresh. textureHook runs for each own texture

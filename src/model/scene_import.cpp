@@ -20,7 +20,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/file_descriptor.h"
+#include "formats/file_descriptor.h"
 #include "model/import_process.h"
 #include "mesh/mesh_limits.h"
 #include "model/model_format.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/xml_loader.h"
+#include "formats/xml/xml_reader.h"
 #include "support/memory_limit.h"
 
 namespace {

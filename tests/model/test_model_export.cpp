@@ -9,7 +9,7 @@
 #include "model/bin_format.h"
 #include "model/model_export.h"
 #include "model/scene_import.h"
-#include "model/xml_loader.h"
+#include "formats/xml/xml_reader.h"
 #include "model_test_support.h"
 #include "support/temp_dir.h"
 

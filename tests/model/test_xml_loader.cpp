@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "model/number_text.h"
-#include "model/xml_loader.h"
+#include "formats/xml/number_text.h"
+#include "formats/xml/xml_reader.h"
 #include "support/memory_limit.h"
 #include "model_test_support.h"
 #include "xml_documents.h"

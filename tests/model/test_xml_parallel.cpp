@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "model/xml_loader.h"
-#include "model/xml_parallel.h"
-#include "model/xml_writer.h"
+#include "formats/xml/xml_reader.h"
+#include "formats/xml/xml_parallel.h"
+#include "formats/xml/xml_writer.h"
 #include "model_test_support.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "model/mesh_content_handler.h"
+#include "formats/xml/mesh_content_handler.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
+#include "formats/xml/number_text.h"
 #include "mesh/mesh_limits.h"
-#include "model/number_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "model/xml_tag_scan.h"
+#include "formats/xml/xml_tag_scan.h"
 
 #include <string_view>
 

@@ -5,7 +5,7 @@
 // one) sends the whole document to the sequential parse.
 #pragma once
 
-#include "model/mesh_content_handler.h"
+#include "formats/xml/mesh_content_handler.h"
 
 enum class PieceStep {
     Refused,  // not in the plain layout

@@ -1,4 +1,4 @@
-#include "model/document_bytes.h"
+#include "formats/xml/document_bytes.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "model/xml_writer.h"
+#include "formats/xml/xml_writer.h"
 
 #include <cerrno>
 #include <charconv>

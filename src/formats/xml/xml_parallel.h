@@ -18,9 +18,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "model/document_bytes.h"
+#include "formats/xml/document_bytes.h"
+#include "formats/xml/xml_parser.h"
 #include "mesh/mesh.h"
-#include "model/xml_loader.h"
 
 struct ListsOutcome {
     std::optional<LoadResult> done;  // the load ended here (cancelled)
@@ -33,5 +33,5 @@ unsigned XmlPieceCount(std::uint64_t documentBytes);
 // Feeds the caller's fresh parser the document's head and, when the lists
 // can be read in pieces, reads them into mesh (the parser's). progress is
 // called on the calling thread only, with the bytes parsed by all pieces.
-ListsOutcome LoadListsInParallel(XmlModelParser& parser, Mesh& mesh, const DocumentBytes& document, unsigned pieces,
-                                 const LoadProgress& progress);
+ListsOutcome ParseListsInParallel(XmlModelParser& parser, Mesh& mesh, const DocumentBytes& document, unsigned pieces,
+                                  const LoadProgress& progress);

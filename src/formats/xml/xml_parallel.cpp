@@ -1,4 +1,4 @@
-#include "model/xml_parallel.h"
+#include "formats/xml/xml_parallel.h"
 
 #include <algorithm>
 #include <atomic>
@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "model/xml_tag_scan.h"
+#include "formats/xml/xml_tag_scan.h"
 
 namespace {
 
@@ -199,8 +199,8 @@ unsigned XmlPieceCount(std::uint64_t documentBytes) {
         std::max<std::uint64_t>(1, std::min<std::uint64_t>({cores, kMaxPieces, documentBytes / kMinPieceBytes})));
 }
 
-ListsOutcome LoadListsInParallel(XmlModelParser& parser, Mesh& mesh, const DocumentBytes& document, unsigned pieces,
-                                 const LoadProgress& progress) {
+ListsOutcome ParseListsInParallel(XmlModelParser& parser, Mesh& mesh, const DocumentBytes& document, unsigned pieces,
+                                  const LoadProgress& progress) {
     if (pieces < 2) return {};
     // The head, up to the vertex list's start, lies in the first chunk.
     std::vector<char> scratch;

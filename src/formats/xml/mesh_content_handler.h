@@ -17,8 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "formats/xml/number_text.h"
 #include "mesh/mesh.h"
-#include "model/number_text.h"
 
 enum class TagKind : std::int32_t {
     None = 0,

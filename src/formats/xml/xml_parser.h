@@ -1,7 +1,8 @@
-// XML models through libxml2's SAX2 push parser: the document is fed in
-// fixed-size chunks, so memory stays bounded whatever the file's size, and
-// no tree is ever built. Entities declared in a DTD are never expanded, no
-// DTD is loaded and nothing is fetched from the network.
+// The XML model parser: libxml2's SAX2 push parser with its callbacks and
+// their state, turning a document fed piece by piece into a mesh (through
+// MeshContentHandler). No tree is ever built. Entities declared in a DTD are
+// never expanded, no DTD is loaded and nothing is fetched from the network.
+// The entry points that read a whole document are in xml_reader.h.
 #pragma once
 
 #include <cstddef>
@@ -9,10 +10,9 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <string_view>
 
+#include "formats/xml/mesh_content_handler.h"
 #include "mesh/mesh.h"
-#include "model/mesh_content_handler.h"
 
 // Size of the pieces a file is fed to the parser in.
 inline constexpr std::size_t kXmlChunkBytes = 256 * 1024;
@@ -64,21 +64,3 @@ public:
 private:
     std::unique_ptr<State> state_;
 };
-
-// A whole document in memory, fed in pieces of chunkBytes (tests feed one
-// byte at a time to check that text split anywhere reads the same).
-LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook = {},
-                    std::size_t chunkBytes = kXmlChunkBytes);
-
-// The same with the vertex and face lists of a document in the exporter's
-// plain layout parsed in `pieces` pieces side by side (xml_parallel.h);
-// other documents are parsed as ParseXML does. Mesh and result are those of
-// ParseXML, byte for byte.
-LoadResult ParseXMLParallel(std::string_view document, Mesh& out, const TextureHook& textureHook, unsigned pieces);
-
-// A file, read and fed in chunks of kXmlChunkBytes; progress gets the bytes
-// fed so far and the file's size after each chunk, and false cancels. A big
-// file in the plain layout has its lists parsed on all cores (progress is
-// still reported on the calling thread).
-LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textureHook = {},
-                   const LoadProgress& progress = {});

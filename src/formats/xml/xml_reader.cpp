@@ -1,0 +1,75 @@
+#include "formats/xml/xml_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <span>
+#include <vector>
+
+#include "formats/file_descriptor.h"
+#include "formats/xml/document_bytes.h"
+#include "formats/xml/xml_parallel.h"
+
+namespace {
+
+// The document from `from` on, in the chunks a whole parse would use.
+void FeedFrom(XmlModelParser& parser, std::string_view document, std::uint64_t from, std::size_t chunkBytes) {
+    const std::size_t step = std::max<std::size_t>(chunkBytes, 1);
+    for (std::size_t at = from; at < document.size();) {
+        const std::size_t next = (at / step + 1) * step;
+        const std::string_view piece = document.substr(at, next - at);
+        if (!parser.Feed(std::span<const char>(piece.data(), piece.size()))) break;
+        at = next;
+    }
+}
+
+}  // namespace
+
+LoadResult ParseXMLParallel(std::string_view document, Mesh& out, const TextureHook& textureHook, unsigned pieces) {
+    XmlModelParser parser(out, textureHook);
+    const ListsOutcome lists = ParseListsInParallel(parser, out, MemoryBytes(document), pieces, {});
+    if (lists.done) return *lists.done;
+    FeedFrom(parser, document, lists.resumeAt, kXmlChunkBytes);
+    return parser.Finish();
+}
+
+LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook, std::size_t chunkBytes) {
+    XmlModelParser parser(out, textureHook);
+    FeedFrom(parser, document, 0, chunkBytes);
+    return parser.Finish();
+}
+
+LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textureHook, const LoadProgress& progress) {
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
+    const int fd = file.get();
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return LoadResult::Failure("not a readable file");
+    const auto total = static_cast<std::uint64_t>(info.st_size);
+
+    XmlModelParser parser(out, textureHook, path);
+    std::uint64_t fed = 0;
+    if (const unsigned pieces = S_ISREG(info.st_mode) ? XmlPieceCount(total) : 1; pieces >= 2) {
+        const ListsOutcome lists = ParseListsInParallel(parser, out, FileBytes(fd, total), pieces, progress);
+        if (lists.done) return *lists.done;
+        fed = lists.resumeAt;
+        if (lseek(fd, static_cast<off_t>(fed), SEEK_SET) < 0)
+            return LoadResult::Failure("read error: " + std::string(std::strerror(errno)));
+    }
+    std::vector<char> buffer(kXmlChunkBytes);
+    for (;;) {
+        // On the chunk grid of a whole parse, also after the lists.
+        const ssize_t got = read(fd, buffer.data(), buffer.size() - fed % buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return LoadResult::Failure("read error: " + std::string(std::strerror(errno)));
+        if (got == 0) break;
+        if (!parser.Feed(std::span<const char>(buffer.data(), static_cast<std::size_t>(got)))) break;
+        fed += static_cast<std::uint64_t>(got);
+        if (progress && !progress(fed, std::max(total, fed))) return {false, true, "loading was cancelled"};
+    }
+    return parser.Finish();
+}
