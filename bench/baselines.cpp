@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "formats/xml/xml_reader.h"
 
 namespace {

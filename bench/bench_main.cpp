@@ -16,7 +16,7 @@
 
 #include "baselines.h"
 #include "frame_fixture.h"
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "formats/xml/xml_reader.h"
 #include "formats/xml/xml_parallel.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "mesh/mesh_limits.h"
-#include "model/model_reader.h"
+#include "formats/model_reader.h"
 
 namespace {
 

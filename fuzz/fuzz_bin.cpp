@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "fuzz_checks.h"
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Mesh mesh;

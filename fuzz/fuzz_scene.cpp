@@ -17,7 +17,7 @@
 #include <string>
 
 #include "fuzz_checks.h"
-#include "model/scene_import.h"
+#include "formats/scene/scene_import.h"
 
 namespace {
 

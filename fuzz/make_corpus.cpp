@@ -10,7 +10,7 @@
 #include <string>
 
 #include "support/image_files.h"
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "mesh/mesh.h"
 #include "textures/bmp_reader.h"
 #include "textures/dds_image.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "model/model_reader.h"
+#include "formats/model_reader.h"
 #include "textures/texture_loaders.h"
 
 void ClearTexture(Mesh& mesh) {

@@ -7,7 +7,7 @@
 
 #include "base/message_sink.h"
 #include "mesh/mesh.h"
-#include "model/model_format.h"
+#include "formats/model_format.h"
 
 void Draw(const Mesh& mesh);
 

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "model/mesh_gl.h"
-#include "model/model_reader.h"
+#include "formats/model_reader.h"
 #include "viewer/scene.h"
 #include "viewer/viewer.h"
 

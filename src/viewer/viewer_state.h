@@ -10,7 +10,7 @@
 #include "math/camera.h"
 #include "math/view_frustum.h"
 #include "mesh/mesh.h"
-#include "model/model_format.h"
+#include "formats/model_format.h"
 #include "textures/texture_modes.h"
 #include "viewer/commands.h"
 

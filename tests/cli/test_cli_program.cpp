@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "model/bin_format.h"
-#include "model/model_reader.h"
+#include "formats/bin/bin_format.h"
+#include "formats/model_reader.h"
 #include "model/model_test_support.h"
 #include "offscreen/png_file.h"
 #include "run_program.h"

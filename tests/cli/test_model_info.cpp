@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "app/cli/model_info.h"
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "model/model_test_support.h"
 #include "model/scene_files.h"
 #include "model/xml_documents.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "model_test_support.h"
 
 namespace {

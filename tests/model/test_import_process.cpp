@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "model/import_process.h"
-#include "model/scene_import.h"
+#include "formats/scene/import_process.h"
+#include "formats/scene/scene_import.h"
 #include "model_test_support.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <random>
 #include <sstream>
 
-#include "model/bin_format.h"
-#include "model/model_export.h"
-#include "model/scene_import.h"
+#include "formats/bin/bin_format.h"
+#include "formats/model_export.h"
+#include "formats/scene/scene_import.h"
 #include "formats/xml/xml_reader.h"
 #include "model_test_support.h"
 #include "support/temp_dir.h"

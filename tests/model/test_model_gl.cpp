@@ -6,7 +6,7 @@
 
 #include "support/image_files.h"
 #include "support/recording_sink.h"
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "mesh/mesh.h"
 #include "model/mesh_gl.h"
 #include "model_test_support.h"

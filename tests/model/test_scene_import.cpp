@@ -5,8 +5,8 @@
 #include <cmath>
 #include <set>
 
-#include "model/model_export.h"
-#include "model/scene_import.h"
+#include "formats/model_export.h"
+#include "formats/scene/scene_import.h"
 #include "model_test_support.h"
 #include "support/temp_dir.h"
 #include "scene_files.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "math/camera.h"
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "mesh/mesh.h"
 #include "support/temp_dir.h"
 #include "viewer_fixture.h"

@@ -30,9 +30,9 @@
 #include "app/shell/main_window.h"
 #include "viewer/viewer.h"
 #include "math/camera.h"
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "mesh/mesh.h"
-#include "model/model_reader.h"
+#include "formats/model_reader.h"
 #include "support/temp_dir.h"
 #include "textures/texture_modes.h"
 

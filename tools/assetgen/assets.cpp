@@ -6,7 +6,7 @@
 #include "assetgen/sphere_map.h"
 #include "common/image_files.h"
 #include "common/model_xml.h"
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 
 namespace {
 

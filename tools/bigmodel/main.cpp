@@ -10,7 +10,7 @@
 
 #include "bigmodel/lumpy_sphere.h"
 #include "common/model_xml.h"
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "app/cli/command_line.h"
-#include "model/model_export.h"
-#include "model/model_reader.h"
+#include "formats/model_export.h"
+#include "formats/model_reader.h"
 
 int RunConvert(const std::string& in, const std::string& out, std::ostream& err) {
     const std::optional<ModelFileFormat> outFormat = ModelFileFormatOf(out);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "model/model_reader.h"
+#include "formats/model_reader.h"
 #include "textures/bmp_reader.h"
 #include "textures/tga_reader.h"
 

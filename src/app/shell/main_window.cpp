@@ -22,7 +22,7 @@
 #include "app/shell/app_icon.h"
 #include "app/shell/gl_view.h"
 #include "app/shell/menu_bar.h"
-#include "model/model_format.h"
+#include "formats/model_format.h"
 #include "viewer/viewer.h"
 
 namespace {

@@ -22,7 +22,7 @@
 #include <string>
 
 #include "mesh/mesh.h"
-#include "model/scene_format.h"
+#include "formats/scene/scene_format.h"
 
 // Reads a file whose extension SceneFormatOf knows into out, which should be
 // fresh and is only written when the whole model is valid. Files next to it

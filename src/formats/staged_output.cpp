@@ -1,4 +1,4 @@
-#include "model/staged_output.h"
+#include "formats/staged_output.h"
 
 #include <cerrno>
 #include <cstdlib>

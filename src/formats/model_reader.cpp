@@ -1,7 +1,7 @@
-#include "model/model_reader.h"
+#include "formats/model_reader.h"
 
-#include "model/bin_format.h"
-#include "model/scene_import.h"
+#include "formats/bin/bin_format.h"
+#include "formats/scene/scene_import.h"
 #include "formats/xml/xml_reader.h"
 
 LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, const TextureHook& textureHook,

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/model_format.h"
+#include "formats/model_format.h"
 
 enum class SceneFormat { Obj, Ply, Stl, Gltf, Glb, Fbx, Collada };
 

@@ -1,4 +1,4 @@
-#include "model/import_process.h"
+#include "formats/scene/import_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 #include "formats/file_descriptor.h"
 #include "mesh/mesh_limits.h"
 

@@ -6,7 +6,7 @@
 
 #include "mesh/mesh.h"
 #include "formats/xml/mesh_content_handler.h"
-#include "model/model_format.h"
+#include "formats/model_format.h"
 
 // Fills out, which should be fresh. textureHook runs for each own texture
 // a file names (XML, and the formats of the import library). An Unknown

@@ -1,10 +1,10 @@
-#include "model/scene_format.h"
+#include "formats/scene/scene_format.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-#include "model/model_format.h"
+#include "formats/model_format.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "model/scene_import.h"
+#include "formats/scene/scene_import.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "formats/file_descriptor.h"
-#include "model/import_process.h"
+#include "formats/scene/import_process.h"
 #include "mesh/mesh_limits.h"
-#include "model/model_format.h"
+#include "formats/model_format.h"
 
 namespace {
 

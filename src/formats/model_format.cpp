@@ -1,4 +1,4 @@
-#include "model/model_format.h"
+#include "formats/model_format.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "model/model_export.h"
+#include "formats/model_export.h"
 
 #include <assimp/Exporter.hpp>
 #include <assimp/material.h>
@@ -9,10 +9,10 @@
 #include <exception>
 #include <memory>
 
-#include "model/model_format.h"
-#include "model/bin_format.h"
+#include "formats/model_format.h"
+#include "formats/bin/bin_format.h"
 #include "mesh/mesh_limits.h"
-#include "model/staged_output.h"
+#include "formats/staged_output.h"
 #include "formats/xml/xml_writer.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "model/bin_format.h"
+#include "formats/bin/bin_format.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
