@@ -124,8 +124,8 @@ void WriteDDSs(const fs::path& dir) {
 }
 
 Bytes BinBytes(const Mesh& mesh, const fs::path& scratch) {
-    std::string error;
-    if (!WriteBIN(mesh, scratch.string(), error)) throw std::runtime_error(error);
+    if (const WriteResult written = WriteBIN(mesh, scratch.string()); !written)
+        throw std::runtime_error(written.reason);
     std::ifstream in(scratch, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }

@@ -1,33 +1,76 @@
-// The one rule for which reader or writer a file goes to: by its extension,
-// in any letter case. The viewer, the model report, the converter, the own-
-// texture loader, the tools and the benchmarks all ask here, so they cannot
-// drift apart; a new format is added to the table in model_format.cpp first.
+// The model formats, one declaration each (model_format.cpp): everything the
+// program knows about a format in one place. The viewer, the file dialog's
+// filters, --help, --info, --convert, ReadModel and WriteModel, the import
+// library's readers and exporters, the benchmarks and the fuzzers all read
+// this table, so they cannot drift apart. Files go to a format by their
+// extension, in any letter case.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "mesh/mesh.h"
+
 enum class ModelFormat { XML, BIN, OBJ, PLY, STL, GLTF, GLB, FBX, DAE, Unknown };
-enum class OwnTextureFormat { BMP, TGA, Unknown };
+
+// A format's own reader: fills out, which is fresh, from the file at path.
+// progress may be empty; textureHook may be empty.
+using ModelFileReader = LoadResult (*)(const std::string& path, Mesh& out, const TextureHook& textureHook,
+                                       const LoadProgress& progress);
+// A format's own writer: writes mesh, whose arrays match its counts, to path.
+using ModelFileWriter = WriteResult (*)(const Mesh& mesh, const std::string& path);
+// Empty when head (the first min(fileBytes, kSignatureHeadBytes) bytes of a
+// non-empty file of fileBytes bytes) starts as the format starts, else why not.
+using SignatureCheck = std::string (*)(std::span<const std::uint8_t> head, std::uint64_t fileBytes);
+
+// How much of a file's start a signature check is given.
+inline constexpr std::size_t kSignatureHeadBytes = 64 * 1024;
+
+// The import library's names for a format it reads or writes.
+struct ImportLibraryNames {
+    std::string_view reader{};            // the name its reader describes itself with; empty: not read by it
+    std::string_view exporter{};          // its exporter's id; empty: not written by it
+    std::string_view texturedExporter{};  // for a mesh that names an own texture, when another one; empty: exporter
+};
+
+// One format's declaration.
+struct ModelFormatInfo {
+    ModelFormat id = ModelFormat::Unknown;
+    std::string_view name{};                         // in the file dialog, messages and --info
+    std::span<const std::string_view> extensions{};  // lower case, no dot; the first is the import library's hint
+    std::string_view mimeType{};
+    ModelFileReader read = nullptr;   // its own reader; nullptr: the import library's (library.reader), or none
+    ModelFileWriter write = nullptr;  // its own writer; nullptr: the import library's (library.exporter), or none
+    // Checked before the import library sees a byte of the file; nullptr: none.
+    SignatureCheck signature = nullptr;
+    ImportLibraryNames library{};
+    // The reader hands each own texture the file names to the texture hook
+    // as it meets it, so a read without the hook can't stand in for a load
+    // (the viewer reads such files only with a GL context). Otherwise the
+    // file names at most one, which ReadModel hands over after the read.
+    bool texturesWhileReading = false;
+
+    bool CanRead() const { return read != nullptr || !library.reader.empty(); }
+    bool CanWrite() const { return write != nullptr || !library.exporter.empty(); }
+};
+
+// Every format, in the order lists show them.
+std::span<const ModelFormatInfo> ModelFormats();
+// The declaration of format; nullptr for Unknown.
+const ModelFormatInfo* FindModelFormat(ModelFormat format);
+// The format one of whose extensions is the path's; nullptr for none.
+const ModelFormatInfo* FindModelFormatForPath(std::string_view path);
 
 // The text after the last dot of the file name, lower-cased; empty without one.
 std::string LowerExtension(std::string_view path);
-
 ModelFormat ModelFormatForPath(std::string_view path);
-// "XML", "BIN", "OBJ", "PLY", "STL", "glTF 2", "glTF 2 binary", "FBX", "COLLADA"; "" for Unknown.
+// The format's name; "" for Unknown.
 std::string_view ModelFormatName(ModelFormat format);
 
-// One readable format with the extensions that name it (the file dialog's filters).
-struct ModelFormatInfo {
-    ModelFormat format;
-    std::string_view name;
-    std::span<const std::string_view> extensions;
-};
-std::span<const ModelFormatInfo> ReadableModelFormats();
-
-// The format of a model's own texture, named by the model file: by the
-// path's last three characters, in any case.
-OwnTextureFormat OwnTextureFormatForPath(std::string_view path);
-// "BMP", "TGA"; "" for Unknown.
-std::string_view OwnTextureFormatName(OwnTextureFormat format);
+// The extensions of the formats that can be read (or written), each with its
+// dot, joined by ", " and by lastJoin before the last: ".xml, .bin or .obj".
+enum class FormatUse { Read, Write };
+std::string ExtensionsText(FormatUse use, std::string_view lastJoin);

@@ -1,15 +1,16 @@
 // Reads a model file of a known format into a mesh, without GL: the one
-// place that picks the reader for a format.
+// place that picks the reader for a format, from its declaration
+// (model_format.h): its own reader, else the import library's.
 #pragma once
 
 #include <string>
 
-#include "mesh/mesh.h"
-#include "formats/xml/mesh_content_handler.h"
 #include "formats/model_format.h"
+#include "mesh/mesh.h"
 
 // Fills out, which should be fresh. textureHook runs for each own texture
-// a file names (XML, and the formats of the import library). An Unknown
-// format is refused.
+// the file names: while the file is read for a format that says so (XML),
+// else once the whole file is read. A format that can't be read (Unknown)
+// is refused.
 LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, const TextureHook& textureHook = {},
                      const LoadProgress& progress = {});

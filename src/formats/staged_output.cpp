@@ -25,27 +25,18 @@ StagedOutput::~StagedOutput() {
 
 std::string StagedOutput::Path() const { return (folder_ / target_.filename()).string(); }
 
-bool StagedOutput::Commit(std::string& error) {
+WriteResult StagedOutput::Commit() {
     std::error_code ec;
     std::vector<fs::path> companions;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder_, ec))
         if (entry.path().filename() != target_.filename()) companions.push_back(entry.path());
-    if (ec) {
-        error = "cannot list " + folder_.string() + ": " + ec.message();
-        return false;
-    }
+    if (ec) return WriteResult::Failure("cannot list " + folder_.string() + ": " + ec.message());
     const fs::path parent = target_.parent_path();
     for (const fs::path& file : companions) {
         fs::rename(file, parent / file.filename(), ec);
-        if (ec) {
-            error = "cannot move " + file.filename().string() + " into place: " + ec.message();
-            return false;
-        }
+        if (ec) return WriteResult::Failure("cannot move " + file.filename().string() + " into place: " + ec.message());
     }
     fs::rename(Path(), target_, ec);
-    if (ec) {
-        error = "cannot move " + target_.string() + " into place: " + ec.message();
-        return false;
-    }
-    return true;
+    if (ec) return WriteResult::Failure("cannot move " + target_.string() + " into place: " + ec.message());
+    return WriteResult::Success();
 }

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "mesh/load_result.h"
+
 class StagedOutput {
 public:
     // Creates the staging folder in target's folder; check Ready().
@@ -23,8 +25,8 @@ public:
     // Where the writer puts the target file: its own name, in the staging folder.
     std::string Path() const;
     // Moves every file written into the staging folder next to the target,
-    // the target itself last. False with the reason when one can't be moved.
-    bool Commit(std::string& error);
+    // the target itself last. Refused with the reason when one can't be moved.
+    WriteResult Commit();
 
 private:
     std::filesystem::path target_;

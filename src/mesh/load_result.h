@@ -1,10 +1,13 @@
-// What every reader returns and what it calls back during a read: the one
-// calling shape of the model readers, whatever the format.
+// What every reader and writer returns, and what a reader calls back during
+// a read: the one calling shape of the model readers and writers, whatever
+// the format. A reader or writer says why it failed in its result; telling
+// the user is the caller's (a MessageSink, a message on standard error).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 class Mesh;
 
@@ -16,6 +19,16 @@ struct LoadResult {
 
     static LoadResult Success() { return {}; }
     static LoadResult Failure(std::string why) { return {false, false, std::move(why)}; }
+    explicit operator bool() const { return ok; }
+};
+
+// The outcome of a model write: ok, or why the file could not be written.
+struct WriteResult {
+    bool ok = true;
+    std::string reason;  // empty when ok
+
+    static WriteResult Success() { return {}; }
+    static WriteResult Failure(std::string why) { return {false, std::move(why)}; }
     explicit operator bool() const { return ok; }
 };
 

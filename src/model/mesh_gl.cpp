@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "formats/model_reader.h"
+#include "formats/texture_format.h"
 #include "textures/texture_loaders.h"
 
 void ClearTexture(Mesh& mesh) {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "base/message_sink.h"
-#include "mesh/mesh.h"
 #include "formats/model_format.h"
+#include "mesh/mesh.h"
 
 void Draw(const Mesh& mesh);
 

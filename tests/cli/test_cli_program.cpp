@@ -248,8 +248,8 @@ TEST_F(ProgramTest, FitShowsAModelOfAnySizeAndPlaceAsTheDefaultCubeShows) {
         for (std::size_t i = 0; i < mesh.verts.size(); ++i)
             mesh.verts[i] = mesh.verts[i] * c.scale + (i % 3 == 0 ? c.x : i % 3 == 1 ? c.y : c.z);
         const std::string file = scratch.File(std::string(c.name) + ".bin");
-        std::string error;
-        ASSERT_TRUE(WriteBIN(mesh, file, error)) << error;
+        const WriteResult written = WriteBIN(mesh, file);
+        ASSERT_TRUE(written) << written.reason;
 
         // Unfitted it is out of view (around the eye or past the far plane) or a speck.
         const Box unfitted = ModelBox(Snapshot({"--texture", "off", file}));

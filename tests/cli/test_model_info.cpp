@@ -41,8 +41,8 @@ protected:
     }
     std::string Bin(const std::string& name, const Mesh& mesh) {
         const std::string path = scratch.File(name);
-        std::string error;
-        EXPECT_TRUE(WriteBIN(mesh, path, error)) << error;
+        const WriteResult written = WriteBIN(mesh, path);
+        EXPECT_TRUE(written) << written.reason;
         return path;
     }
     ModelInfo Inspect(const std::string& path) { return InspectModel(path, startupDir); }

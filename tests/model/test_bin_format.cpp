@@ -51,9 +51,9 @@ protected:
 
 TEST_F(BinFile, RoundTripKeepsEveryBit) {
     const Mesh source = MakeMesh(50, 33, 2);
-    std::string error;
     const std::string path = dir_.File("round.bin");
-    ASSERT_TRUE(WriteBIN(source, path, error)) << error;
+    const WriteResult written = WriteBIN(source, path);
+    ASSERT_TRUE(written) << written.reason;
     EXPECT_EQ(std::filesystem::file_size(path), 12u + 32u * 50 + 12u * 33);
 
     Mesh loaded = PreviousModel();
@@ -85,9 +85,9 @@ TEST_F(BinFile, ThreeVertexFileHasExactlyTheStoredValues) {
         EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 12, bytes.begin() + 48), BytesOf(mesh.verts));
 
         // Written back, the same 120 bytes.
-        std::string error;
         const std::string out = dir_.File("back.bin");
-        ASSERT_TRUE(WriteBIN(mesh, out, error)) << error;
+        const WriteResult written = WriteBIN(mesh, out);
+        ASSERT_TRUE(written) << written.reason;
         Mesh reread;
         ASSERT_TRUE(ReadBIN(out, reread));
         EXPECT_EQ(Snapshot(reread).faces, Snapshot(mesh).faces);
@@ -193,9 +193,9 @@ TEST_F(BinFile, ReasonsNameTheFault) {
 
 TEST_F(BinFile, ProgressReachesTheEndAndFalseCancels) {
     const Mesh source = MakeMesh(400000, 100000);  // ~14 MB: several pieces
-    std::string error;
     const std::string path = dir_.File("big.bin");
-    ASSERT_TRUE(WriteBIN(source, path, error)) << error;
+    const WriteResult written = WriteBIN(source, path);
+    ASSERT_TRUE(written) << written.reason;
     const std::uint64_t total = std::filesystem::file_size(path);
 
     std::vector<std::uint64_t> seen;

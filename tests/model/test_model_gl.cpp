@@ -60,8 +60,8 @@ protected:
         for (std::size_t i = 0; i < mesh.uvs.size(); i += 2) mesh.uvs[i] = 0.75f, mesh.uvs[i + 1] = 0.5f;
         for (std::size_t i = 0; i < mesh.faces.size(); ++i) mesh.faces[i] = static_cast<std::uint32_t>(i % 3);
         const std::string path = dir_.File("triangle.bin");
-        std::string error;
-        EXPECT_TRUE(WriteBIN(mesh, path, error)) << error;
+        const WriteResult written = WriteBIN(mesh, path);
+        EXPECT_TRUE(written) << written.reason;
         return path;
     }
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <set>
 
-#include "formats/model_export.h"
+#include "formats/model_writer.h"
 #include "formats/scene/scene_import.h"
 #include "model_test_support.h"
 #include "support/temp_dir.h"
@@ -87,7 +87,7 @@ TEST_F(SceneImport, GltfNodeTransformsApplyAndExternalBuffersAreRead) {
 
     // From memory nothing but the given bytes is read: the buffer file is out of reach.
     Mesh fromMemory;
-    EXPECT_FALSE(ParseScene(ToBytes(gltf), SceneFormat::Gltf, fromMemory));
+    EXPECT_FALSE(ParseScene(ToBytes(gltf), ModelFormat::GLTF, fromMemory));
     EXPECT_EQ(fromMemory.numVerts, 0u);
 }
 
@@ -112,9 +112,9 @@ protected:
         if (name.ends_with(".fbx")) return ToBytes(kFbx);
         Mesh cube;
         EXPECT_TRUE(ReadScene(Write("cube.obj", ToBytes(CubeObj())), cube));
-        std::string error;
         const std::string path = dir_.File("exported-" + name);
-        EXPECT_TRUE(WriteModel(cube, path, *ModelFileFormatOf(path), error)) << error;
+        const WriteResult written = WriteModel(cube, path, ModelFormatForPath(path));
+        EXPECT_TRUE(written) << written.reason;
         return ReadAll(path);
     }
     static Bytes ReadAll(const std::string& path) {

@@ -33,9 +33,9 @@ Loaded LoadWith(LoadFn load) {
 // The exporter's layout of a mesh, as text.
 std::string ExporterText(const Mesh& mesh) {
     TempDir dir;
-    std::string error;
     const std::string path = dir.File("m.xml");
-    EXPECT_TRUE(WriteXML(mesh, path, error)) << error;
+    const WriteResult written = WriteXML(mesh, path);
+    EXPECT_TRUE(written) << written.reason;
     return ReadText(path);
 }
 
@@ -90,9 +90,9 @@ TEST(XmlParallel, ReadXmlReportsProgressOnTheCallersThreadAndCancels) {
     if (XmlPieceCount(std::uint64_t{64} << 20) < 2) GTEST_SKIP() << "one core: no pieces";
     const Mesh model = MakeMesh(60000, 90000);
     TempDir dir;
-    std::string error;
     const std::string path = dir.File("big.xml");
-    ASSERT_TRUE(WriteXML(model, path, error)) << error;
+    const WriteResult written = WriteXML(model, path);
+    ASSERT_TRUE(written) << written.reason;
     ASSERT_GE(XmlPieceCount(std::filesystem::file_size(path)), 2u);
 
     const auto caller = std::this_thread::get_id();

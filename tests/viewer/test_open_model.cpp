@@ -50,8 +50,8 @@ class OpenModelTest : public ViewerTest {
 protected:
     std::string WriteBin(const std::string& name, float firstX, std::uint32_t numTextures = 0) {
         const std::string path = (dir_.Path() / name).string();
-        std::string error;
-        EXPECT_TRUE(WriteBIN(Triangle(firstX, numTextures), path, error)) << error;
+        const WriteResult written = WriteBIN(Triangle(firstX, numTextures), path);
+        EXPECT_TRUE(written) << written.reason;
         return path;
     }
     std::string WriteText(const std::string& name, const std::string& text) {

@@ -337,8 +337,8 @@ TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
     window->RunCommand(CMD_RENDER_WIREFRAME);
 
     // Replaced by rename, as exporters do.
-    std::string error;
-    ASSERT_TRUE(WriteBIN(half, path + ".tmp", error)) << error;
+    const WriteResult written = WriteBIN(half, path + ".tmp");
+    ASSERT_TRUE(written) << written.reason;
     std::filesystem::rename(path + ".tmp", path);
     ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] == first * 0.5f; }, 5000));
     Vec3f eye;
@@ -509,8 +509,8 @@ TEST(WindowOpenFile, AModelNamedBeforeTheSceneIsUpOpensOnceItIs) {
     triangle.numFaces = 1;
     ASSERT_TRUE(triangle.AllocVerts() && triangle.AllocNormals() && triangle.AllocUVs() && triangle.AllocFaces());
     triangle.verts[0] = 42.0f;
-    std::string error;
-    ASSERT_TRUE(WriteBIN(triangle, path, error)) << error;
+    const WriteResult written = WriteBIN(triangle, path);
+    ASSERT_TRUE(written) << written.reason;
 
     std::vector<std::string> messages;
     ShellDialogs dialogs;

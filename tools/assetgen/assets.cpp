@@ -27,7 +27,9 @@ public:
         return Done(name, WriteModelXML(mesh, {modelName, "Assets/" + name}, dir_ / name, error_));
     }
     bool Bin(const std::string& name, const Mesh& mesh) {
-        return Done(name, WriteBIN(mesh, (dir_ / name).string(), error_));
+        const WriteResult written = WriteBIN(mesh, (dir_ / name).string());
+        if (!written) error_ = written.reason;
+        return Done(name, written.ok);
     }
 
 private:

@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
         }
         std::printf("%s.xml written in %.2f s\n", stem.c_str(), SecondsSince(start));
         start = std::chrono::steady_clock::now();
-        if (!WriteBIN(mesh, stem + ".bin", error)) {
-            std::fprintf(stderr, "tessa-bigmodel: %s\n", error.c_str());
+        if (const WriteResult written = WriteBIN(mesh, stem + ".bin"); !written) {
+            std::fprintf(stderr, "tessa-bigmodel: %s\n", written.reason.c_str());
             return 1;
         }
         std::printf("%s.bin written in %.2f s\n", stem.c_str(), SecondsSince(start));

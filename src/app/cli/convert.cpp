@@ -1,16 +1,14 @@
 #include "app/cli/convert.h"
 
-#include <optional>
-
 #include "app/cli/command_line.h"
-#include "formats/model_export.h"
 #include "formats/model_reader.h"
+#include "formats/model_writer.h"
 
 int RunConvert(const std::string& in, const std::string& out, std::ostream& err) {
-    const std::optional<ModelFileFormat> outFormat = ModelFileFormatOf(out);
-    if (!outFormat) {
-        err << "tessaview: cannot write \"" << out
-            << "\": no writer for that extension (.xml, .bin, .obj, .ply, .stl, .gltf or .glb)\n";
+    const ModelFormatInfo* outFormat = FindModelFormatForPath(out);
+    if (!outFormat || !outFormat->CanWrite()) {
+        err << "tessaview: cannot write \"" << out << "\": no writer for that extension ("
+            << ExtensionsText(FormatUse::Write, " or ") << ")\n";
         return kExitUsage;
     }
     ModelFormat inFormat = ModelFormatForPath(in);
@@ -24,9 +22,8 @@ int RunConvert(const std::string& in, const std::string& out, std::ostream& err)
         err << "tessaview: cannot read \"" << in << "\": " << read.reason << '\n';
         return kExitLoadFailed;
     }
-    std::string error;
-    if (!WriteModel(mesh, out, *outFormat, error)) {
-        err << "tessaview: cannot write \"" << out << "\": " << error << '\n';
+    if (const WriteResult written = WriteModel(mesh, out, outFormat->id); !written) {
+        err << "tessaview: cannot write \"" << out << "\": " << written.reason << '\n';
         return kExitRenderFailed;
     }
     return kExitOk;

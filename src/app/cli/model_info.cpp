@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "formats/model_reader.h"
+#include "formats/texture_format.h"
 #include "textures/bmp_reader.h"
 #include "textures/tga_reader.h"
 

@@ -95,7 +95,8 @@ QString CaseBlindPattern(std::string_view extension) {
 
 QStringList MainWindow::FileFilters() {
     QStringList perFormat, all;
-    for (const ModelFormatInfo& format : ReadableModelFormats()) {
+    for (const ModelFormatInfo& format : ModelFormats()) {
+        if (!format.CanRead()) continue;
         QStringList patterns;
         for (const std::string_view ext : format.extensions) patterns << CaseBlindPattern(ext);
         perFormat << QStringLiteral("%1 (%2)").arg(ToQString(format.name), patterns.join(QLatin1Char(' ')));

@@ -221,24 +221,15 @@ bool PutBIN(const Mesh& mesh, const std::function<bool(std::span<const std::uint
     return put(header) && block(mesh.verts) && block(mesh.normals) && block(mesh.uvs) && block(mesh.faces);
 }
 
-bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error) {
-    if (std::string why = CheckMeshArrays(mesh); !why.empty()) {
-        error = std::move(why);
-        return false;
-    }
+WriteResult WriteBIN(const Mesh& mesh, const std::string& path) {
+    if (std::string why = CheckMeshArrays(mesh); !why.empty()) return WriteResult::Failure(std::move(why));
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        error = "cannot create " + path + ": " + std::strerror(errno);
-        return false;
-    }
+    if (!file) return WriteResult::Failure("cannot create " + path + ": " + std::strerror(errno));
     const bool written = PutBIN(mesh, [&file](std::span<const std::uint8_t> bytes) {
         return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     });
     // Closing flushes the buffer: its failure is a failed write too.
     const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    if (!written || !closed) return WriteResult::Failure("cannot write " + path + ": " + std::strerror(errno));
+    return WriteResult::Success();
 }

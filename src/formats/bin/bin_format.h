@@ -47,5 +47,7 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
 // false. The mesh's arrays must match its counts (CheckMeshArrays).
 bool PutBIN(const Mesh& mesh, const std::function<bool(std::span<const std::uint8_t>)>& put);
 
-// Writes mesh in the BIN layout.
-bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error);
+// Writes mesh in the BIN layout straight to path (callers that must not
+// leave a partial file use WriteModel). Refused with the reason when the
+// mesh's arrays don't match its counts or the file can't be written.
+WriteResult WriteBIN(const Mesh& mesh, const std::string& path);

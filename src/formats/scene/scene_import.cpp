@@ -23,7 +23,6 @@
 #include "formats/file_descriptor.h"
 #include "formats/scene/import_process.h"
 #include "mesh/mesh_limits.h"
-#include "formats/model_format.h"
 
 namespace {
 
@@ -31,41 +30,11 @@ constexpr unsigned kPostProcessing = aiProcess_ValidateDataStructure | aiProcess
                                      aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenSmoothNormals |
                                      aiProcess_JoinIdenticalVertices;
 
-// The library's reader for each format, by the name it describes itself with
-// (glTF files have two readers, of which only the one for version 2 is wanted).
-std::string_view ReaderName(SceneFormat format) {
-    switch (format) {
-    case SceneFormat::Obj: return "Wavefront Object Importer";
-    case SceneFormat::Ply: return "Stanford Polygon Library (PLY) Importer";
-    case SceneFormat::Stl: return "Stereolithography (STL) Importer";
-    case SceneFormat::Gltf:
-    case SceneFormat::Glb: return "glTF2 Importer";
-    case SceneFormat::Fbx: return "Autodesk FBX Importer";
-    case SceneFormat::Collada: return "Collada Importer";
-    }
-    return {};
-}
-
-// The extension the library's memory reader is given as its hint.
-std::string_view FormatExtension(SceneFormat format) {
-    switch (format) {
-    case SceneFormat::Obj: return "obj";
-    case SceneFormat::Ply: return "ply";
-    case SceneFormat::Stl: return "stl";
-    case SceneFormat::Gltf: return "gltf";
-    case SceneFormat::Glb: return "glb";
-    case SceneFormat::Fbx: return "fbx";
-    case SceneFormat::Collada: return "dae";
-    }
-    return {};
-}
-
 // An importer that knows exactly one reader: with no other registered, the
 // library's detection by content has nothing else to fall back on.
 class SingleReaderImporter {
 public:
-    explicit SingleReaderImporter(SceneFormat format) {
-        const std::string_view wanted = ReaderName(format);
+    explicit SingleReaderImporter(std::string_view wanted) {
         for (std::size_t i = importer_.GetImporterCount(); i-- > 0;) {
             const aiImporterDesc* info = importer_.GetImporterInfo(i);
             if (info && info->mName == wanted) {
@@ -117,8 +86,22 @@ private:
     bool cancelled_ = false;
 };
 
-std::string ReaderMissing(SceneFormat format) {
-    return "the import library has no reader for " + std::string(SceneFormatName(format)) + " files";
+std::string ReaderMissing(const ModelFormatInfo& format) {
+    return "the import library has no reader for " + std::string(format.name) + " files";
+}
+
+// The import library's format for a declaration, or nothing.
+const ModelFormatInfo* ImportedFormat(const ModelFormatInfo* format) {
+    return format && !format->library.reader.empty() ? format : nullptr;
+}
+
+std::string NotImported() { return "not an extension of a model format the import library reads"; }
+
+// Empty when head, the first bytes of a file of fileBytes bytes, fits the
+// format, else why not.
+std::string CheckHead(const ModelFormatInfo& format, std::span<const std::uint8_t> head, std::uint64_t fileBytes) {
+    if (fileBytes == 0) return "the file is empty";
+    return format.signature ? format.signature(head, fileBytes) : std::string{};
 }
 
 std::string LibraryError(Assimp::Importer& importer) {
@@ -199,9 +182,9 @@ LoadResult MeshFromScene(const aiScene& scene, const std::filesystem::path& fold
 // The library reports what it can't read through its error string, but a
 // failed allocation inside it may still escape as an exception.
 template <class Read>
-LoadResult Import(SceneFormat format, const std::filesystem::path& folder, Mesh& out, Read&& read) {
+LoadResult Import(const ModelFormatInfo& format, const std::filesystem::path& folder, Mesh& out, Read&& read) {
     try {
-        SingleReaderImporter importer(format);
+        SingleReaderImporter importer(format.library.reader);
         if (!importer.Ready()) return LoadResult::Failure(ReaderMissing(format));
         return read(importer.Get(), [&](const aiScene& scene) { return MeshFromScene(scene, folder, out); });
     } catch (const std::exception& e) {
@@ -210,7 +193,7 @@ LoadResult Import(SceneFormat format, const std::filesystem::path& folder, Mesh&
 }
 
 // The library's part of ReadScene: run in a process of its own.
-LoadResult ImportFile(const std::string& path, SceneFormat format, std::uint64_t fileBytes, Mesh& out,
+LoadResult ImportFile(const std::string& path, const ModelFormatInfo& format, std::uint64_t fileBytes, Mesh& out,
                       const LoadProgress& progress) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     return Import(format, folder, out, [&](Assimp::Importer& importer, const auto& convert) {
@@ -228,15 +211,15 @@ LoadResult ImportFile(const std::string& path, SceneFormat format, std::uint64_t
 }  // namespace
 
 LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress) {
-    const std::optional<SceneFormat> format = SceneFormatOf(path);
-    if (!format) return LoadResult::Failure("not an extension of a model format the import library reads");
+    const ModelFormatInfo* format = ImportedFormat(FindModelFormatForPath(path));
+    if (!format) return LoadResult::Failure(NotImported());
 
     const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
     struct stat info {};
     if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return LoadResult::Failure("not a readable file");
     const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes, kSceneHeadBytes)));
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes, kSignatureHeadBytes)));
     std::size_t got = 0;
     while (got < head.size()) {
         const ssize_t r = pread(file.get(), head.data() + got, head.size() - got, static_cast<off_t>(got));
@@ -244,7 +227,7 @@ LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& pro
         if (r <= 0) return LoadResult::Failure("cannot read the file: " + std::string(std::strerror(errno)));
         got += static_cast<std::size_t>(r);
     }
-    if (std::string why = CheckSceneSignature(*format, head, fileBytes); !why.empty()) return LoadResult::Failure(why);
+    if (std::string why = CheckHead(*format, head, fileBytes); !why.empty()) return LoadResult::Failure(why);
 
     const ChildImport import = [&](Mesh& mesh, const LoadProgress& report) {
         return ImportFile(path, *format, fileBytes, mesh, report);
@@ -252,13 +235,15 @@ LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& pro
     return ImportInChildProcess(import, fileBytes, out, progress);
 }
 
-LoadResult ParseScene(std::span<const std::uint8_t> bytes, SceneFormat format, Mesh& out) {
-    const auto head = bytes.first(std::min(bytes.size(), kSceneHeadBytes));
-    if (std::string why = CheckSceneSignature(format, head, bytes.size()); !why.empty())
-        return LoadResult::Failure(why);
-    return Import(format, {}, out, [&](Assimp::Importer& importer, const auto& convert) {
+LoadResult ParseScene(std::span<const std::uint8_t> bytes, ModelFormat id, Mesh& out) {
+    const ModelFormatInfo* format = ImportedFormat(FindModelFormat(id));
+    if (!format) return LoadResult::Failure(NotImported());
+    const auto head = bytes.first(std::min(bytes.size(), kSignatureHeadBytes));
+    if (std::string why = CheckHead(*format, head, bytes.size()); !why.empty()) return LoadResult::Failure(why);
+    return Import(*format, {}, out, [&](Assimp::Importer& importer, const auto& convert) {
         importer.SetIOHandler(new NoFilesIOSystem);  // the importer owns it from here
-        const std::string hint(FormatExtension(format));
+        // The library's memory reader is given the format's first extension as its hint.
+        const std::string hint(format->extensions.front());
         const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), kPostProcessing, hint.c_str());
         if (!scene) return LoadResult::Failure(LibraryError(importer));
         return convert(*scene);

@@ -1,5 +1,6 @@
-// Models in the common interchange formats (see scene_format.h), read
-// through the import library into one mesh:
+// Models in the common interchange formats (those whose declaration in
+// model_format.cpp names the import library's reader), read through the
+// library into one mesh:
 //   - every mesh of the scene, with its node transforms applied;
 //   - polygons triangulated; points and lines dropped;
 //   - smooth normals generated where the file has none;
@@ -9,22 +10,22 @@
 //     the first mesh's material when it is a .bmp or .tga file, resolved
 //     against the model file's folder. Nothing is loaded: that is GL work.
 // Only the one reader of the format the extension names is registered with
-// the library, after the content passed CheckSceneSignature: the library
-// never picks a reader by guessing from the content.
+// the library, after the content passed the format's signature check: the
+// library never picks a reader by guessing from the content.
 // The library (Debian's 5.2.5) is built with its assertions on and reads out
 // of bounds on some hostile binary PLY files: a bad file can abort or crash
 // the process that reads it. ReadScene therefore runs the library in a child
-// process (model/import_process.h); ParseScene runs it in the caller's.
+// process (import_process.h); ParseScene runs it in the caller's.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "formats/model_format.h"
 #include "mesh/mesh.h"
-#include "formats/scene/scene_format.h"
 
-// Reads a file whose extension SceneFormatOf knows into out, which should be
+// Reads a file of a format the import library reads (by its extension) into out, which should be
 // fresh and is only written when the whole model is valid. Files next to it
 // that it names (an OBJ's material library, a glTF's buffers) are read too.
 // Refused with a reason for an unknown extension, a wrong signature, what
@@ -39,4 +40,4 @@ LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& pro
 // files fail, and a texture path stays as the file gives it. A file that
 // makes the library abort or crash takes the caller with it: not for files
 // from users.
-LoadResult ParseScene(std::span<const std::uint8_t> bytes, SceneFormat format, Mesh& out);
+LoadResult ParseScene(std::span<const std::uint8_t> bytes, ModelFormat format, Mesh& out);

@@ -83,21 +83,13 @@ bool XmlCanCarry(std::string_view text) {
 
 }  // namespace
 
-bool WriteXML(const Mesh& mesh, const std::string& path, std::string& error) {
-    if (std::string why = CheckMeshArrays(mesh); !why.empty()) {
-        error = std::move(why);
-        return false;
-    }
-    const bool hasTexture = mesh.numTextures != 0 && !mesh.texturePath.empty();
-    if (hasTexture && !XmlCanCarry(mesh.texturePath)) {
-        error = "the texture path holds a control character that XML cannot carry";
-        return false;
-    }
+WriteResult WriteXML(const Mesh& mesh, const std::string& path) {
+    if (std::string why = CheckMeshArrays(mesh); !why.empty()) return WriteResult::Failure(std::move(why));
+    const bool hasTexture = NamesOwnTexture(mesh);
+    if (hasTexture && !XmlCanCarry(mesh.texturePath))
+        return WriteResult::Failure("the texture path holds a control character that XML cannot carry");
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        error = "cannot create " + path + ": " + std::strerror(errno);
-        return false;
-    }
+    if (!file) return WriteResult::Failure("cannot create " + path + ": " + std::strerror(errno));
     XmlText xml(file.get());
     xml.Raw("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<mesh>\n\t");
     xml.Integer("numVerts", mesh.numVerts);
@@ -140,9 +132,6 @@ bool WriteXML(const Mesh& mesh, const std::string& path, std::string& error) {
     written = written && xml.Flush();
     // Closing flushes the stream's own buffer: its failure is a failed write too.
     const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    if (!written || !closed) return WriteResult::Failure("cannot write " + path + ": " + std::strerror(errno));
+    return WriteResult::Success();
 }

@@ -10,7 +10,7 @@
 #include "mesh/mesh.h"
 
 // Writes straight to path (callers that must not leave a partial file use
-// WriteModel). False with the reason when the mesh's arrays don't match its
+// WriteModel). Refused with the reason when the mesh's arrays don't match its
 // counts, the texture path holds a character XML 1.0 can't carry, or the
 // file can't be written.
-bool WriteXML(const Mesh& mesh, const std::string& path, std::string& error);
+WriteResult WriteXML(const Mesh& mesh, const std::string& path);
