@@ -15,7 +15,7 @@
 
 #include "formats/bin/bin_format.h"
 #include "formats/model_reader.h"
-#include "model/model_test_support.h"
+#include "mesh/model_test_support.h"
 #include "offscreen/png_file.h"
 #include "run_program.h"
 

@@ -8,7 +8,7 @@
 
 #include "app/cli/command_line.h"
 #include "viewer/commands.h"
-#include "model/model_test_support.h"
+#include "mesh/model_test_support.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "app/cli/model_info.h"
 #include "formats/bin/bin_format.h"
-#include "model/model_test_support.h"
-#include "model/scene_files.h"
-#include "model/xml_documents.h"
+#include "mesh/model_test_support.h"
+#include "formats/scene/scene_files.h"
+#include "formats/xml/xml_documents.h"
 #include "support/memory_limit.h"
 
 namespace {

@@ -32,7 +32,7 @@
 #include "viewer/viewer.h"
 #include "math/camera.h"
 #include "mesh/mesh.h"
-#include "model/model_test_support.h"
+#include "mesh/model_test_support.h"
 #include "run_program.h"
 
 namespace {

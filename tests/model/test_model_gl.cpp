@@ -9,10 +9,10 @@
 #include "formats/bin/bin_format.h"
 #include "mesh/mesh.h"
 #include "model/mesh_gl.h"
-#include "model_test_support.h"
+#include "mesh/model_test_support.h"
 #include "support/gl_test_support.h"
 #include "support/memory_limit.h"
-#include "xml_documents.h"
+#include "formats/xml/xml_documents.h"
 
 namespace {
 

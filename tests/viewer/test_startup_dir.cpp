@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "model/model_test_support.h"
+#include "mesh/model_test_support.h"
 #include "viewer/startup_dir.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "formats/scene/import_process.h"
 #include "formats/scene/scene_import.h"
-#include "model_test_support.h"
+#include "mesh/model_test_support.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "formats/model_writer.h"
 #include "formats/scene/scene_import.h"
 #include "formats/xml/xml_reader.h"
-#include "model_test_support.h"
+#include "mesh/model_test_support.h"
 #include "support/temp_dir.h"
 
 namespace {

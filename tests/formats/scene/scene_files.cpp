@@ -1,4 +1,4 @@
-#include "scene_files.h"
+#include "formats/scene/scene_files.h"
 
 #include <cstring>
 

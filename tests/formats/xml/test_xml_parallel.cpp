@@ -10,7 +10,7 @@
 #include "formats/xml/xml_reader.h"
 #include "formats/xml/xml_parallel.h"
 #include "formats/xml/xml_writer.h"
-#include "model_test_support.h"
+#include "mesh/model_test_support.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include "formats/model_writer.h"
 #include "formats/scene/scene_import.h"
-#include "model_test_support.h"
+#include "mesh/model_test_support.h"
 #include "support/temp_dir.h"
-#include "scene_files.h"
+#include "formats/scene/scene_files.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "formats/xml/number_text.h"
 #include "formats/xml/xml_reader.h"
 #include "support/memory_limit.h"
-#include "model_test_support.h"
-#include "xml_documents.h"
+#include "mesh/model_test_support.h"
+#include "formats/xml/xml_documents.h"
 
 namespace {
 

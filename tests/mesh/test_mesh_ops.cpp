@@ -2,9 +2,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "mesh/mesh.h"
-#include "model_test_support.h"
+#include "mesh/model_test_support.h"
 
 namespace {
 
@@ -84,6 +85,19 @@ TEST(ZeroedArrayTest, MovingLeavesTheSourceEmptyAndLargeBlocksZeroed) {
     c = std::move(b);
     EXPECT_TRUE(b.empty());
     EXPECT_EQ(c.size(), std::size_t{1} << 20);
+}
+
+TEST(MaxIndexTest, FindsTheLargestAtAnyPosition) {
+    std::vector<std::uint32_t> indices(1000, 5);
+    EXPECT_EQ(MaxIndex(indices), 5u);
+    EXPECT_EQ(MaxIndex({}), 0u);
+    for (std::size_t at : {0, 1, 15, 16, 17, 500, 991, 999}) {
+        std::vector<std::uint32_t> v(indices.begin(), indices.begin() + 1000);
+        v[at] = 0xFFFFFFFFu;
+        EXPECT_EQ(MaxIndex(v), 0xFFFFFFFFu) << at;
+        v.resize(at + 1);
+        EXPECT_EQ(MaxIndex(v), 0xFFFFFFFFu) << at;
+    }
 }
 
 }  // namespace

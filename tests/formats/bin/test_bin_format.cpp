@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "formats/bin/bin_format.h"
-#include "model_test_support.h"
+#include "mesh/model_test_support.h"
 
 namespace {
 
@@ -218,19 +218,6 @@ TEST_F(BinFile, ProgressReachesTheEndAndFalseCancels) {
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(Snapshot(kept), before);
-}
-
-TEST(MaxIndexTest, FindsTheLargestAtAnyPosition) {
-    std::vector<std::uint32_t> indices(1000, 5);
-    EXPECT_EQ(MaxIndex(indices), 5u);
-    EXPECT_EQ(MaxIndex({}), 0u);
-    for (std::size_t at : {0, 1, 15, 16, 17, 500, 991, 999}) {
-        std::vector<std::uint32_t> v(indices.begin(), indices.begin() + 1000);
-        v[at] = 0xFFFFFFFFu;
-        EXPECT_EQ(MaxIndex(v), 0xFFFFFFFFu) << at;
-        v.resize(at + 1);
-        EXPECT_EQ(MaxIndex(v), 0xFFFFFFFFu) << at;
-    }
 }
 
 }  // namespace
