@@ -10,12 +10,12 @@
 #include <string_view>
 
 #include "formats/bin/bin_format.h"
-#include "mesh/mesh_limits.h"
 #include "formats/model_reader.h"
+#include "mesh/mesh_limits.h"
 
 namespace {
 
-LoadResult Load(const std::string& path, Mesh& mesh) { return ReadModel(path, ModelFormatForPath(path), mesh); }
+LoadResult Read(const std::string& path, Mesh& mesh) { return ReadModel(path, ModelFormatForPath(path), mesh); }
 
 // A field of /proc/self/status in bytes (given there in kB), or -1.
 long long StatusBytes(const char* field) {
@@ -30,7 +30,7 @@ long long StatusBytes(const char* field) {
 int Peak(const std::string& path) {
     const long long before = StatusBytes("VmRSS");
     Mesh mesh;
-    const LoadResult result = Load(path, mesh);
+    const LoadResult result = Read(path, mesh);
     if (!result) {
         std::fprintf(stderr, "tessa_bench_tool: %s: %s\n", path.c_str(), result.reason.c_str());
         return 1;
@@ -44,7 +44,7 @@ int Peak(const std::string& path) {
 
 int WritePly(const std::string& path, const std::string& out) {
     Mesh mesh;
-    const LoadResult result = Load(path, mesh);
+    const LoadResult result = Read(path, mesh);
     if (!result) {
         std::fprintf(stderr, "tessa_bench_tool: %s: %s\n", path.c_str(), result.reason.c_str());
         return 1;

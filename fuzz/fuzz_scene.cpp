@@ -10,21 +10,19 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "fuzz_checks.h"
+#include "formats/model_format.h"
 #include "formats/scene/scene_import.h"
 
 namespace {
 
 // Less than libFuzzer's -timeout for all the formats together.
 constexpr auto kPatience = std::chrono::seconds(2);
-
-constexpr std::array kNames{"input.obj", "input.ply", "input.stl", "input.gltf", "input.glb", "input.fbx", "input.dae"};
 
 // A folder of this process's own for the input files, removed at exit.
 class InputFolder {
@@ -41,7 +39,7 @@ public:
     InputFolder(const InputFolder&) = delete;
     InputFolder& operator=(const InputFolder&) = delete;
 
-    std::string Write(const char* name, std::span<const std::uint8_t> bytes) const {
+    std::string Write(const std::string& name, std::span<const std::uint8_t> bytes) const {
         const std::string path = (path_ / name).string();
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -75,18 +73,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LoadProgress cancelLate = [deadline](std::uint64_t, std::uint64_t) {
         return std::chrono::steady_clock::now() < deadline;
     };
-    for (const char* name : kNames) {
-        Mesh mesh;
-        const LoadResult result = ReadScene(folder.Write(name, bytes), mesh, cancelLate);
-        if (result) {
-            CheckModel(mesh);
-            continue;
+    // Under every extension of every format the import library reads.
+    for (const ModelFormatInfo& format : ModelFormats()) {
+        if (format.library.reader.empty()) continue;
+        for (const std::string_view extension : format.extensions) {
+            Mesh mesh;
+            const LoadResult result =
+                ReadScene(folder.Write("input." + std::string(extension), bytes), mesh, cancelLate);
+            if (result) {
+                CheckModel(mesh);
+                continue;
+            }
+            Require(!result.reason.empty(), "a refused scene says why");
+            Require(result.reason.find("exit status") == std::string::npos,
+                    "the import process ends with a result or by a signal");
+            Require(mesh.numVerts == 0 && mesh.numFaces == 0 && mesh.verts.empty() && mesh.faces.empty(),
+                    "a refused scene leaves the mesh as it was");
         }
-        Require(!result.reason.empty(), "a refused scene says why");
-        Require(result.reason.find("exit status") == std::string::npos,
-                "the import process ends with a result or by a signal");
-        Require(mesh.numVerts == 0 && mesh.numFaces == 0 && mesh.verts.empty() && mesh.faces.empty(),
-                "a refused scene leaves the mesh as it was");
     }
     return 0;
 }

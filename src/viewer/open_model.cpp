@@ -84,7 +84,8 @@ LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell
 
 ModelReadAhead::ModelReadAhead(const std::string& path) : path_(path), format_(ModelFormatForPath(path)) {
     if (format_ == ModelFormat::Unknown) format_ = ModelFormat::BIN;
-    if (format_ == ModelFormat::XML) return;
+    // Its textures load while it is read, which needs the GL context.
+    if (const ModelFormatInfo* info = FindModelFormat(format_); !info || info->texturesWhileReading) return;
     pending_ = std::async(std::launch::async, [path = path_, format = format_] {
         Read read;
         read.result = ReadModel(path, format, read.mesh);

@@ -29,7 +29,7 @@ bool DoCommand(Viewer& viewer, int id, ViewerShell& shell);
 bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages);
 
 // Opens a model file as the Open command does after its dialog: the loader
-// is chosen by the format rule (model/model_format.h); a file of no known
+// is chosen by the format rule (formats/model_format.h); a file of no known
 // format asks whether to read it as BIN. A file that can't be loaded is
 // reported and the previous model stays. Either way the camera is reset, the
 // texture group follows the model and a repaint is requested. A model that
@@ -39,7 +39,8 @@ LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell
 
 // A model file read on another thread while the program does other work
 // (a snapshot makes its GL context meanwhile). Only formats read without GL
-// are read ahead: not XML, whose own texture is loaded while it is parsed.
+// are read ahead: not those whose textures load while they are read
+// (texturesWhileReading in their declaration: XML).
 class ModelReadAhead {
 public:
     // Starts reading path when its format (by the format rule, or BIN for a

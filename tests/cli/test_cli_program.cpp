@@ -347,6 +347,16 @@ TEST_F(ProgramTest, ConvertWritesTheModelOrNothing) {
     EXPECT_FALSE(std::filesystem::exists(scratch.File("out.obj")));
 }
 
+// A format that is read but not written is refused as an output, and the
+// message lists what can be written.
+TEST_F(ProgramTest, ConvertNamesTheExtensionsItWrites) {
+    const ProgramResult result = Run({"--convert", "Assets/examples/torus.xml", scratch.File("out.fbx")});
+    EXPECT_EQ(result.status, 64);
+    EXPECT_TRUE(Contains(result.err, "no writer for that extension (.xml, .bin, .obj, .ply, .stl, .gltf or .glb)"))
+        << result.err;
+    EXPECT_FALSE(std::filesystem::exists(scratch.File("out.fbx")));
+}
+
 TEST_F(ProgramTest, HelpVersionAndBadArguments) {
     ProgramResult result = Run({"--help"});
     EXPECT_EQ(result.status, 0);
@@ -392,6 +402,17 @@ TEST_F(ProgramTest, InstalledProgramFindsItsAssetsFromAnyFolder) {
     std::filesystem::create_directories(scratch.File("empty"));
     const RgbaImage installed = Snapshot({}, scratch.File("empty"), prefix + "/bin/tessaview");
     EXPECT_EQ(MeanDifference(installed, Snapshot({})), 0.0);
+}
+
+// The installed desktop entry offers the program for every format it reads.
+TEST_F(ProgramTest, InstalledDesktopEntryNamesTheMimeTypeOfEveryFormatRead) {
+    std::ifstream entry(std::filesystem::path(TESSA_INSTALL_PREFIX) / "share/applications/tessaview.desktop");
+    std::string line, types;
+    while (std::getline(entry, line))
+        if (line.starts_with("MimeType=")) types = line;
+    EXPECT_EQ(types,
+              "MimeType=application/x-tessaview-xml;application/x-tessaview-bin;model/obj;application/vnd.ply;"
+              "model/stl;model/gltf+json;model/gltf-binary;application/vnd.fbx;model/vnd.collada+xml;");
 }
 
 // The program as built, laid out like the installed tree: it too finds its assets from anywhere.

@@ -100,4 +100,11 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
     }
 }
 
+TEST(CommandLine, UsageNamesTheExtensionsReadAndThoseConvertWrites) {
+    EXPECT_NE(UsageText().find("in any case:\n  .xml, .bin, .obj, .ply, .stl, .gltf, .glb, .fbx, .dae\n"
+                               "--convert writes .xml, .bin, .obj, .ply, .stl, .gltf or .glb.\n"),
+              std::string::npos)
+        << UsageText();
+}
+
 }  // namespace

@@ -176,4 +176,17 @@ TEST(ModelWrite, FailedWriteLeavesNothingAndKeepsWhatWasThere) {
     EXPECT_EQ(ReadText(dir.File("kept.bin")), "old");
 }
 
+TEST(ModelWrite, FormatsWithoutAWriterAreRefused) {
+    TempDir dir;
+    const Mesh mesh = Tetrahedron();
+    for (const ModelFormat format : {ModelFormat::FBX, ModelFormat::DAE, ModelFormat::Unknown}) {
+        const std::string path = dir.File("out." + std::to_string(static_cast<int>(format)));
+        const WriteResult written = WriteModel(mesh, path, format);
+        EXPECT_FALSE(written) << path;
+        EXPECT_FALSE(written.reason.empty());
+        EXPECT_FALSE(fs::exists(path));
+    }
+    EXPECT_EQ(WriteModel(mesh, dir.File("a.fbx"), ModelFormat::FBX).reason, "no writer for FBX files");
+}
+
 }  // namespace

@@ -225,4 +225,20 @@ TEST_F(OpenModelTest, TheOpenedModelShowsTheBmpItemItChecks) {
     EXPECT_TRUE(shell.messages.empty());
 }
 
+// A format whose textures load while it is read (XML) is not read ahead
+// without GL: each texture it names is loaded, and a failure reported, as
+// opening it would.
+TEST_F(OpenModelTest, ReadAheadOfAnXmlModelLoadsEachTextureItNames) {
+    std::string xml = TriangleXML(2.0f);
+    xml.insert(xml.find("<vertList>"),
+               "<numTextures>1</numTextures><textureList><texture>no-such-texture.bmp</texture>"
+               "<texture>Assets/crate.bmp</texture></textureList>");
+    const std::string path = WriteText("two-textures.xml", xml);
+    ModelReadAhead ahead(path);
+    const LoadResult result = ahead.Open(viewer, shell);
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(viewer.model.verts[0], 2.0f);
+    EXPECT_EQ(shell.messages.size(), 1u);  // the missing first texture, which a later one replaces
+}
+
 }  // namespace

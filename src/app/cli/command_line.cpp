@@ -12,6 +12,7 @@
 #define CXXOPTS_NO_REGEX
 #include <cxxopts.hpp>
 
+#include "formats/model_format.h"
 #include "viewer/commands.h"
 
 namespace {
@@ -204,8 +205,8 @@ std::string UsageText() {
 
 Without --snapshot, --info or --convert the viewer opens its window, with the
 default model or with MODEL. Models are read by their extension, in any case:
-.xml, .bin, .obj, .ply, .stl, .gltf, .glb, .fbx, .dae; --convert writes .xml,
-.bin, .obj, .ply, .stl, .gltf or .glb.)" +
+  )" + ExtensionsText(FormatUse::Read, ", ") +
+           "\n--convert writes " + ExtensionsText(FormatUse::Write, " or ") + "." +
            MakeOptions().help({"", "snapshot"}, false) +
            R"(
 Exit status: 0 success; 1 --info found a model the viewer would refuse;

@@ -19,13 +19,13 @@ TextureCheck CheckTexture(const std::string& path, const std::string& startupDir
     if (format == OwnTextureFormat::BMP) {
         BMPImage image;
         check.loads = ReadBMP(check.file, image, error);
-        check.format = "BMP";
+        check.format = OwnTextureFormatName(format);
         check.width = image.width;
         check.height = image.height;
     } else if (format == OwnTextureFormat::TGA) {
         TGAImage image;
         check.loads = ReadTGA(check.file, image, error);
-        check.format = "TGA";
+        check.format = OwnTextureFormatName(format);
         check.width = image.width;
         check.height = image.height;
     } else {
@@ -111,7 +111,7 @@ ModelInfo InspectModel(const std::string& path, const std::string& startupDir) {
     info.result = ReadModel(path, format, mesh, hook);
     if (info.Refused()) return info;
     MeasureGeometry(mesh, info);
-    if (info.format == "BIN" && info.numTextures != 0)
+    if (format == ModelFormat::BIN && info.numTextures != 0)
         info.warnings.push_back("numTextures is " + std::to_string(info.numTextures) +
                                 " but the BIN layout names no texture image: texture coordinates are drawn with "
                                 "no image of the model's own");

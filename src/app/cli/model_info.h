@@ -1,6 +1,6 @@
 // What an asset author checks in a model file, found without any window or
-// GL: the loaders' GL-free entry points read the model, and the own
-// texture is checked with the image readers instead of being uploaded.
+// GL: ReadModel reads the model, and the own texture is checked with the
+// image readers instead of being uploaded.
 #pragma once
 
 #include <array>
@@ -23,7 +23,7 @@ struct TextureCheck {
 
 struct ModelInfo {
     std::string path;
-    std::string format;          // "XML" or "BIN"
+    std::string format;          // the format's name (formats/model_format.h)
     bool extensionKnown = true;  // false: read as BIN, as the viewer offers
     LoadResult result;           // refused when !result.ok
     std::uint32_t numVerts = 0;

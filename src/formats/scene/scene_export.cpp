@@ -13,7 +13,7 @@ namespace {
 std::string ExporterId(const ModelFormatInfo& format, const Mesh& mesh) {
     const ImportLibraryNames& names = format.library;
     return std::string(NamesOwnTexture(mesh) && !names.texturedExporter.empty() ? names.texturedExporter
-                                                                                  : names.exporter);
+                                                                                : names.exporter);
 }
 
 // The mesh as a scene of one node, one mesh and one material (with the own
