@@ -1,7 +1,7 @@
 // Writes a mesh through the import library's exporter that a format's
-// declaration names (model_format.h): OBJ (with a .mtl beside it when the
-// mesh names an own texture), binary PLY, binary STL, glTF 2 (.gltf with its
-// .bin beside it) and binary glTF 2 (.glb).
+// declaration names (model_format.cpp). Some exporters write files beside
+// the one named: an OBJ's material library when the mesh names an own
+// texture, a glTF file's buffer.
 #pragma once
 
 #include <string>
