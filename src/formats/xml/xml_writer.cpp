@@ -33,7 +33,7 @@ public:
         buffer_.append(digits, result.ptr);
         Close(tag);
     }
-    // The loader keeps a texture's text exactly, white space included: no
+    // The reader keeps a texture's text exactly, white space included: no
     // indentation inside, and a carriage return as a reference so that the
     // parser's line-end normalisation leaves it alone.
     void Escaped(std::string_view tag, std::string_view text) {

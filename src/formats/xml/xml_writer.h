@@ -1,4 +1,4 @@
-// Writes a mesh in the XML model schema the loader reads: the counts, the own
+// Writes a mesh in the XML model schema the reader reads: the counts, the own
 // texture's path when there is one, then every vertex (position, normal,
 // texture coordinates) and every face. Reals are written in the shortest
 // form that reads back as the same float, so a mesh read from BIN, written
