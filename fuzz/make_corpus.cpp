@@ -9,9 +9,10 @@
 #include <fstream>
 #include <string>
 
-#include "support/image_files.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/sample_images.h"
 #include "textures/bmp_reader.h"
 #include "textures/dds_image.h"
 #include "textures/tga_reader.h"

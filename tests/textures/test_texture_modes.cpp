@@ -6,7 +6,8 @@
 #include <string>
 
 #include "gl_texture_checks.h"
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/sample_images.h"
 #include "support/temp_dir.h"
 #include "support/recording_sink.h"
 #include "textures/texture_modes.h"

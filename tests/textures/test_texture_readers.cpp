@@ -7,7 +7,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/sample_images.h"
+#include "support/dxt_decode.h"
 #include "support/temp_dir.h"
 #include "textures/bmp_reader.h"
 #include "textures/dds_image.h"
