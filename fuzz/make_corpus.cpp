@@ -24,16 +24,9 @@ namespace {
 // Seeds must be accepted: a refused seed only exercises the first checks.
 bool Accepted(const fs::path& dir, const Bytes& bytes) {
     const std::string target = dir.filename().string();
-    std::string error;
-    if (target == "fuzz_bmp") {
-        BMPImage image;
-        return ReadBMP(bytes, image, error);
-    }
-    if (target == "fuzz_tga") {
-        TGAImage image;
-        return ReadTGA(bytes, image, error);
-    }
-    if (target == "fuzz_dds") return DDSImage().Load(bytes);
+    if (target == "fuzz_bmp") return static_cast<bool>(ParseBMP(bytes));
+    if (target == "fuzz_tga") return static_cast<bool>(ParseTGA(bytes));
+    if (target == "fuzz_dds") return static_cast<bool>(ParseDDS(bytes));
     Mesh mesh;
     return ParseBIN(bytes, mesh).ok;
 }

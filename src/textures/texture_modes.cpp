@@ -55,23 +55,13 @@ std::span<const std::string_view> FileSuffixes(int mode) {
 
 // Whether the reader of mode's image format takes the file, as its loader's would.
 bool Readable(int mode, const std::string& path) {
-    std::string error;
     switch (mode) {
     case BMP:
     case BMPCompressed:
-    case BMPCubemap: {
-        BMPImage image;
-        return ReadBMP(path, image, error);
-    }
+    case BMPCubemap: return static_cast<bool>(ReadBMP(path));
     case TGA:
-    case TGACompressed: {
-        TGAImage image;
-        return ReadTGA(path, image, error);
-    }
-    default: {
-        DDSImage image;
-        return image.Load(path);
-    }
+    case TGACompressed: return static_cast<bool>(ReadTGA(path));
+    default: return static_cast<bool>(ReadDDS(path));
     }
 }
 

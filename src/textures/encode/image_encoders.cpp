@@ -1,9 +1,12 @@
 #include "textures/encode/image_encoders.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <span>
 #include <stdexcept>
+
+#include "textures/dds_header.h"
 
 Bytes Picture::BottomUp() const {
     const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
@@ -128,25 +131,33 @@ Bytes EncodeTGA(const Picture& picture, const TGAOptions& options) {
     return out;
 }
 
-Bytes EncodeDDS(const DDSHeader& header, const Bytes& data) {
-    Bytes out(128, 0);
-    std::copy_n("DDS ", 4, out.begin());
-    PutU32(out, 4, 124);
-    PutU32(out, 8, header.flags);
-    PutU32(out, 12, header.height);
-    PutU32(out, 16, header.width);
-    PutU32(out, 20, header.linearSize);
-    PutU32(out, 28, header.mipCount);
-    PutU32(out, 76, 32);
-    PutU32(out, 80, header.formatFlags);
-    for (std::size_t i = 0; i < 4 && i < header.fourCC.size(); ++i)
-        out[84 + i] = static_cast<std::uint8_t>(header.fourCC[i]);
-    PutU32(out, 88, header.bitCount);
+Bytes EncodeDDS(const DDSOptions& options, const Bytes& data) {
+    DDSHeader header{};
+    header.size = sizeof(DDSHeader);
+    header.flags = options.flags;
+    header.height = options.height;
+    header.width = options.width;
+    header.pitchOrLinearSize = options.linearSize;
+    header.mipMapCount = options.mipCount;
+    DDSPixelFormat& format = header.pixelFormat;
+    format.size = sizeof(DDSPixelFormat);
+    format.flags = options.formatFlags;
+    for (std::size_t i = 0; i < 4 && i < options.fourCC.size(); ++i)
+        format.fourCC |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(options.fourCC[i])) << (8 * i);
+    format.rgbBitCount = options.bitCount;
     // Channel masks belong to uncompressed pixels; compressed files leave them zero.
-    if (header.formatFlags & 0x40)
-        for (std::size_t i = 0; i < 4; ++i) PutU32(out, 92 + 4 * i, header.masks[i]);
-    PutU32(out, 108, header.caps);
-    PutU32(out, 112, header.caps2);
+    if (options.formatFlags & kDDSRgb) {
+        format.redMask = options.masks[0];
+        format.greenMask = options.masks[1];
+        format.blueMask = options.masks[2];
+        format.alphaMask = options.masks[3];
+    }
+    header.caps = options.caps;
+    header.caps2 = options.caps2;
+
+    Bytes out(kDDSDataOffset);
+    std::copy(kDDSMagic.begin(), kDDSMagic.end(), out.begin());
+    std::memcpy(out.data() + kDDSMagic.size(), &header, sizeof header);
     out.insert(out.end(), data.begin(), data.end());
     return out;
 }

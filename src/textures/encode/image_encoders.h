@@ -38,7 +38,9 @@ struct TGAOptions {
 };
 Bytes EncodeTGA(const Picture& picture, const TGAOptions& options = {});
 
-struct DDSHeader {
+// The fields of a DDS header that the files written here differ in (the
+// layout itself is textures/dds_header.h).
+struct DDSOptions {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint32_t mipCount = 0;              // levels including the base
@@ -53,7 +55,7 @@ struct DDSHeader {
     std::array<std::uint32_t, 4> masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 };
 // The header, then data as given (every level of every face, in file order).
-Bytes EncodeDDS(const DDSHeader& header, const Bytes& data);
+Bytes EncodeDDS(const DDSOptions& options, const Bytes& data);
 
 // Little-endian stores; std::out_of_range when the field does not fit.
 void PutU16(Bytes& bytes, std::size_t offset, std::uint16_t value);
