@@ -49,9 +49,7 @@ std::string TriangleXML(float firstX) {
 }
 
 // The positions of the shown model's vertices.
-std::vector<float> Positions(const Mesh& mesh) {
-    return {mesh.verts.begin(), mesh.verts.end()};
-}
+std::vector<float> Positions(const Mesh& mesh) { return {mesh.verts.begin(), mesh.verts.end()}; }
 
 class OpenModelTest : public ViewerTest {
 protected:
