@@ -82,7 +82,7 @@ void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel) {
     if (viewer.model.GetNumTextures() != 0) {
         viewer.checkedTexture = CMD_TEX_MODELS_OWN;
     } else {
-        viewer.textureMode = TextureMode::BMP;
+        viewer.textureMode = TextureMode::Bmp;
     }
 }
 

@@ -7,13 +7,13 @@
 
 inline constexpr int CMD_OPEN = 32793;
 inline constexpr int CMD_EXIT = 105;
-inline constexpr int CMD_TEX_BMP = TextureModeRowOf(TextureMode::BMP).command;
-inline constexpr int CMD_TEX_BMP_COMPRESSED = TextureModeRowOf(TextureMode::BMPCompressed).command;
-inline constexpr int CMD_TEX_BMP_CUBEMAP = TextureModeRowOf(TextureMode::BMPCubemap).command;
-inline constexpr int CMD_TEX_TGA = TextureModeRowOf(TextureMode::TGA).command;
-inline constexpr int CMD_TEX_TGA_COMPRESSED = TextureModeRowOf(TextureMode::TGACompressed).command;
-inline constexpr int CMD_TEX_DDS = TextureModeRowOf(TextureMode::DDS).command;
-inline constexpr int CMD_TEX_DDS_CUBEMAP = TextureModeRowOf(TextureMode::DDSCubemap).command;
+inline constexpr int CMD_TEX_BMP = TextureModeRowOf(TextureMode::Bmp).command;
+inline constexpr int CMD_TEX_BMP_COMPRESSED = TextureModeRowOf(TextureMode::BmpCompressed).command;
+inline constexpr int CMD_TEX_BMP_CUBEMAP = TextureModeRowOf(TextureMode::BmpCubemap).command;
+inline constexpr int CMD_TEX_TGA = TextureModeRowOf(TextureMode::Tga).command;
+inline constexpr int CMD_TEX_TGA_COMPRESSED = TextureModeRowOf(TextureMode::TgaCompressed).command;
+inline constexpr int CMD_TEX_DDS = TextureModeRowOf(TextureMode::Dds).command;
+inline constexpr int CMD_TEX_DDS_CUBEMAP = TextureModeRowOf(TextureMode::DdsCubemap).command;
 inline constexpr int CMD_TEX_MODELS_OWN = TextureModeRowOf(TextureMode::ModelsOwn).command;
 inline constexpr int CMD_TEX_OFF = TextureModeRowOf(TextureMode::Off).command;
 inline constexpr int CMD_LIGHT_ON = 32778;

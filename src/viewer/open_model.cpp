@@ -64,7 +64,7 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
     if (viewer.model.GetNumTextures() != 0) {
         viewer.checkedTexture = CMD_TEX_MODELS_OWN;
         viewer.textureMode = TextureMode::ModelsOwn;
-    } else if (viewer.textureMode != TextureMode::BMP || viewer.checkedTexture != CMD_TEX_BMP) {
+    } else if (viewer.textureMode != TextureMode::Bmp || viewer.checkedTexture != CMD_TEX_BMP) {
         // What the BMP item does, so that the picture matches the checked
         // item: after a cube map, Off or another image the test texture and
         // texturing must change too.

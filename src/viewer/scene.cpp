@@ -33,7 +33,7 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT, GL_DIFFUSE);
 
-    viewer.textureMode = TextureMode::BMP;
+    viewer.textureMode = TextureMode::Bmp;
     LoadTestTexture(viewer, messages);
     glEnable(GL_TEXTURE_2D);
 

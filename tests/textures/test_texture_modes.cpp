@@ -56,7 +56,7 @@ protected:
 TEST_F(TestTexture, FirstReloadDeletesNothing) {
     const TextureName other;
     glBindTexture(GL_TEXTURE_2D, other.get());
-    Reload(TextureMode::BMP);
+    Reload(TextureMode::Bmp);
     EXPECT_NE(testTexture, 0u);
     EXPECT_NE(testTexture, other.get());
     EXPECT_TRUE(glIsTexture(other.get()));
@@ -71,13 +71,13 @@ TEST_F(TestTexture, EachModeLoadsItsAsset) {
         GLenum image;
         GLint width;
         bool compressed;
-    } cases[] = {{TextureMode::BMP, GL_TEXTURE_2D, 5, false},
-                 {TextureMode::BMPCompressed, GL_TEXTURE_2D, 5, true},
-                 {TextureMode::TGA, GL_TEXTURE_2D, 7, false},
-                 {TextureMode::TGACompressed, GL_TEXTURE_2D, 7, true},
-                 {TextureMode::DDS, GL_TEXTURE_2D, 8, true},
-                 {TextureMode::BMPCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 4, false},
-                 {TextureMode::DDSCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 8, true}};
+    } cases[] = {{TextureMode::Bmp, GL_TEXTURE_2D, 5, false},
+                 {TextureMode::BmpCompressed, GL_TEXTURE_2D, 5, true},
+                 {TextureMode::Tga, GL_TEXTURE_2D, 7, false},
+                 {TextureMode::TgaCompressed, GL_TEXTURE_2D, 7, true},
+                 {TextureMode::Dds, GL_TEXTURE_2D, 8, true},
+                 {TextureMode::BmpCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 4, false},
+                 {TextureMode::DdsCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 8, true}};
     for (const auto& c : cases) {
         Reload(c.mode);
         const LevelInfo level = QueryLevel(c.image);
@@ -97,20 +97,20 @@ TEST_F(TestTexture, EachModeLoadsItsAsset) {
 }
 
 TEST_F(TestTexture, SwitchingBetweenCubeMapAnd2DMakesTheRightKind) {
-    Reload(TextureMode::BMPCubemap);
+    Reload(TextureMode::BmpCubemap);
     const GLuint cube = testTexture;
     EXPECT_TRUE(glIsTexture(cube));
     EXPECT_EQ(Integer(GL_TEXTURE_BINDING_CUBE_MAP), static_cast<GLint>(cube));
     EXPECT_TRUE(RefusesTarget(cube, GL_TEXTURE_2D));
 
-    Reload(TextureMode::BMP);
+    Reload(TextureMode::Bmp);
     const GLuint flat = testTexture;
     EXPECT_TRUE(glIsTexture(flat));
     EXPECT_TRUE(flat == cube || !glIsTexture(cube)) << "old name deleted";
     EXPECT_EQ(Integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(flat));
     EXPECT_TRUE(RefusesTarget(flat, GL_TEXTURE_CUBE_MAP));
 
-    Reload(TextureMode::BMPCubemap);
+    Reload(TextureMode::BmpCubemap);
     EXPECT_TRUE(glIsTexture(testTexture));
     EXPECT_TRUE(testTexture == flat || !glIsTexture(flat)) << "old name deleted";
     EXPECT_EQ(Integer(GL_TEXTURE_BINDING_CUBE_MAP), static_cast<GLint>(testTexture));
@@ -121,11 +121,11 @@ TEST_F(TestTexture, SwitchingBetweenCubeMapAnd2DMakesTheRightKind) {
 }
 
 TEST_F(TestTexture, TheSameModeTwiceLeavesOneTexture) {
-    Reload(TextureMode::TGA);
+    Reload(TextureMode::Tga);
     const GLuint first = testTexture;
     // The file is read again: a changed file shows in the new texture.
     dir.Write("Assets/spheremap.tga", EncodeTGA(MakePicture(3, 3, 3)));
-    Reload(TextureMode::TGA);
+    Reload(TextureMode::Tga);
     EXPECT_TRUE(glIsTexture(testTexture));
     EXPECT_TRUE(testTexture == first || !glIsTexture(first)) << "old name deleted";
     EXPECT_EQ(QueryLevel(GL_TEXTURE_2D).width, 3);
@@ -137,13 +137,13 @@ TEST_F(TestTexture, MissingAssetsAreReportedByTheirLoaders) {
     const struct {
         TextureMode mode;
         const char* message;
-    } cases[] = {{TextureMode::BMP, "Texture File Not Found (BMP)"},
-                 {TextureMode::BMPCompressed, "Texture File Not Found (BMP)"},
-                 {TextureMode::TGA, "Texture File Not Found (TGA)"},
-                 {TextureMode::TGACompressed, "Texture File Not Found (TGA)"},
-                 {TextureMode::DDS, "Texture File Not Found (DDS)"},
-                 {TextureMode::BMPCubemap, "Cube Texture File Not Found (BMP)"},
-                 {TextureMode::DDSCubemap, "Cube Texture File Not Found (DDS)"}};
+    } cases[] = {{TextureMode::Bmp, "Texture File Not Found (BMP)"},
+                 {TextureMode::BmpCompressed, "Texture File Not Found (BMP)"},
+                 {TextureMode::Tga, "Texture File Not Found (TGA)"},
+                 {TextureMode::TgaCompressed, "Texture File Not Found (TGA)"},
+                 {TextureMode::Dds, "Texture File Not Found (DDS)"},
+                 {TextureMode::BmpCubemap, "Cube Texture File Not Found (BMP)"},
+                 {TextureMode::DdsCubemap, "Cube Texture File Not Found (DDS)"}};
     for (const auto& c : cases) {
         sink.shown.clear();
         Reload(c.mode);
@@ -163,10 +163,10 @@ TEST_F(TestTexture, AStartupDirectoryTooLongForAPathIsAMissingFile) {
     std::string longDir = dir.Path().string();
     while (longDir.size() < PATH_MAX) longDir += "/.";
     startupDir = longDir;
-    Reload(TextureMode::BMP);
+    Reload(TextureMode::Bmp);
     EXPECT_EQ(sink.shown, (Shown{{"Texture File Not Found (BMP)", "Error"}}));
     sink.shown.clear();
-    Reload(TextureMode::DDSCubemap);
+    Reload(TextureMode::DdsCubemap);
     EXPECT_EQ(sink.shown, (Shown{{"Cube Texture File Not Found (DDS)", "Error"}}));
     EXPECT_EQ(QueryLevel(GL_TEXTURE_CUBE_MAP_POSITIVE_X).width, 0);
 }

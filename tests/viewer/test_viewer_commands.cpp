@@ -74,13 +74,13 @@ struct TextureCase {
 
 TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
     const TextureCase cases[] = {
-        {CMD_TEX_BMP, TextureMode::BMP, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_BMP_COMPRESSED, TextureMode::BMPCompressed, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_BMP_CUBEMAP, TextureMode::BMPCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
-        {CMD_TEX_TGA, TextureMode::TGA, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_TGA_COMPRESSED, TextureMode::TGACompressed, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_DDS, TextureMode::DDS, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_DDS_CUBEMAP, TextureMode::DDSCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
+        {CMD_TEX_BMP, TextureMode::Bmp, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_BMP_COMPRESSED, TextureMode::BmpCompressed, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_BMP_CUBEMAP, TextureMode::BmpCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
+        {CMD_TEX_TGA, TextureMode::Tga, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_TGA_COMPRESSED, TextureMode::TgaCompressed, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_DDS, TextureMode::Dds, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_DDS_CUBEMAP, TextureMode::DdsCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
         {CMD_TEX_MODELS_OWN, TextureMode::ModelsOwn, 0},
         {CMD_TEX_OFF, TextureMode::Off, 0},
     };
@@ -227,7 +227,7 @@ TEST(ViewerStart, MissingDefaultModelAndTestTextureAreReportedAndTheViewerGoesOn
     EXPECT_EQ(shell.messages[1].text.rfind("Could not load the model \"", 0), 0u) << shell.messages[1].text;
     EXPECT_NE(shell.messages[1].text.find("TexturedCube.xml"), std::string::npos) << shell.messages[1].text;
     EXPECT_EQ(viewer.model.numVerts, 0u);
-    EXPECT_EQ(viewer.textureMode, TextureMode::BMP);
+    EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
     EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
     ResizeViewport(viewer, 64, 64);
     RenderFrame(viewer);

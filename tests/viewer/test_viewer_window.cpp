@@ -207,7 +207,7 @@ TEST_F(WindowTest, CheckMarksFollowTheOptionGroups) {
     EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Options"), {CMD_TEX_TGA, CMD_TEX_BMP, CMD_LIGHT_ON, CMD_CULL_ON,
                                                              CMD_WINDING_CCW, CMD_RENDER_WIREFRAME}),
               (std::vector<bool>{true, false, true, true, true, true}));
-    EXPECT_EQ(State().textureMode, TextureMode::TGA);
+    EXPECT_EQ(State().textureMode, TextureMode::Tga);
 }
 
 TEST_F(WindowTest, CtrlOOpensTheFileDialog) {
