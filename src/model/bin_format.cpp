@@ -266,9 +266,11 @@ bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error) {
     const bool written = PutBIN(mesh, [&file](std::span<const std::uint8_t> bytes) {
         return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     });
-    // Closing flushes the buffer: its failure is a failed write too.
+    // The stream's own buffer, then the system's, go to disk before the file
+    // counts as written; closing can fail too.
+    const bool flushed = written && std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
     const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
+    if (!flushed || !closed) {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }

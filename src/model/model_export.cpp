@@ -1,13 +1,19 @@
 #include "model/model_export.h"
 
 #include <assimp/Exporter.hpp>
+#include <assimp/IOStream.hpp>
+#include <assimp/IOSystem.hpp>
 #include <assimp/material.h>
 #include <assimp/scene.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <filesystem>
+#include <limits>
 #include <memory>
+#include <vector>
 
 #include "model/model_format.h"
 #include "model/bin_format.h"
@@ -80,17 +86,93 @@ std::unique_ptr<aiScene> SceneOf(const Mesh& mesh) {
     return scene;
 }
 
-bool Export(const Mesh& mesh, const std::string& path, ModelFileFormat format, std::string& error) {
+// One staged file as the import library's writers see it: every write is
+// checked by the file itself, which they can't skip (most ignore the count
+// this returns). The first failure is kept as the reason, since the writers
+// that do notice give none.
+class StagedStream final : public Assimp::IOStream {
+public:
+    StagedStream(StagedFile& file, std::string& failure) : file_(file), failure_(failure) {}
+
+    size_t Read(void*, size_t, size_t) override { return 0; }
+    size_t Write(const void* data, size_t size, size_t count) override {
+        if (size == 0 || count == 0) return 0;
+        if (count > std::numeric_limits<size_t>::max() / size) return 0;
+        if (file_.Write({static_cast<const std::uint8_t*>(data), size * count})) return count;
+        if (failure_.empty()) failure_ = file_.Failure();
+        return 0;
+    }
+    aiReturn Seek(size_t offset, aiOrigin origin) override {
+        // The offset is negative (in two's complement) from the end.
+        const std::uint64_t base = origin == aiOrigin_CUR ? file_.Tell() : origin == aiOrigin_END ? file_.Size() : 0;
+        return file_.Seek(base + offset) ? aiReturn_SUCCESS : aiReturn_FAILURE;
+    }
+    size_t Tell() const override { return file_.Tell(); }
+    size_t FileSize() const override { return file_.Size(); }
+    void Flush() override {}
+
+private:
+    StagedFile& file_;
+    std::string& failure_;
+};
+
+// The only file access the import library's writers get: new files in the
+// output's staging and nothing else. No reading, no folders, no removing.
+class StagedFiles final : public Assimp::IOSystem {
+public:
+    // refused receives the first reason a file could not be opened or written.
+    StagedFiles(StagedOutput& output, std::string& refused) : output_(output), refused_(refused) {}
+
+    bool Exists(const char* file) const override {
+        struct stat st;
+        return lstat(file, &st) == 0;
+    }
+    char getOsSeparator() const override { return '/'; }
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        if (std::string_view(mode).find('w') == std::string_view::npos) {
+            if (refused_.empty()) refused_ = std::string("the exporter asked to read ") + file;
+            return nullptr;
+        }
+        const StagedOutput::Opened opened = output_.Open(file);
+        if (!opened.file) {
+            if (refused_.empty()) refused_ = opened.reason;
+            return nullptr;
+        }
+        return new StagedStream(*opened.file, refused_);
+    }
+    void Close(Assimp::IOStream* stream) override { delete stream; }
+    bool CreateDirectory(const std::string&) override { return false; }
+    bool ChangeDirectory(const std::string&) override { return false; }
+    bool DeleteFile(const std::string&) override { return false; }
+
+private:
+    StagedOutput& output_;
+    std::string& refused_;
+};
+
+bool Export(const Mesh& mesh, StagedOutput& output, const std::string& path, ModelFileFormat format,
+            std::string& error) {
+    std::string refused;
     try {
         const std::unique_ptr<aiScene> scene = SceneOf(mesh);
         Assimp::Exporter exporter;
+        exporter.SetIOHandler(new StagedFiles(output, refused));  // the exporter owns it
         if (exporter.Export(scene.get(), ExporterId(format, mesh), path) == aiReturn_SUCCESS) return true;
         const char* why = exporter.GetErrorString();
-        error = why && *why ? why : "the export library could not write " + path;
+        error = !refused.empty() ? refused : why && *why ? why : "the export library could not write " + path;
     } catch (const std::exception& e) {
         error = std::string("the export library failed: ") + e.what();
     }
     return false;
+}
+
+// The files the import library's writer puts beside path: the buffer of a
+// .gltf, the materials of a textured .obj.
+std::vector<std::string> CompanionsOf(const std::string& path, ModelFileFormat format, const Mesh& mesh) {
+    const std::string stem = std::filesystem::path(path).stem().string();
+    if (format == ModelFileFormat::Gltf) return {stem + ".bin"};
+    if (format == ModelFileFormat::Obj && HasOwnTexture(mesh)) return {stem + ".mtl"};
+    return {};
 }
 
 }  // namespace
@@ -112,18 +194,31 @@ std::optional<ModelFileFormat> ModelFileFormatOf(std::string_view path) {
 }
 
 bool WriteModel(const Mesh& mesh, const std::string& path, ModelFileFormat format, std::string& error) {
-    if (std::string why = CheckMeshArrays(mesh); !why.empty()) {
+    std::string why = format == ModelFileFormat::Xml ? XmlWriteProblem(mesh) : CheckMeshArrays(mesh);
+    StagedOutput staged(path);
+    // A companion whose name is taken is refused before anything is written
+    // (and again as it moves into place).
+    for (const std::string& companion : CompanionsOf(path, format, mesh))
+        if (why.empty()) why = staged.CompanionTaken(companion);
+    if (!why.empty()) {
         error = std::move(why);
         return false;
     }
-    StagedOutput staged(path);
-    if (!staged.Ready()) {
-        error = staged.Error();
+    if (format == ModelFileFormat::Xml || format == ModelFileFormat::Bin) {
+        const StagedOutput::Opened file = staged.Open(path);
+        if (!file.file) {
+            error = file.reason;
+            return false;
+        }
+        // A write that fails stops the writer; Commit says why.
+        const auto put = [&file](std::span<const std::uint8_t> bytes) { return file.file->Write(bytes); };
+        if (format == ModelFileFormat::Xml)
+            PutXML(mesh, put);
+        else
+            PutBIN(mesh, put);
+    } else if (!Export(mesh, staged, path, format, error)) {
         return false;
     }
-    const std::string target = staged.Path();
-    const bool written = format == ModelFileFormat::Xml   ? WriteXML(mesh, target, error)
-                         : format == ModelFileFormat::Bin ? WriteBIN(mesh, target, error)
-                                                          : Export(mesh, target, format, error);
-    return written && staged.Commit(error);
+    error = staged.Commit();
+    return error.empty();
 }

@@ -16,12 +16,16 @@ enum class ModelFileFormat { Xml, Bin, Obj, Ply, Stl, Gltf, Glb };
 // .bin, .obj, .ply, .stl, .gltf, .glb in any letter case; nothing for others.
 std::optional<ModelFileFormat> ModelFileFormatOf(std::string_view path);
 
-// Writes mesh to path in format. Everything is written under temporary names
-// in path's folder and renamed into place only once complete: a failed write
-// leaves no new file behind, and an existing file at path stays as it was.
-// A file written beside path (the .bin of a .gltf, the .mtl of an .obj) never
-// replaces one: where its name is taken, the write is refused and the folder
-// stays as it was.
-// False with the reason when the mesh's arrays don't match its counts or a
-// file can't be written.
+// Writes mesh to path in format: creates or replaces path and nothing else,
+// or fails and changes nothing. Every file is written unnamed or under a
+// temporary name in path's folder (staged_output.h), each write checked (the
+// import library's writers go through our file access, since they don't
+// check their own), flushed to disk and renamed into place only once
+// complete; a file that replaces another keeps that file's mode. A file
+// written beside path (the .bin of a .gltf, the .mtl of a textured .obj)
+// never replaces one: where its name is taken, the write is refused before
+// anything is written.
+// False with the reason when the mesh's arrays don't match its counts, a
+// companion's name is taken, or a file can't be written in full (a full
+// disk, a write limit, an I/O error).
 bool WriteModel(const Mesh& mesh, const std::string& path, ModelFileFormat format, std::string& error);

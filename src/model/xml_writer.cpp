@@ -1,5 +1,7 @@
 #include "model/xml_writer.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -16,7 +18,7 @@ constexpr std::size_t kBlock = std::size_t{1} << 20;
 
 class XmlText {
 public:
-    explicit XmlText(std::FILE* file) : file_(file) { buffer_.reserve(kBlock + 4096); }
+    explicit XmlText(const XmlPut& put) : put_(put) { buffer_.reserve(kBlock + 4096); }
 
     void Raw(std::string_view text) { buffer_ += text; }
     void Real(std::string_view tag, float v) {
@@ -51,7 +53,8 @@ public:
     }
     bool FlushIfFull() { return buffer_.size() < kBlock || Flush(); }
     bool Flush() {
-        const bool ok = buffer_.empty() || std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(buffer_.data());
+        const bool ok = buffer_.empty() || put_({bytes, buffer_.size()});
         buffer_.clear();
         return ok;
     }
@@ -68,7 +71,7 @@ private:
         buffer_ += '>';
     }
 
-    std::FILE* file_;
+    const XmlPut& put_;
     std::string buffer_;
 };
 
@@ -83,22 +86,16 @@ bool XmlCanCarry(std::string_view text) {
 
 }  // namespace
 
-bool WriteXML(const Mesh& mesh, const std::string& path, std::string& error) {
-    if (std::string why = CheckMeshArrays(mesh); !why.empty()) {
-        error = std::move(why);
-        return false;
-    }
+std::string XmlWriteProblem(const Mesh& mesh) {
+    if (std::string why = CheckMeshArrays(mesh); !why.empty()) return why;
+    if (mesh.numTextures != 0 && !XmlCanCarry(mesh.texturePath))
+        return "the texture path holds a control character that XML cannot carry";
+    return {};
+}
+
+bool PutXML(const Mesh& mesh, const XmlPut& put) {
     const bool hasTexture = mesh.numTextures != 0 && !mesh.texturePath.empty();
-    if (hasTexture && !XmlCanCarry(mesh.texturePath)) {
-        error = "the texture path holds a control character that XML cannot carry";
-        return false;
-    }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        error = "cannot create " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    XmlText xml(file.get());
+    XmlText xml(put);
     xml.Raw("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<mesh>\n\t");
     xml.Integer("numVerts", mesh.numVerts);
     xml.Raw("\n\t");
@@ -137,10 +134,27 @@ bool WriteXML(const Mesh& mesh, const std::string& path, std::string& error) {
         written = xml.FlushIfFull();
     }
     xml.Raw("\t</faceList>\n</mesh>\n");
-    written = written && xml.Flush();
-    // Closing flushes the stream's own buffer: its failure is a failed write too.
+    return written && xml.Flush();
+}
+
+bool WriteXML(const Mesh& mesh, const std::string& path, std::string& error) {
+    if (std::string why = XmlWriteProblem(mesh); !why.empty()) {
+        error = std::move(why);
+        return false;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!file) {
+        error = "cannot create " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = PutXML(mesh, [&file](std::span<const std::uint8_t> bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    });
+    // The stream's own buffer, then the system's, go to disk before the file
+    // counts as written; closing can fail too.
+    const bool flushed = written && std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
     const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
+    if (!flushed || !closed) {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
