@@ -5,6 +5,7 @@
 #include "app/cli/command_line.h"
 #include "model/model_export.h"
 #include "model/model_reader.h"
+#include "model/staged_output.h"
 
 int RunConvert(const std::string& in, const std::string& out, std::ostream& err) {
     const std::optional<ModelFileFormat> outFormat = ModelFileFormatOf(out);
@@ -25,6 +26,8 @@ int RunConvert(const std::string& in, const std::string& out, std::ostream& err)
         return kExitLoadFailed;
     }
     std::string error;
+    // Interrupted, the convert leaves no half-written file behind.
+    const RemoveStagedFilesOnSignal removeOnSignal;
     if (!WriteModel(mesh, out, *outFormat, error)) {
         err << "tessaview: cannot write \"" << out << "\": " << error << '\n';
         return kExitRenderFailed;
