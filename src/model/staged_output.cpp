@@ -112,7 +112,8 @@ int MoveWithoutReplacing(int folder, const std::string& from, const std::string&
 int LinkUnnamed(int fd, int folder, const std::string& name) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
-    if (errno != ENOENT || access("/proc/self/fd", F_OK) == 0) return errno;
+    const int error = errno;
+    if (error != ENOENT || access("/proc/self/fd", F_OK) == 0) return error;
     return linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
 }
 
@@ -171,11 +172,14 @@ StagedOutput::Opened StagedOutput::Open(const fs::path& path) {
     const std::string name = path.filename().string();
     if (name.empty() || name == "." || name == ".." || FolderOf(path) != folder_)
         return {nullptr, "writes only files beside " + target_.string() + ", not " + path.string()};
-    // Opened again: the file starts over.
+    // Opened again: the same file starts over (a stream on it may still be open).
     const auto same = std::find_if(files_.begin(), files_.end(), [&name](const auto& f) { return f->name_ == name; });
     if (same != files_.end()) {
-        Discard(**same);
-        files_.erase(same);
+        StagedFile& file = **same;
+        if (ftruncate(file.fd_.get(), 0) != 0) return {nullptr, Reason("cannot write " + name, errno)};
+        file.position_ = file.end_ = 0;
+        file.error_ = 0;
+        return {&file, {}};
     }
 
     if (staging_ == Staging::Unnamed) {

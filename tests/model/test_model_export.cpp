@@ -301,6 +301,19 @@ TEST(ModelWrite, CompanionNameTakenDuringTheWriteIsRefusedAtTheMove) {
     }
 }
 
+// A file opened again, as a writer may, starts over: only the last bytes count.
+TEST(ModelWrite, StagedFileOpenedAgainStartsOver) {
+    TempDir dir;
+    StagedOutput output(dir.File("out.obj"));
+    for (const std::string_view text : {"a longer first try", "second"}) {
+        const StagedOutput::Opened opened = output.Open(dir.File("out.obj"));
+        ASSERT_TRUE(opened.file) << opened.reason;
+        ASSERT_TRUE(opened.file->Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}));
+    }
+    EXPECT_EQ(output.Commit(), "");
+    EXPECT_EQ(ReadText(dir.File("out.obj")), "second");
+}
+
 // Replacing a file keeps its mode (a private 0600 file stays private); a new
 // file, companions included, has 0666 less the umask, as any new file.
 TEST(ModelWrite, ReplacedFileKeepsItsModeAndANewOneFollowsTheUmask) {
