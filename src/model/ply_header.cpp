@@ -191,9 +191,7 @@ std::string CheckBinaryBody(const PlyHeader& header, std::uint64_t fileBytes, co
                 const std::uint8_t* bytes = window.At(offset, SizeOf(*property.lengthType));
                 if (!bytes) return window.failed() ? kReadError : HoldsFewer(element, i);
                 const std::int64_t length = DecodeLength(bytes, *property.lengthType, bigEndian);
-                if (length < 0)
-                    return Quoted(element.name) + " element " + std::to_string(i) + " has a list of length " +
-                           std::to_string(length);
+                if (length < 0) return Quoted(element.name) + " element " + std::to_string(i) + " has a list of negative length";
                 offset += SizeOf(*property.lengthType) + static_cast<std::uint64_t>(length) * SizeOf(property.type);
             }
             if (offset > fileBytes) return HoldsFewer(element, i);
@@ -255,7 +253,8 @@ private:
         value_ = 0;
     }
     void TakeTokenCharacter(char c) {
-        // Only a list's length is read: its leading digits, saturated above the largest.
+        // Only a list's length is read: its leading digits, saturated far
+        // above what a line can hold.
         if (c >= '0' && c <= '9' && value_ <= kMaxCount) value_ = value_ * 10 + static_cast<unsigned>(c - '0');
     }
 
@@ -275,8 +274,8 @@ private:
         const auto& properties = elements_[element_].properties;
         if (property_ == properties.size()) return;  // values beyond the properties are ignored
         if (properties[property_].lengthType) {
+            // The library would read a negative length as a huge one.
             if (negative_ && value_ != 0) return Refuse("has a list of negative length");
-            if (value_ > kMaxCount) return Refuse("has a list longer than " + std::to_string(kMaxCount));
             listLeft_ = value_;
         }
         ++property_;

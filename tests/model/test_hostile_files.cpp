@@ -36,9 +36,14 @@ constexpr bool kAddressSanitizer = false;
 
 constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
 
-const std::string kTrianglePlyHeader =
-    "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
-    "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
+// The elements of a triangle: three vertices, one face whose list's length
+// is of lengthType.
+std::string TrianglePlyElements(const std::string& lengthType = "uchar") {
+    return "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+           "element face 1\nproperty list " +
+           lengthType + " int vertex_indices\nend_header\n";
+}
+const std::string kTrianglePlyHeader = TrianglePlyElements();
 
 std::string AsciiPly(const std::string& elements, const std::string& body) {
     return "ply\nformat ascii 1.0\n" + elements + body;
@@ -53,10 +58,10 @@ void Put(Bytes& bytes, T value, bool bigEndian = false) {
 }
 
 // The triangle (0,0,0) (1,0,0) (0,1,0) as binary PLY; faceLength is the
-// length its one face's list declares (3 for a whole triangle).
-Bytes BinaryTrianglePly(bool bigEndian, std::uint8_t faceLength = 3) {
+// byte of the length its one face's list declares (3 for a whole triangle).
+Bytes BinaryTrianglePly(bool bigEndian, std::uint8_t faceLength = 3, const std::string& lengthType = "uchar") {
     Bytes ply = ToBytes(std::string("ply\nformat binary_") + (bigEndian ? "big" : "little") + "_endian 1.0\n" +
-                        kTrianglePlyHeader);
+                        TrianglePlyElements(lengthType));
     for (const float v : {0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f}) Put(ply, v, bigEndian);
     ply.push_back(faceLength);
     for (const std::int32_t i : {0, 1, 2}) Put(ply, i, bigEndian);
@@ -124,6 +129,10 @@ TEST_F(HostileFile, DeclaredCountsTheFileCannotHoldAreRefused) {
               "line 13: \"face\" element 0 has fewer values on its line than its properties and list lengths need");
     EXPECT_EQ(SceneRefusal("long_list.ply", BinaryTrianglePly(false, 200)),
               "the PLY header declares 1 \"face\" elements, but the file holds only 0");
+    EXPECT_EQ(SceneRefusal("negative.ply", ToBytes(AsciiPly(kTrianglePlyHeader, "0 0 0\n1 0 0\n0 1 0\n-3 0 1 2\n"))),
+              "line 13: \"face\" element 0 has a list of negative length");
+    EXPECT_EQ(SceneRefusal("negative.ply", BinaryTrianglePly(false, 0xFD, "char")),
+              "\"face\" element 0 has a list of negative length");
     EXPECT_EQ(SceneRefusal("short_line.ply", ToBytes(AsciiPly(kTrianglePlyHeader, "0 0 0\n1 0\n0 1 0\n3 0 1 2\n"))),
               "line 11: \"vertex\" element 1 has fewer values on its line than its properties and list lengths need");
 
