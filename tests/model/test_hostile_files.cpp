@@ -366,6 +366,18 @@ TEST_F(HostileFile, TheImportProcessHasLimitsOfMemoryAndTime) {
     EXPECT_EQ(libraryReason.find("limit"), std::string::npos) << libraryReason;
     EXPECT_EQ(scene.numVerts, 0u);
 
+    // A file the model refers to raises the limit: a buffer of 40 MiB, read
+    // whole by the library, under a limit of 16 MiB for the .gltf's own size.
+    Bytes buffer = TriangleBuffer();
+    buffer.resize(40 * kMiB);
+    Write("big.bin", buffer);
+    std::string gltf = TwoNodeGltfJson("big.bin");
+    const std::string bufferLength = "\"byteLength\":36}]";  // the buffer's; the view's stays
+    gltf.replace(gltf.rfind(bufferLength), bufferLength.size(), "\"byteLength\":" + std::to_string(buffer.size()) + "}]");
+    const LoadResult referred = ReadScene(Write("big.gltf", ToBytes(gltf)), scene, {}, ChildLimits{16 * kMiB, 0});
+    ASSERT_TRUE(referred) << referred.reason;
+    EXPECT_EQ(scene.numFaces, 2);
+
     const LoadResult cube = ReadScene(Write("cube.obj", ToBytes(CubeObj())), scene);
     ASSERT_TRUE(cube) << cube.reason;
     EXPECT_EQ(scene.numFaces, 12);
