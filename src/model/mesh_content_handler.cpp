@@ -121,8 +121,8 @@ void MeshContentHandler::CollectLong(std::string_view text) {
     }
     if (tag != TagKind::Texture) {
         if (long_.size() + text.size() > kMaxNumberText) {
-            Refuse("the number in \"" + std::string(NameOf(tag)) + "\" is longer than " + std::to_string(kMaxNumberText) +
-                   " bytes");
+            Refuse("the number in \"" + std::string(NameOf(tag)) + "\" is longer than " +
+                   std::to_string(kMaxNumberText) + " bytes");
             return;
         }
         long_.append(text);

@@ -12,11 +12,11 @@ constexpr std::size_t kWindowBytes = 64 * 1024;
 
 std::optional<PlyType> TypeNamed(std::string_view name) {
     constexpr std::pair<std::string_view, PlyType> kNames[] = {
-        {"char", PlyType::Int8},      {"int8", PlyType::Int8},       {"uchar", PlyType::UInt8},
-        {"uint8", PlyType::UInt8},    {"short", PlyType::Int16},     {"int16", PlyType::Int16},
-        {"ushort", PlyType::UInt16},  {"uint16", PlyType::UInt16},   {"int", PlyType::Int32},
-        {"int32", PlyType::Int32},    {"uint", PlyType::UInt32},     {"uint32", PlyType::UInt32},
-        {"float", PlyType::Float32},  {"float32", PlyType::Float32}, {"double", PlyType::Float64},
+        {"char", PlyType::Int8},       {"int8", PlyType::Int8},       {"uchar", PlyType::UInt8},
+        {"uint8", PlyType::UInt8},     {"short", PlyType::Int16},     {"int16", PlyType::Int16},
+        {"ushort", PlyType::UInt16},   {"uint16", PlyType::UInt16},   {"int", PlyType::Int32},
+        {"int32", PlyType::Int32},     {"uint", PlyType::UInt32},     {"uint32", PlyType::UInt32},
+        {"float", PlyType::Float32},   {"float32", PlyType::Float32}, {"double", PlyType::Float64},
         {"float64", PlyType::Float64},
     };
     for (const auto& [text, type] : kNames)
@@ -145,7 +145,8 @@ std::int64_t DecodeLength(const std::uint8_t* bytes, PlyType type, bool bigEndia
         const std::size_t at = bigEndian ? k : size - 1 - k;
         value = value << 8 | bytes[at];
     }
-    if (IsSigned(type) && (value >> (8 * size - 1)) != 0) return static_cast<std::int64_t>(value) - (std::int64_t{1} << (8 * size));
+    if (IsSigned(type) && (value >> (8 * size - 1)) != 0)
+        return static_cast<std::int64_t>(value) - (std::int64_t{1} << (8 * size));
     return static_cast<std::int64_t>(value);
 }
 
@@ -191,7 +192,8 @@ std::string CheckBinaryBody(const PlyHeader& header, std::uint64_t fileBytes, co
                 const std::uint8_t* bytes = window.At(offset, SizeOf(*property.lengthType));
                 if (!bytes) return window.failed() ? kReadError : HoldsFewer(element, i);
                 const std::int64_t length = DecodeLength(bytes, *property.lengthType, bigEndian);
-                if (length < 0) return Quoted(element.name) + " element " + std::to_string(i) + " has a list of negative length";
+                if (length < 0)
+                    return Quoted(element.name) + " element " + std::to_string(i) + " has a list of negative length";
                 offset += SizeOf(*property.lengthType) + static_cast<std::uint64_t>(length) * SizeOf(property.type);
             }
             if (offset > fileBytes) return HoldsFewer(element, i);
@@ -344,8 +346,9 @@ PlyHeaderResult ParsePlyHeader(std::string_view head, bool wholeFile) {
             header.lines = line;
             for (const PlyElement& element : header.elements)
                 if (element.count > 0 && element.properties.empty())
-                    return {{}, "element " + Quoted(element.name) + " declares " + std::to_string(element.count) +
-                                    " instances but no properties"};
+                    return {{},
+                            "element " + Quoted(element.name) + " declares " + std::to_string(element.count) +
+                                " instances but no properties"};
             return result;
         }
         if (tokens[0] == "format") {
@@ -363,8 +366,7 @@ PlyHeaderResult ParsePlyHeader(std::string_view head, bool wholeFile) {
             continue;
         }
         if (tokens[0] == "element" || tokens[0] == "property") {
-            if (std::string why = ParseDeclaration(tokens, header); !why.empty())
-                return {{}, HeaderFailure(line, why)};
+            if (std::string why = ParseDeclaration(tokens, header); !why.empty()) return {{}, HeaderFailure(line, why)};
         }
         // Other lines are ignored, as the library ignores them.
     }

@@ -27,7 +27,7 @@ enum class PlyType : std::uint8_t { Int8, UInt8, Int16, UInt16, Int32, UInt32, F
 
 struct PlyProperty {
     std::string name;
-    PlyType type = PlyType::Float32;     // of the value, or of a list's items
+    PlyType type = PlyType::Float32;    // of the value, or of a list's items
     std::optional<PlyType> lengthType;  // set for a list: the type of its length
 };
 

@@ -105,14 +105,16 @@ TEST_F(HostileFile, DeclaredCountsTheFileCannotHoldAreRefused) {
               "bytes left for them)");
 
     // 25,000,000 ASCII vertices with a body of three lines.
-    const std::string manyVertices = "element vertex 25000000\nproperty float x\nproperty float y\nproperty float z\n"
-                                     "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
+    const std::string manyVertices =
+        "element vertex 25000000\nproperty float x\nproperty float y\nproperty float z\n"
+        "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
     EXPECT_EQ(SceneRefusal("many.ply", ToBytes(AsciiPly(manyVertices, "0 0 0\n1 0 0\n0 1 0\n"))),
               "the PLY header declares 25000000 \"vertex\" elements, but the file holds only 3");
 
     // A cut-off ASCII file holds fewer faces than it declares, its last one in part.
-    std::string cube = "element vertex 8\nproperty float x\nproperty float y\nproperty float z\n"
-                       "element face 12\nproperty list uchar int vertex_indices\nend_header\n";
+    std::string cube =
+        "element vertex 8\nproperty float x\nproperty float y\nproperty float z\n"
+        "element face 12\nproperty list uchar int vertex_indices\nend_header\n";
     std::string body = "0 0 0\n1 0 0\n1 1 0\n0 1 0\n0 0 1\n1 0 1\n1 1 1\n0 1 1\n";
     for (int f = 0; f < 5; ++f) body += "3 0 1 2\n";
     EXPECT_EQ(SceneRefusal("cut.ply", ToBytes(AsciiPly(cube, body + "3 0 1"))),
@@ -124,8 +126,9 @@ TEST_F(HostileFile, DeclaredCountsTheFileCannotHoldAreRefused) {
     EXPECT_EQ(whole.numFaces, 12);
 
     // A list longer than its line, or than the file.
-    EXPECT_EQ(SceneRefusal("long_list.ply", ToBytes(AsciiPly(kTrianglePlyHeader, "0 0 0\n1 0 0\n0 1 0\n"
-                                                                                 "4000000000 0 1 2\n"))),
+    EXPECT_EQ(SceneRefusal("long_list.ply", ToBytes(AsciiPly(kTrianglePlyHeader,
+                                                             "0 0 0\n1 0 0\n0 1 0\n"
+                                                             "4000000000 0 1 2\n"))),
               "line 13: \"face\" element 0 has fewer values on its line than its properties and list lengths need");
     EXPECT_EQ(SceneRefusal("long_list.ply", BinaryTrianglePly(false, 200)),
               "the PLY header declares 1 \"face\" elements, but the file holds only 0");
@@ -145,7 +148,8 @@ TEST_F(HostileFile, DeclaredCountsTheFileCannotHoldAreRefused) {
          "4294967295"},
         {"element face 1\nproperty list float int vertex_indices\nend_header\n",
          "line 4 of the PLY header: the length type \"float\" of a list is not an integer type"},
-        {"element vertex 3000000000\nend_header\n", "element \"vertex\" declares 3000000000 instances but no properties"},
+        {"element vertex 3000000000\nend_header\n",
+         "element \"vertex\" declares 3000000000 instances but no properties"},
         {"element vertex 1\nproperty float x\n", "the PLY header has no end_header line"},
     };
     for (const auto& [declared, reason] : headers)
@@ -154,7 +158,8 @@ TEST_F(HostileFile, DeclaredCountsTheFileCannotHoldAreRefused) {
     // Whole files of every encoding load, as do CRLF line ends, blank lines, and
     // values past the properties.
     const Bytes good[] = {
-        BinaryTrianglePly(false), BinaryTrianglePly(true),
+        BinaryTrianglePly(false),
+        BinaryTrianglePly(true),
         ToBytes(AsciiPly(kTrianglePlyHeader, "0 0 0\n1 0 0\n\n0 1 0 7\n3 0 1 2\n")),
         ToBytes("ply\r\nformat ascii 1.0\r\nelement vertex 3\r\nproperty float x\r\nproperty float y\r\n"
                 "property float z\r\nelement face 1\r\nproperty list uchar int vertex_indices\r\nend_header\r\n"
@@ -176,24 +181,25 @@ TEST_F(HostileFile, DeclaredCountsTheFileCannotHoldAreRefused) {
 // A PLY whose faces are triangle strips is refused, saying so; a strips
 // element with no instances is harmless.
 TEST_F(HostileFile, TriangleStripsAreRefusedByName) {
-    const std::string strips = "element vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
-                               "element tristrips 1\nproperty list int int vertex_indices\nend_header\n";
+    const std::string strips =
+        "element vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
+        "element tristrips 1\nproperty list int int vertex_indices\nend_header\n";
     const std::string reason =
         "line 7 of the PLY header: the faces are triangle strips (element \"tristrips\"), which are not read; only "
         "\"face\" elements are";
-    EXPECT_EQ(SceneRefusal("strips.ply", ToBytes(AsciiPly(strips, "0 0 0\n1 0 0\n0 1 0\n1 1 0\n4 0 1 2 3\n"))),
-              reason);
+    EXPECT_EQ(SceneRefusal("strips.ply", ToBytes(AsciiPly(strips, "0 0 0\n1 0 0\n0 1 0\n1 1 0\n4 0 1 2 3\n"))), reason);
     Bytes binary = ToBytes("ply\nformat binary_little_endian 1.0\n" + strips);
     for (int k = 0; k < 12; ++k) Put(binary, static_cast<float>(k % 2));
     for (const std::int32_t i : {4, 0, 1, 2, 3}) Put(binary, i);
     EXPECT_EQ(SceneRefusal("strips.ply", binary), reason);
 
-    const std::string none = "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
-                             "element tristrips 0\nproperty list int int vertex_indices\n"
-                             "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
+    const std::string none =
+        "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+        "element tristrips 0\nproperty list int int vertex_indices\n"
+        "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
     Mesh mesh;
-    const LoadResult result = ReadScene(Write("none.ply", ToBytes(AsciiPly(none, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"))),
-                                        mesh);
+    const LoadResult result =
+        ReadScene(Write("none.ply", ToBytes(AsciiPly(none, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"))), mesh);
     ASSERT_TRUE(result) << result.reason;
     EXPECT_EQ(mesh.numFaces, 1);
 }
@@ -204,7 +210,8 @@ TEST_F(HostileFile, TriangleStripsAreRefusedByName) {
 TEST_F(HostileFile, TheTextOfOneXmlLeafIsBounded) {
     const std::size_t bound = MeshContentHandler::kMaxNumberText;
     const auto document = [](const std::string& number) {
-        return "<mesh>\n<numVerts>1</numVerts>\n<vertList><vertex>\n<vertX>" + number + "</vertX>\n<vertY>2</vertY>"
+        return "<mesh>\n<numVerts>1</numVerts>\n<vertList><vertex>\n<vertX>" + number +
+               "</vertX>\n<vertY>2</vertY>"
                "</vertex></vertList><numFaces>1</numFaces><faceList><face><faceA>0</faceA></face></faceList></mesh>";
     };
     const std::string atBound = std::string(1000, ' ') + "1.5" + std::string(bound - 3, '0');
@@ -295,8 +302,9 @@ TEST_F(HostileFile, NonFinitePositionsAndUnreadableNumbersAreRefused) {
               "line 4: the entity reference &e; is not declared in the document, so its text can't be read");
     // Where no text is used it changes nothing.
     Mesh named;
-    const LoadResult result = ParseXML(head + "<name>&e;</name><vertList><vertex><vertX>1.5</vertX></vertex>"
-                                              "</vertList></mesh>",
+    const LoadResult result = ParseXML(head +
+                                           "<name>&e;</name><vertList><vertex><vertX>1.5</vertX></vertex>"
+                                           "</vertList></mesh>",
                                        named);
     ASSERT_TRUE(result) << result.reason;
     EXPECT_EQ(named.verts[0], 1.5f);
@@ -348,11 +356,11 @@ TEST_F(HostileFile, TheImportProcessHasLimitsOfMemoryAndTime) {
     // the limit for its size; 200 MB are within it, and beyond a forced one.
     const ScopedMemoryLimit machine(32 * ScopedMemoryLimit::kGiB);
     const auto collada = [this](const std::string& count) {
-        return Write("array.dae",
-                     ToBytes(R"(<?xml version="1.0"?>
+        return Write("array.dae", ToBytes(R"(<?xml version="1.0"?>
 <COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
 <library_geometries><geometry id="g"><mesh>
-<source id="p"><float_array id="pa" count=")" + count + R"(">0 0 0 1 0 0 0 1 0</float_array></source>
+<source id="p"><float_array id="pa" count=")" +
+                                          count + R"(">0 0 0 1 0 0 0 1 0</float_array></source>
 </mesh></geometry></library_geometries>
 </COLLADA>
 )"));
@@ -373,7 +381,8 @@ TEST_F(HostileFile, TheImportProcessHasLimitsOfMemoryAndTime) {
     Write("big.bin", buffer);
     std::string gltf = TwoNodeGltfJson("big.bin");
     const std::string bufferLength = "\"byteLength\":36}]";  // the buffer's; the view's stays
-    gltf.replace(gltf.rfind(bufferLength), bufferLength.size(), "\"byteLength\":" + std::to_string(buffer.size()) + "}]");
+    gltf.replace(gltf.rfind(bufferLength), bufferLength.size(),
+                 "\"byteLength\":" + std::to_string(buffer.size()) + "}]");
     const LoadResult referred = ReadScene(Write("big.gltf", ToBytes(gltf)), scene, {}, ChildLimits{16 * kMiB, 0});
     ASSERT_TRUE(referred) << referred.reason;
     EXPECT_EQ(scene.numFaces, 2);
