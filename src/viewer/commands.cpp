@@ -8,22 +8,6 @@
 
 namespace {
 
-struct TextureItem {
-    int id;
-    TextureMode mode;
-};
-constexpr TextureItem kTextureItems[] = {
-    {CMD_TEX_BMP, BMP},
-    {CMD_TEX_BMP_COMPRESSED, BMPCompressed},
-    {CMD_TEX_BMP_CUBEMAP, BMPCubemap},
-    {CMD_TEX_TGA, TGA},
-    {CMD_TEX_TGA_COMPRESSED, TGACompressed},
-    {CMD_TEX_DDS, DDS},
-    {CMD_TEX_DDS_CUBEMAP, DDSCubemap},
-    {CMD_TEX_MODELS_OWN, ModelsOwn},
-    {CMD_TEX_OFF, Off},
-};
-
 constexpr int kTwoWayItems[] = {CMD_LIGHT_ON, CMD_LIGHT_OFF, CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME,
                                 CMD_CULL_ON,  CMD_CULL_OFF,  CMD_WINDING_CW,   CMD_WINDING_CCW};
 
@@ -74,19 +58,17 @@ void RunOpenCommand(Viewer& viewer, ViewerShell& shell) {
 }  // namespace
 
 bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages) {
-    const auto* item = std::find_if(std::begin(kTextureItems), std::end(kTextureItems),
-                                    [id](const TextureItem& t) { return t.id == id; });
-    if (item == std::end(kTextureItems)) return false;
-    viewer.checkedTexture = item->id;
-    SetEnabled(GL_TEXTURE_2D, item->mode != Off);
-    viewer.textureMode = item->mode;
-    if (item->mode != Off && item->mode != ModelsOwn) LoadTestTexture(viewer, messages);
+    const TextureModeRow* row = TextureModeRowForCommand(id);
+    if (row == nullptr) return false;
+    viewer.checkedTexture = row->command;
+    SetEnabled(GL_TEXTURE_2D, row->kind != TextureKind::None);
+    viewer.textureMode = row->mode;
+    if (HasTestImage(row->mode)) LoadTestTexture(viewer, messages);
     return true;
 }
 
 bool IsOptionItem(int id) {
-    return std::any_of(std::begin(kTextureItems), std::end(kTextureItems),
-                       [id](const TextureItem& t) { return t.id == id; }) ||
+    return TextureModeRowForCommand(id) != nullptr ||
            std::find(std::begin(kTwoWayItems), std::end(kTwoWayItems), id) != std::end(kTwoWayItems);
 }
 
@@ -100,7 +82,7 @@ void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel) {
     if (viewer.model.GetNumTextures() != 0) {
         viewer.checkedTexture = CMD_TEX_MODELS_OWN;
     } else {
-        viewer.textureMode = BMP;
+        viewer.textureMode = TextureMode::Bmp;
     }
 }
 

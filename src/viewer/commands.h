@@ -1,19 +1,21 @@
 // The viewer's command ids: one per menu item, shared by the menu bar, the
-// accelerators and the option-group globals, which hold the id of the
-// checked item of each group.
+// accelerators and the Viewer's checked item of each option group. The
+// Textures menu's ids are those of the texture-mode table.
 #pragma once
+
+#include "textures/texture_modes.h"
 
 inline constexpr int CMD_OPEN = 32793;
 inline constexpr int CMD_EXIT = 105;
-inline constexpr int CMD_TEX_BMP = 32772;
-inline constexpr int CMD_TEX_BMP_COMPRESSED = 32773;
-inline constexpr int CMD_TEX_BMP_CUBEMAP = 32796;
-inline constexpr int CMD_TEX_TGA = 32798;
-inline constexpr int CMD_TEX_TGA_COMPRESSED = 32799;
-inline constexpr int CMD_TEX_DDS = 32774;
-inline constexpr int CMD_TEX_DDS_CUBEMAP = 32797;
-inline constexpr int CMD_TEX_MODELS_OWN = 32801;
-inline constexpr int CMD_TEX_OFF = 32785;
+inline constexpr int CMD_TEX_BMP = TextureModeRowOf(TextureMode::Bmp).command;
+inline constexpr int CMD_TEX_BMP_COMPRESSED = TextureModeRowOf(TextureMode::BmpCompressed).command;
+inline constexpr int CMD_TEX_BMP_CUBEMAP = TextureModeRowOf(TextureMode::BmpCubemap).command;
+inline constexpr int CMD_TEX_TGA = TextureModeRowOf(TextureMode::Tga).command;
+inline constexpr int CMD_TEX_TGA_COMPRESSED = TextureModeRowOf(TextureMode::TgaCompressed).command;
+inline constexpr int CMD_TEX_DDS = TextureModeRowOf(TextureMode::Dds).command;
+inline constexpr int CMD_TEX_DDS_CUBEMAP = TextureModeRowOf(TextureMode::DdsCubemap).command;
+inline constexpr int CMD_TEX_MODELS_OWN = TextureModeRowOf(TextureMode::ModelsOwn).command;
+inline constexpr int CMD_TEX_OFF = TextureModeRowOf(TextureMode::Off).command;
 inline constexpr int CMD_LIGHT_ON = 32778;
 inline constexpr int CMD_LIGHT_OFF = 32777;
 inline constexpr int CMD_RENDER_SOLID = 32780;

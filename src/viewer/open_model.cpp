@@ -63,8 +63,8 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
     ResetCamera(viewer);
     if (viewer.model.GetNumTextures() != 0) {
         viewer.checkedTexture = CMD_TEX_MODELS_OWN;
-        viewer.textureMode = ModelsOwn;
-    } else if (viewer.textureMode != BMP || viewer.checkedTexture != CMD_TEX_BMP) {
+        viewer.textureMode = TextureMode::ModelsOwn;
+    } else if (viewer.textureMode != TextureMode::Bmp || viewer.checkedTexture != CMD_TEX_BMP) {
         // What the BMP item does, so that the picture matches the checked
         // item: after a cube map, Off or another image the test texture and
         // texturing must change too.
@@ -112,7 +112,7 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);
     // Model's Own with nothing to show would draw whatever texture is bound.
-    if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0)
+    if (viewer.textureMode == TextureMode::ModelsOwn && viewer.model.GetNumTextures() == 0)
         SelectTextureItem(viewer, CMD_TEX_BMP, shell);
     shell.Repaint();
     return result;

@@ -33,7 +33,7 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT, GL_DIFFUSE);
 
-    viewer.textureMode = BMP;
+    viewer.textureMode = TextureMode::Bmp;
     LoadTestTexture(viewer, messages);
     glEnable(GL_TEXTURE_2D);
 
@@ -51,7 +51,7 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
             messages.ShowMessage(LoadFailureText(defaultModel, result.reason), "Error");
         }
     }
-    if (model.GetNumTextures() != 0) viewer.textureMode = ModelsOwn;
+    if (model.GetNumTextures() != 0) viewer.textureMode = TextureMode::ModelsOwn;
     ResetCamera(viewer);
 }
 
@@ -110,12 +110,11 @@ void PushModelView(const Viewer& viewer) {
 void RenderFrame(const Viewer& viewer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     PushModelView(viewer);
-    switch (viewer.textureMode) {
-    case ModelsOwn: DrawWithOwnTexture(viewer.model); break;
-    case Off: Draw(viewer.model); break;
-    case BMPCubemap:
-    case DDSCubemap: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
-    default: DrawSphereMapped(viewer.model, viewer.testTexture); break;
+    switch (TextureModeRowOf(viewer.textureMode).kind) {
+    case TextureKind::Model: DrawWithOwnTexture(viewer.model); break;
+    case TextureKind::None: Draw(viewer.model); break;
+    case TextureKind::Cube: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
+    case TextureKind::Flat: DrawSphereMapped(viewer.model, viewer.testTexture); break;
     }
     glPopMatrix();
 }
@@ -145,7 +144,7 @@ void LoadTestTexture(Viewer& viewer, MessageSink& messages) {
 void UploadPendingTestTexture(Viewer& viewer, MessageSink& messages) {
     if (!viewer.testTexturePending) return;
     viewer.testTexturePending = false;
-    if (viewer.textureMode != Off && viewer.textureMode != ModelsOwn)
+    if (HasTestImage(viewer.textureMode))
         ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
 }
 

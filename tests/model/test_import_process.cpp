@@ -38,6 +38,9 @@ struct ChildCase {
     bool cancel = false;
 };
 
+// Names the case in test listings, which would otherwise show its raw bytes.
+void PrintTo(const ChildCase& test, std::ostream* out) { *out << test.name; }
+
 Mesh TexturedMesh() {
     Mesh mesh = MakeMesh(5, 4, 1);
     mesh.texturePath = "skin.tga";

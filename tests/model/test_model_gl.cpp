@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/sample_images.h"
 #include "support/recording_sink.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"

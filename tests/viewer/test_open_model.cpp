@@ -105,7 +105,7 @@ TEST_F(OpenModelTest, XmlAndBinExtensionsLoadWhateverTheirCase) {
         EXPECT_EQ(viewer.model.verts[0], c.firstX);
         EXPECT_TRUE(CameraIsReset());
         EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
-        EXPECT_EQ(viewer.textureMode, BMP);
+        EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
         EXPECT_EQ(shell.repaints, 1);
         EXPECT_EQ(shell.progressBegins, 1);
         EXPECT_EQ(shell.progressEnds, 1);
@@ -159,7 +159,7 @@ TEST_F(OpenModelTest, CancelledDialogOnlyRepaints) {
     EXPECT_EQ(shell.repaints, 1);
     EXPECT_FALSE(CameraIsReset());
     EXPECT_EQ(viewer.checkedTexture, CMD_TEX_DDS);
-    EXPECT_EQ(viewer.textureMode, DDS);
+    EXPECT_EQ(viewer.textureMode, TextureMode::Dds);
     EXPECT_EQ(viewer.model.numVerts, verts);
 }
 
@@ -170,7 +170,7 @@ TEST_F(OpenModelTest, OpenCommandLoadsThePickedFile) {
     EXPECT_EQ(viewer.model.verts[0], 9.0f);
     // A BIN model that declares a texture selects the model's own mode, with no image of its own.
     EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
-    EXPECT_EQ(viewer.textureMode, ModelsOwn);
+    EXPECT_EQ(viewer.textureMode, TextureMode::ModelsOwn);
     EXPECT_EQ(viewer.model.GetTexture(), 0u);
     EXPECT_EQ(shell.repaints, 1);
     RenderFrame(viewer);
@@ -282,7 +282,7 @@ TEST_F(OpenModelTest, AReloadThatTakesTheOwnTextureAwayFallsBackToBmp) {
         shell = ScriptedShell{};
         ASSERT_TRUE(ReloadModel(viewer, shell).ok);
         EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
-        EXPECT_EQ(viewer.textureMode, BMP);
+        EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
         EXPECT_EQ(shell.repaints, 1);
         RenderFrame(viewer);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

@@ -56,7 +56,7 @@ TEST_F(CommandsTest, SceneSetUpLeavesTheStartState) {
     EXPECT_NE(viewer.testTexture, 0u);
     // The default cube has a texture of its own.
     EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
-    EXPECT_EQ(viewer.textureMode, ModelsOwn);
+    EXPECT_EQ(viewer.textureMode, TextureMode::ModelsOwn);
     for (std::size_t i = 0; i < 3 * std::size_t{viewer.model.numVerts}; i += 3) {
         const float* n = &viewer.model.normals[i];
         EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-5f) << "normal of vertex " << i / 3;
@@ -68,21 +68,21 @@ TEST_F(CommandsTest, SceneSetUpLeavesTheStartState) {
 
 struct TextureCase {
     int id;
-    int mode;
+    TextureMode mode;
     GLenum target;  // where the reloaded test texture is bound; 0: no reload
 };
 
 TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
     const TextureCase cases[] = {
-        {CMD_TEX_BMP, BMP, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_BMP_COMPRESSED, BMPCompressed, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_BMP_CUBEMAP, BMPCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
-        {CMD_TEX_TGA, TGA, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_TGA_COMPRESSED, TGACompressed, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_DDS, DDS, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_DDS_CUBEMAP, DDSCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
-        {CMD_TEX_MODELS_OWN, ModelsOwn, 0},
-        {CMD_TEX_OFF, Off, 0},
+        {CMD_TEX_BMP, TextureMode::Bmp, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_BMP_COMPRESSED, TextureMode::BmpCompressed, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_BMP_CUBEMAP, TextureMode::BmpCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
+        {CMD_TEX_TGA, TextureMode::Tga, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_TGA_COMPRESSED, TextureMode::TgaCompressed, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_DDS, TextureMode::Dds, GL_TEXTURE_BINDING_2D},
+        {CMD_TEX_DDS_CUBEMAP, TextureMode::DdsCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
+        {CMD_TEX_MODELS_OWN, TextureMode::ModelsOwn, 0},
+        {CMD_TEX_OFF, TextureMode::Off, 0},
     };
     for (const TextureCase& c : cases) {
         SCOPED_TRACE(c.id);
@@ -95,7 +95,7 @@ TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
         EXPECT_TRUE(DoCommand(viewer, c.id, shell));
         EXPECT_EQ(viewer.checkedTexture, c.id);
         EXPECT_EQ(viewer.textureMode, c.mode);
-        EXPECT_EQ(Enabled(GL_TEXTURE_2D), c.mode != Off);
+        EXPECT_EQ(Enabled(GL_TEXTURE_2D), c.mode != TextureMode::Off);
         EXPECT_EQ(shell.repaints, repaints + 1);
         EXPECT_TRUE(shell.messages.empty()) << shell.messages.front().text;
         if (c.target != 0) {
@@ -227,7 +227,7 @@ TEST(ViewerStart, MissingDefaultModelAndTestTextureAreReportedAndTheViewerGoesOn
     EXPECT_EQ(shell.messages[1].text.rfind("Could not load the model \"", 0), 0u) << shell.messages[1].text;
     EXPECT_NE(shell.messages[1].text.find("TexturedCube.xml"), std::string::npos) << shell.messages[1].text;
     EXPECT_EQ(viewer.model.numVerts, 0u);
-    EXPECT_EQ(viewer.textureMode, BMP);
+    EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
     EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
     ResizeViewport(viewer, 64, 64);
     RenderFrame(viewer);

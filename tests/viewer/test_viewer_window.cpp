@@ -207,7 +207,7 @@ TEST_F(WindowTest, CheckMarksFollowTheOptionGroups) {
     EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Options"), {CMD_TEX_TGA, CMD_TEX_BMP, CMD_LIGHT_ON, CMD_CULL_ON,
                                                              CMD_WINDING_CCW, CMD_RENDER_WIREFRAME}),
               (std::vector<bool>{true, false, true, true, true, true}));
-    EXPECT_EQ(State().textureMode, TGA);
+    EXPECT_EQ(State().textureMode, TextureMode::Tga);
 }
 
 TEST_F(WindowTest, CtrlOOpensTheFileDialog) {
@@ -401,7 +401,7 @@ TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] == first * 0.5f; }, 5000));
     EXPECT_EQ(Eye().z, 19.0f);
     EXPECT_EQ(State().modelRotY, 30.0f);
-    EXPECT_EQ(State().textureMode, Off);
+    EXPECT_EQ(State().textureMode, TextureMode::Off);
     EXPECT_EQ(State().checkedRenderMode, CMD_RENDER_WIREFRAME);
 
     // Caught half-written in place: the shown model stays, the title says why.
