@@ -8,6 +8,8 @@
 #include <array>
 #include <bit>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -177,6 +179,45 @@ namespace {
 
 std::uint32_t MaxIndex(std::span<const std::uint32_t> indices) { return MaxIndexClones(indices); }
 
+namespace {
+
+// Whether every value is finite: no exponent of all ones. Plain SSE2
+// compares on four lanes, so that it vectorises without a clone.
+bool AllFinite(std::span<const float> values) {
+    using Lanes = std::uint32_t __attribute__((vector_size(16)));
+    constexpr std::uint32_t kExponent = 0x7F800000u;
+    constexpr std::size_t kPerLanes = sizeof(Lanes) / sizeof(float);
+    Lanes bad = {};
+    std::size_t i = 0;
+    for (; i + kPerLanes <= values.size(); i += kPerLanes) {
+        Lanes bits;
+        std::memcpy(&bits, values.data() + i, sizeof bits);
+        bad |= reinterpret_cast<Lanes>((bits & kExponent) == kExponent);
+    }
+    std::uint32_t any = 0;
+    for (std::size_t k = 0; k < kPerLanes; ++k) any |= bad[k];
+    for (; i < values.size(); ++i) any |= std::isfinite(values[i]) ? 0u : 1u;
+    return any == 0;
+}
+
+std::string FloatText(float value) {
+    std::array<char, 32> text{};
+    const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc{} ? std::string(text.data(), end) : std::string("?");
+}
+
+}  // namespace
+
+std::string CheckFinitePositions(std::span<const float> positions) {
+    if (AllFinite(positions)) return {};
+    const auto it = std::find_if(positions.begin(), positions.end(), [](float v) { return !std::isfinite(v); });
+    const std::size_t vertex = static_cast<std::size_t>(it - positions.begin()) / 3;
+    const auto xyz = positions.subspan(3 * vertex, std::min<std::size_t>(3, positions.size() - 3 * vertex));
+    std::string shown;
+    for (const float v : xyz) shown += (shown.empty() ? "" : ", ") + FloatText(v);
+    return "vertex " + std::to_string(vertex) + " has the position (" + shown + "): only finite coordinates are read";
+}
+
 LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out) {
     if (bytes.size() < kBinHeaderBytes)
         return LoadResult::Failure("the file has " + std::to_string(bytes.size()) +
@@ -198,6 +239,7 @@ LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out) {
     copy(arrays.faces);
     if (header.numFaces > 0 && MaxIndex(arrays.faces.span()) >= header.numVerts)
         return LoadResult::Failure(BadIndex(arrays.faces.span(), header.numVerts));
+    if (std::string why = CheckFinitePositions(arrays.verts.span()); !why.empty()) return LoadResult::Failure(why);
     arrays.MoveInto(out, header);
     return LoadResult::Success();
 }
@@ -230,13 +272,19 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
         const std::span<const std::uint32_t> indices(reinterpret_cast<const std::uint32_t*>(piece), size / 4);
         maxIndex = std::max(maxIndex, MaxIndex(indices));
     };
-    if (!reader.Read(arrays.verts.data(), arrays.verts.size() * sizeof(float)) ||
+    bool finite = true;
+    const auto trackFinite = [&finite](const std::uint8_t* piece, std::size_t size) {
+        // Pieces are whole multiples of 4 bytes, and the array is aligned.
+        finite = finite && AllFinite({reinterpret_cast<const float*>(piece), size / 4});
+    };
+    if (!reader.Read(arrays.verts.data(), arrays.verts.size() * sizeof(float), trackFinite) ||
         !reader.Read(arrays.normals.data(), arrays.normals.size() * sizeof(float)) ||
         !reader.Read(arrays.uvs.data(), arrays.uvs.size() * sizeof(float)) ||
         !reader.Read(arrays.faces.data(), arrays.faces.size() * sizeof(std::uint32_t), trackMax))
         return reader.Result();
     if (header.numFaces > 0 && maxIndex >= header.numVerts)
         return LoadResult::Failure(BadIndex(arrays.faces.span(), header.numVerts));
+    if (!finite) return LoadResult::Failure(CheckFinitePositions(arrays.verts.span()));
     arrays.MoveInto(out, header);
     return LoadResult::Success();
 }

@@ -33,7 +33,8 @@ std::uint64_t BinFileBytes(const BinHeader& header);
 std::string CheckBinHeader(const BinHeader& header, std::uint64_t availableBytes);
 
 // Reads a BIN model from memory into out, which is only written when the
-// whole model is valid (counts, size, every face index < vertex count).
+// whole model is valid (counts, size, every face index < vertex count,
+// every position finite).
 LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out);
 
 // Reads a BIN file into out with one read per block (in pieces of a few MB
@@ -44,6 +45,11 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
 
 // The largest value in indices (0 when empty); written so that it vectorises.
 std::uint32_t MaxIndex(std::span<const std::uint32_t> indices);
+
+// Empty when every coordinate in positions (3 per vertex) is finite, else
+// the refusal, naming the first vertex that is not: an infinite or NaN
+// position leaves the model without bounds, to draw, fit or write.
+std::string CheckFinitePositions(std::span<const float> positions);
 
 // Hands mesh in the BIN layout to put, piece by piece in file order (header,
 // then the blocks); stops at the first put that returns false and returns

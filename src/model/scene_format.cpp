@@ -119,3 +119,8 @@ std::string CheckSceneSignature(SceneFormat format, std::span<const std::uint8_t
     }
     return "unknown format";
 }
+
+std::string CheckSceneCounts(SceneFormat format, std::span<const std::uint8_t> head, std::uint64_t fileBytes,
+                             const ReadFileAt& read) {
+    return format == SceneFormat::Ply ? CheckPlyFile(head, fileBytes, read) : std::string{};
+}

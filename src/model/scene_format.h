@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "model/model_format.h"
+#include "model/ply_header.h"
 
 enum class SceneFormat { Obj, Ply, Stl, Gltf, Glb, Fbx, Collada };
 
@@ -37,3 +38,13 @@ std::string_view SceneFormatName(SceneFormat format);
 //   FBX              "Kaydara FBX Binary" or text
 //   COLLADA          text starting with '<' that names a COLLADA element
 std::string CheckSceneSignature(SceneFormat format, std::span<const std::uint8_t> head, std::uint64_t fileBytes);
+
+// Empty when the counts the file declares fit the bytes that hold them, else
+// why not; run after CheckSceneSignature, with head as there and read
+// giving any of the file's bytes. PLY: the header and every list length are
+// checked against the whole file (model/ply_header.h), and triangle strips
+// are refused. Binary STL and GLB give their sizes up front, which
+// CheckSceneSignature compares; the other formats declare no count before
+// their data, and pass.
+std::string CheckSceneCounts(SceneFormat format, std::span<const std::uint8_t> head, std::uint64_t fileBytes,
+                             const ReadFileAt& read);
