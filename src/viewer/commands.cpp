@@ -1,31 +1,33 @@
 // The menu commands and their option groups.
+#include "viewer/commands.h"
+
 #include <epoxy/gl.h>
 
 #include <algorithm>
 
-#include "viewer/scene.h"
 #include "viewer/viewer.h"
 
 namespace {
 
 struct TextureItem {
-    int id;
+    CommandId id;
     TextureMode mode;
 };
 constexpr TextureItem kTextureItems[] = {
-    {CMD_TEX_BMP, BMP},
-    {CMD_TEX_BMP_COMPRESSED, BMPCompressed},
-    {CMD_TEX_BMP_CUBEMAP, BMPCubemap},
-    {CMD_TEX_TGA, TGA},
-    {CMD_TEX_TGA_COMPRESSED, TGACompressed},
-    {CMD_TEX_DDS, DDS},
-    {CMD_TEX_DDS_CUBEMAP, DDSCubemap},
-    {CMD_TEX_MODELS_OWN, ModelsOwn},
-    {CMD_TEX_OFF, Off},
+    {CommandId::TexBMP, BMP},
+    {CommandId::TexBMPCompressed, BMPCompressed},
+    {CommandId::TexBMPCubemap, BMPCubemap},
+    {CommandId::TexTGA, TGA},
+    {CommandId::TexTGACompressed, TGACompressed},
+    {CommandId::TexDDS, DDS},
+    {CommandId::TexDDSCubemap, DDSCubemap},
+    {CommandId::TexModelsOwn, ModelsOwn},
+    {CommandId::TexOff, Off},
 };
 
-constexpr int kTwoWayItems[] = {CMD_LIGHT_ON, CMD_LIGHT_OFF, CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME,
-                                CMD_CULL_ON,  CMD_CULL_OFF,  CMD_WINDING_CW,   CMD_WINDING_CCW};
+constexpr CommandId kTwoWayItems[] = {CommandId::LightOn,         CommandId::LightOff,  CommandId::RenderSolid,
+                                      CommandId::RenderWireframe, CommandId::CullOn,    CommandId::CullOff,
+                                      CommandId::WindingCW,       CommandId::WindingCCW};
 
 void SetEnabled(GLenum cap, bool on) {
     if (on)
@@ -35,28 +37,28 @@ void SetEnabled(GLenum cap, bool on) {
 }
 
 // Runs the option-group items; false when id is in no group.
-bool DoGroupCommand(Viewer& viewer, int id, ViewerShell& shell) {
+bool DoGroupCommand(Viewer& viewer, CommandId id, ViewerShell& shell) {
     if (SelectTextureItem(viewer, id, shell)) return true;
     switch (id) {
-    case CMD_LIGHT_ON:
-    case CMD_LIGHT_OFF:
+    case CommandId::LightOn:
+    case CommandId::LightOff:
         viewer.checkedLight = id;
-        SetEnabled(GL_LIGHTING, id == CMD_LIGHT_ON);
+        SetEnabled(GL_LIGHTING, id == CommandId::LightOn);
         return true;
-    case CMD_RENDER_SOLID:
-    case CMD_RENDER_WIREFRAME:
+    case CommandId::RenderSolid:
+    case CommandId::RenderWireframe:
         viewer.checkedRenderMode = id;
-        glPolygonMode(GL_FRONT_AND_BACK, id == CMD_RENDER_SOLID ? GL_FILL : GL_LINE);
+        glPolygonMode(GL_FRONT_AND_BACK, id == CommandId::RenderSolid ? GL_FILL : GL_LINE);
         return true;
-    case CMD_CULL_ON:
-    case CMD_CULL_OFF:
+    case CommandId::CullOn:
+    case CommandId::CullOff:
         viewer.checkedCulling = id;
-        SetEnabled(GL_CULL_FACE, id == CMD_CULL_ON);
+        SetEnabled(GL_CULL_FACE, id == CommandId::CullOn);
         return true;
-    case CMD_WINDING_CW:
-    case CMD_WINDING_CCW:
+    case CommandId::WindingCW:
+    case CommandId::WindingCCW:
         viewer.checkedWinding = id;
-        glFrontFace(id == CMD_WINDING_CW ? GL_CW : GL_CCW);
+        glFrontFace(id == CommandId::WindingCW ? GL_CW : GL_CCW);
         return true;
     default: return false;
     }
@@ -73,7 +75,7 @@ void RunOpenCommand(Viewer& viewer, ViewerShell& shell) {
 
 }  // namespace
 
-bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages) {
+bool SelectTextureItem(Viewer& viewer, CommandId id, MessageSink& messages) {
     const auto* item = std::find_if(std::begin(kTextureItems), std::end(kTextureItems),
                                     [id](const TextureItem& t) { return t.id == id; });
     if (item == std::end(kTextureItems)) return false;
@@ -84,13 +86,13 @@ bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages) {
     return true;
 }
 
-bool IsOptionItem(int id) {
+bool IsOptionItem(CommandId id) {
     return std::any_of(std::begin(kTextureItems), std::end(kTextureItems),
                        [id](const TextureItem& t) { return t.id == id; }) ||
            std::find(std::begin(kTwoWayItems), std::end(kTwoWayItems), id) != std::end(kTwoWayItems);
 }
 
-bool IsCheckedItem(const Viewer& viewer, int id) {
+bool IsCheckedItem(const Viewer& viewer, CommandId id) {
     return id == viewer.checkedTexture || id == viewer.checkedLight || id == viewer.checkedRenderMode ||
            id == viewer.checkedCulling || id == viewer.checkedWinding;
 }
@@ -98,21 +100,21 @@ bool IsCheckedItem(const Viewer& viewer, int id) {
 void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel) {
     InitScene(viewer, shell, defaultModel);
     if (viewer.model.GetNumTextures() != 0) {
-        viewer.checkedTexture = CMD_TEX_MODELS_OWN;
+        viewer.checkedTexture = CommandId::TexModelsOwn;
     } else {
         viewer.textureMode = BMP;
     }
 }
 
-bool DoCommand(Viewer& viewer, int id, ViewerShell& shell) {
+bool DoCommand(Viewer& viewer, CommandId id, ViewerShell& shell) {
     switch (id) {
-    case CMD_OPEN: RunOpenCommand(viewer, shell); return true;  // the open flow repaints itself
-    case CMD_EXIT: shell.Quit(); return true;
-    case CMD_FLIP_NORMALS: viewer.model.FlipNormals(); break;
-    case CMD_SCALE_DOWN: viewer.model.Scale(0.9f); break;
-    case CMD_SCALE_UP: viewer.model.Scale(1.1f); break;
-    case CMD_RESET_CAMERA: ResetCamera(viewer); break;
-    case CMD_ABOUT: shell.ShowAbout(); break;
+    case CommandId::Open: RunOpenCommand(viewer, shell); return true;  // the open flow repaints itself
+    case CommandId::Exit: shell.Quit(); return true;
+    case CommandId::FlipNormals: viewer.model.FlipNormals(); break;
+    case CommandId::ScaleDown: viewer.model.Scale(0.9f); break;
+    case CommandId::ScaleUp: viewer.model.Scale(1.1f); break;
+    case CommandId::ResetCamera: ResetCamera(viewer); break;
+    case CommandId::About: shell.ShowAbout(); break;
     default:
         if (!DoGroupCommand(viewer, id, shell)) return false;
         break;

@@ -62,13 +62,13 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
 
     ResetCamera(viewer);
     if (viewer.model.GetNumTextures() != 0) {
-        viewer.checkedTexture = CMD_TEX_MODELS_OWN;
+        viewer.checkedTexture = CommandId::TexModelsOwn;
         viewer.textureMode = ModelsOwn;
-    } else if (viewer.textureMode != BMP || viewer.checkedTexture != CMD_TEX_BMP) {
+    } else if (viewer.textureMode != BMP || viewer.checkedTexture != CommandId::TexBMP) {
         // What the BMP item does, so that the picture matches the checked
         // item: after a cube map, Off or another image the test texture and
         // texturing must change too.
-        SelectTextureItem(viewer, CMD_TEX_BMP, shell);
+        SelectTextureItem(viewer, CommandId::TexBMP, shell);
     }
     shell.Repaint();
     return result;
@@ -113,7 +113,7 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     if (viewer.fitted) viewer.model.Fit(kFitRadius);
     // Model's Own with nothing to show would draw whatever texture is bound.
     if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0)
-        SelectTextureItem(viewer, CMD_TEX_BMP, shell);
+        SelectTextureItem(viewer, CommandId::TexBMP, shell);
     shell.Repaint();
     return result;
 }

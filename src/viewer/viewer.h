@@ -12,22 +12,6 @@
 #include "viewer/viewer_shell.h"
 #include "viewer/viewer_state.h"
 
-// Whether id belongs to one of the five option groups, and whether it is
-// the checked item of its group.
-bool IsOptionItem(int id);
-bool IsCheckedItem(const Viewer& viewer, int id);
-
-// The scene set-up of a new window: InitScene, then the texture group in
-// line with the default model (CMD_TEX_MODELS_OWN when it has its own
-// texture). Needs a current context and viewer.startupDir recorded.
-void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel = DefaultModel::Load);
-
-// Runs one command. Returns false, doing nothing, for an unknown id.
-bool DoCommand(Viewer& viewer, int id, ViewerShell& shell);
-// Picks an item of the Textures group as its menu item does, without the
-// repaint; false for an id outside the group.
-bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages);
-
 // Opens a model file as the Open command does after its dialog: the loader
 // is chosen by the format rule (model/model_format.h); a file of no known
 // format asks whether to read it as BIN. A file that can't be loaded is

@@ -12,7 +12,7 @@
 #include "model/mesh.h"
 #include "model/model_format.h"
 #include "textures/texture_modes.h"
-#include "viewer/commands.h"
+#include "viewer/command_ids.h"
 
 enum DragMode : int { DragNone = 0, DragPan = 1, DragRotate = 2, DragDolly = 3 };
 
@@ -45,11 +45,11 @@ struct Viewer {
 
     // The checked item of each option group, as a command id. Menus show
     // these items checked whenever they open.
-    int checkedTexture = CMD_TEX_BMP;
-    int checkedLight = CMD_LIGHT_ON;
-    int checkedRenderMode = CMD_RENDER_SOLID;
-    int checkedCulling = CMD_CULL_ON;
-    int checkedWinding = CMD_WINDING_CCW;
+    CommandId checkedTexture = CommandId::TexBMP;
+    CommandId checkedLight = CommandId::LightOn;
+    CommandId checkedRenderMode = CommandId::RenderSolid;
+    CommandId checkedCulling = CommandId::CullOn;
+    CommandId checkedWinding = CommandId::WindingCCW;
 
     int dragMode = DragNone;
     int mouseX = 0, mouseY = 0;

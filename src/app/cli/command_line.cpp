@@ -12,20 +12,20 @@
 #define CXXOPTS_NO_REGEX
 #include <cxxopts.hpp>
 
-#include "viewer/commands.h"
+#include "viewer/command_ids.h"
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, int>, 9> kTextureNames = {{
-    {"off", CMD_TEX_OFF},
-    {"bmp", CMD_TEX_BMP},
-    {"bmp-compressed", CMD_TEX_BMP_COMPRESSED},
-    {"tga", CMD_TEX_TGA},
-    {"tga-compressed", CMD_TEX_TGA_COMPRESSED},
-    {"dds", CMD_TEX_DDS},
-    {"bmp-cubemap", CMD_TEX_BMP_CUBEMAP},
-    {"dds-cubemap", CMD_TEX_DDS_CUBEMAP},
-    {"own", CMD_TEX_MODELS_OWN},
+constexpr std::array<std::pair<std::string_view, CommandId>, 9> kTextureNames = {{
+    {"off", CommandId::TexOff},
+    {"bmp", CommandId::TexBMP},
+    {"bmp-compressed", CommandId::TexBMPCompressed},
+    {"tga", CommandId::TexTGA},
+    {"tga-compressed", CommandId::TexTGACompressed},
+    {"dds", CommandId::TexDDS},
+    {"bmp-cubemap", CommandId::TexBMPCubemap},
+    {"dds-cubemap", CommandId::TexDDSCubemap},
+    {"own", CommandId::TexModelsOwn},
 }};
 
 // Larger than any framebuffer a GL driver offers today; the context
@@ -187,7 +187,7 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
     return line;
 }
 
-std::optional<int> TextureCommandByName(std::string_view name) {
+std::optional<CommandId> TextureCommandByName(std::string_view name) {
     for (const auto& [text, id] : kTextureNames) {
         if (text == name) return id;
     }

@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <optional>
 
 #include "viewer/scene.h"
 #include "viewer/viewer.h"
@@ -32,13 +33,13 @@ ViewerKey ToViewerKey(int key) {
 // Ctrl with the keypad's minus or plus: the scale commands. Qt ignores the
 // keypad modifier when it matches shortcuts, so these can't be QAction
 // shortcuts without also firing on the main keyboard's keys.
-int KeypadCommand(const QKeyEvent& event) {
+std::optional<CommandId> KeypadCommand(const QKeyEvent& event) {
     const Qt::KeyboardModifiers mods = event.modifiers();
-    if (!(mods & Qt::ControlModifier) || !(mods & Qt::KeypadModifier)) return 0;
+    if (!(mods & Qt::ControlModifier) || !(mods & Qt::KeypadModifier)) return std::nullopt;
     switch (event.key()) {
-    case Qt::Key_Minus: return CMD_SCALE_DOWN;
-    case Qt::Key_Plus: return CMD_SCALE_UP;
-    default: return 0;
+    case Qt::Key_Minus: return CommandId::ScaleDown;
+    case Qt::Key_Plus: return CommandId::ScaleUp;
+    default: return std::nullopt;
     }
 }
 
@@ -102,7 +103,7 @@ void GLView::paintGL() {
 }
 
 bool GLView::event(QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride && KeypadCommand(static_cast<QKeyEvent&>(*event)) != 0) {
+    if (event->type() == QEvent::ShortcutOverride && KeypadCommand(static_cast<QKeyEvent&>(*event))) {
         event->accept();
         return true;
     }
@@ -110,8 +111,8 @@ bool GLView::event(QEvent* event) {
 }
 
 void GLView::keyPressEvent(QKeyEvent* event) {
-    if (const int command = KeypadCommand(*event)) {
-        if (MakeCurrentIfReady()) DoCommand(viewer_, command, shell_);
+    if (const std::optional<CommandId> command = KeypadCommand(*event)) {
+        if (MakeCurrentIfReady()) DoCommand(viewer_, *command, shell_);
         return;
     }
     // Alt with a key belongs to the menus, never to the eye.

@@ -45,18 +45,18 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
 
     actions_ = BuildMenuBar(*menuBar());
     for (QAction* action : std::as_const(actions_)) {
-        const int id = action->data().toInt();
+        const auto id = static_cast<CommandId>(action->data().toInt());
         connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
     }
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::SyncCheckMarks);
 
-    actions_.value(CMD_OPEN)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
+    Action(CommandId::Open)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
     auto* reload = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(reload, &QShortcut::activated, this, &MainWindow::ReloadShownModel);
     for (const Qt::Key key : {Qt::Key_Slash, Qt::Key_Question}) {
         auto* about = new QShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, key)), this);
-        connect(about, &QShortcut::activated, this, [this] { RunCommand(CMD_ABOUT); });
+        connect(about, &QShortcut::activated, this, [this] { RunCommand(CommandId::About); });
     }
 
     view_ = new GLView(viewer_, *this, this);
@@ -105,9 +105,9 @@ QStringList MainWindow::FileFilters() {
            QStringList{QStringLiteral("All (*)")};
 }
 
-void MainWindow::RunCommand(int id) {
+void MainWindow::RunCommand(CommandId id) {
     // Commands change GL state and upload textures: they need the view's context.
-    if (!view_->MakeCurrentIfReady() && id != CMD_EXIT && id != CMD_ABOUT) return;
+    if (!view_->MakeCurrentIfReady() && id != CommandId::Exit && id != CommandId::About) return;
     DoCommand(viewer_, id, *this);
     DropStaleCheckMarks();
     SyncEnabledItems();
@@ -182,19 +182,21 @@ void MainWindow::SceneIsReady() {
 
 void MainWindow::SyncCheckMarks() {
     for (QAction* action : std::as_const(actions_))
-        if (action->isCheckable()) action->setChecked(IsCheckedItem(viewer_, action->data().toInt()));
+        if (action->isCheckable())
+            action->setChecked(IsCheckedItem(viewer_, static_cast<CommandId>(action->data().toInt())));
     SyncEnabledItems();
 }
 
 void MainWindow::SyncEnabledItems() {
     // Without an own texture the item would draw with whatever texture was bound last.
-    actions_.value(CMD_TEX_MODELS_OWN)->setEnabled(viewer_.model.GetNumTextures() != 0);
+    Action(CommandId::TexModelsOwn)->setEnabled(viewer_.model.GetNumTextures() != 0);
 }
 
 // A pick removes the old item's check mark at once; the new one shows when a menu opens.
 void MainWindow::DropStaleCheckMarks() {
     for (QAction* action : std::as_const(actions_))
-        if (action->isChecked() && !IsCheckedItem(viewer_, action->data().toInt())) action->setChecked(false);
+        if (action->isChecked() && !IsCheckedItem(viewer_, static_cast<CommandId>(action->data().toInt())))
+            action->setChecked(false);
 }
 
 void MainWindow::ShowMessage(std::string_view text, std::string_view caption) {

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "viewer/command_ids.h"
 #include "viewer/viewer_shell.h"
 #include "viewer/viewer_state.h"
 
@@ -45,9 +46,9 @@ public:
     // The viewer the window drives (tests read and set it as a user would see it).
     Viewer& ViewerState() { return viewer_; }
     // The action of a command id (nullptr for an unknown id).
-    QAction* Action(int id) const { return actions_.value(id); }
+    QAction* Action(CommandId id) const { return actions_.value(static_cast<int>(id)); }
     // Runs a command as a menu pick does, with the GL context current.
-    void RunCommand(int id);
+    void RunCommand(CommandId id);
     // Opens a model as File > Open does after its dialog (for a model named
     // on the command line or dropped on the window). Before the scene is set
     // up the file waits for it.
@@ -92,6 +93,7 @@ private:
     ShellDialogs dialogs_;
     Viewer viewer_;
     GLView* view_ = nullptr;
+    // Keyed by the command id's number, which is also each action's data.
     QHash<int, QAction*> actions_;
     std::unique_ptr<QProgressDialog> progress_;
     std::uint64_t progressTotal_ = 0;
