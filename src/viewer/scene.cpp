@@ -100,7 +100,7 @@ void DrawSphereMapped(const Mesh& model, unsigned int testTexture) {
 
 void PushModelView(const Viewer& viewer) {
     glPushMatrix();
-    viewer.camera.ApplyView(false);
+    glMultMatrixf(viewer.camera.ViewMatrix().data());
     glColor3f(1.0f, 1.0f, 1.0f);
     glRotatef(viewer.modelRotX, 1.0f, 0.0f, 0.0f);
     glRotatef(viewer.modelRotY, 0.0f, 1.0f, 0.0f);
@@ -123,12 +123,12 @@ void RenderFrame(const Viewer& viewer) {
 void ResizeViewport(Viewer& viewer, int width, int height) {
     if (height == 0) height = 1;
     glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     // A zero width would make a frustum with no sides, which GL refuses;
     // nothing is drawn into a zero-width viewport anyway.
     const int aspectWidth = width > 0 ? width : 1;
     viewer.frustum.SetPerspective(35.0f, static_cast<float>(static_cast<double>(aspectWidth) / height), 1.0f, 100.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(viewer.frustum.Projection().data());
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
