@@ -4,7 +4,7 @@
 #include <functional>
 #include <system_error>
 
-#include "model/mesh_gl.h"
+#include "draw/mesh_gl.h"
 #include "model/model_reader.h"
 #include "viewer/scene.h"
 #include "viewer/viewer.h"
@@ -78,7 +78,7 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
 
 LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell) {
     return OpenWith(viewer, path, shell, [&](ModelFormat format, const LoadProgress& progress) {
-        return LoadModel(viewer.model, path, format, viewer.startupDir, shell, progress);
+        return LoadModel(viewer.model, viewer.ownTexture, path, format, viewer.startupDir, shell, progress);
     });
 }
 
@@ -95,9 +95,10 @@ ModelReadAhead::ModelReadAhead(const std::string& path) : path_(path), format_(M
 LoadResult ModelReadAhead::Open(Viewer& viewer, ViewerShell& shell) {
     return OpenWith(viewer, path_, shell, [&](ModelFormat format, const LoadProgress& progress) {
         if (format != format_ || !pending_.valid())
-            return LoadModel(viewer.model, path_, format, viewer.startupDir, shell, progress);
+            return LoadModel(viewer.model, viewer.ownTexture, path_, format, viewer.startupDir, shell, progress);
         Read read = pending_.get();
-        return AdoptModel(viewer.model, std::move(read.mesh), std::move(read.result), viewer.startupDir, shell);
+        return AdoptModel(viewer.model, viewer.ownTexture, std::move(read.mesh), std::move(read.result),
+                          viewer.startupDir, shell);
     });
 }
 
@@ -106,8 +107,8 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     LoadResult result;
     {
         ProgressScope progress(viewer.modelPath, shell);
-        result = LoadModel(viewer.model, viewer.modelPath, viewer.modelFormat, viewer.startupDir, shell,
-                           progress.Callback());
+        result = LoadModel(viewer.model, viewer.ownTexture, viewer.modelPath, viewer.modelFormat, viewer.startupDir,
+                           shell, progress.Callback());
     }
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);

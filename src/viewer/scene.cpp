@@ -2,7 +2,7 @@
 
 #include <epoxy/gl.h>
 
-#include "model/mesh_gl.h"
+#include "draw/mesh_gl.h"
 
 std::string LoadFailureText(std::string_view path, std::string_view reason) {
     std::string text = "Could not load the model \"";
@@ -44,7 +44,7 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
         const std::string defaultModel = ResolveAssetPath(kDefaultModelPath, viewer.startupDir);
         // A failed load keeps the previous (at start-up: empty) model, which
         // must not be scaled a second time.
-        if (const LoadResult result = LoadXML(model, defaultModel, viewer.startupDir, messages)) {
+        if (const LoadResult result = LoadXML(model, viewer.ownTexture, defaultModel, viewer.startupDir, messages)) {
             model.Scale(8.0f);
             model.NormalizeNormals();
         } else {
@@ -66,10 +66,10 @@ void SetTexGen(bool on) {
     }
 }
 
-void DrawWithOwnTexture(const Mesh& model) {
+void DrawWithOwnTexture(const Mesh& model, const GlTexture& texture) {
     if (model.GetNumTextures() != 0) {
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, model.GetTexture());
+        glBindTexture(GL_TEXTURE_2D, texture.Name());
     }
     Draw(model);
 }
@@ -111,7 +111,7 @@ void RenderFrame(const Viewer& viewer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     PushModelView(viewer);
     switch (viewer.textureMode) {
-    case ModelsOwn: DrawWithOwnTexture(viewer.model); break;
+    case ModelsOwn: DrawWithOwnTexture(viewer.model, viewer.ownTexture); break;
     case Off: Draw(viewer.model); break;
     case BMPCubemap:
     case DDSCubemap: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
@@ -157,5 +157,5 @@ void DeleteTestTexture(Viewer& viewer) {
 
 void ShutdownScene(Viewer& viewer) {
     DeleteTestTexture(viewer);
-    ClearTexture(viewer.model);
+    ClearTexture(viewer.model, viewer.ownTexture);
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "draw/gl_texture.h"
 #include "math/camera.h"
 #include "math/view_frustum.h"
 #include "model/mesh.h"
@@ -26,6 +27,9 @@ struct Viewer {
     Camera camera;
     ViewFrustum frustum;
     Mesh model;
+    // The GL texture of the model's own image (model.texturePath); released
+    // by ShutdownScene.
+    GlTexture ownTexture;
     // The file the shown model was opened from and the format it was read
     // in; empty for the default model. A reload reads it the same way.
     std::string modelPath;

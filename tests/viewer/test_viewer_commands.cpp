@@ -244,7 +244,7 @@ TEST_F(CommandsTest, ShutdownReleasesBothTexturesOnce) {
     ShutdownScene(viewer);
     EXPECT_FALSE(glIsTexture(test));
     EXPECT_EQ(viewer.testTexture, 0u);
-    EXPECT_EQ(viewer.model.GetTexture(), 0u);
+    EXPECT_EQ(viewer.ownTexture.Name(), 0u);
     ShutdownScene(viewer);  // a second teardown (close box after Escape) is harmless
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
