@@ -1,7 +1,8 @@
-// The menu commands and their option groups.
+// The menu commands and their option groups. A command changes the Viewer
+// only; the frame applies the options (RenderFrame), so they hold in any
+// context that draws the viewer. Only the texture items upload (their test
+// image), through the textures library.
 #include "viewer/commands.h"
-
-#include <epoxy/gl.h>
 
 #include <algorithm>
 
@@ -29,37 +30,18 @@ constexpr CommandId kTwoWayItems[] = {CommandId::LightOn,         CommandId::Lig
                                       CommandId::RenderWireframe, CommandId::CullOn,    CommandId::CullOff,
                                       CommandId::WindingCW,       CommandId::WindingCCW};
 
-void SetEnabled(GLenum cap, bool on) {
-    if (on)
-        glEnable(cap);
-    else
-        glDisable(cap);
-}
-
 // Runs the option-group items; false when id is in no group.
 bool DoGroupCommand(Viewer& viewer, CommandId id, ViewerShell& shell) {
     if (SelectTextureItem(viewer, id, shell)) return true;
     switch (id) {
     case CommandId::LightOn:
-    case CommandId::LightOff:
-        viewer.checkedLight = id;
-        SetEnabled(GL_LIGHTING, id == CommandId::LightOn);
-        return true;
+    case CommandId::LightOff: viewer.checkedLight = id; return true;
     case CommandId::RenderSolid:
-    case CommandId::RenderWireframe:
-        viewer.checkedRenderMode = id;
-        glPolygonMode(GL_FRONT_AND_BACK, id == CommandId::RenderSolid ? GL_FILL : GL_LINE);
-        return true;
+    case CommandId::RenderWireframe: viewer.checkedRenderMode = id; return true;
     case CommandId::CullOn:
-    case CommandId::CullOff:
-        viewer.checkedCulling = id;
-        SetEnabled(GL_CULL_FACE, id == CommandId::CullOn);
-        return true;
+    case CommandId::CullOff: viewer.checkedCulling = id; return true;
     case CommandId::WindingCW:
-    case CommandId::WindingCCW:
-        viewer.checkedWinding = id;
-        glFrontFace(id == CommandId::WindingCW ? GL_CW : GL_CCW);
-        return true;
+    case CommandId::WindingCCW: viewer.checkedWinding = id; return true;
     default: return false;
     }
 }
@@ -80,7 +62,6 @@ bool SelectTextureItem(Viewer& viewer, CommandId id, MessageSink& messages) {
                                     [id](const TextureItem& t) { return t.id == id; });
     if (item == std::end(kTextureItems)) return false;
     viewer.checkedTexture = item->id;
-    SetEnabled(GL_TEXTURE_2D, item->mode != Off);
     viewer.textureMode = item->mode;
     if (item->mode != Off && item->mode != ModelsOwn) LoadTestTexture(viewer, messages);
     return true;

@@ -12,30 +12,57 @@ std::string LoadFailureText(std::string_view path, std::string_view reason) {
     return text;
 }
 
-void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelChoice) {
+namespace {
+
+void SetEnabled(GLenum cap, bool on) {
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+// Puts the current context in the viewer's state: the fixed set-up (clear
+// colour, depth test, the light at the eye, colour material), the options
+// of the groups and the projection. Every frame does this first, so a new
+// context (Qt makes one when the window moves to another screen or
+// window) draws what the old one drew.
+void ApplySceneState(const Viewer& viewer) {
     static constexpr GLfloat noLight[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     static constexpr GLfloat someLight[4] = {0.85f, 0.85f, 0.85f, 0.0f};
     static constexpr GLfloat lightPos[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 
     glClearColor(0.2f, 0.2f, 0.4f, 0.0f);
     glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-
-    // Given once while the model-view matrix is the identity: the light sits
-    // at the eye and moves with the camera.
     glEnable(GL_LIGHT0);
     glLightfv(GL_LIGHT0, GL_AMBIENT, noLight);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, someLight);
     glLightfv(GL_LIGHT0, GL_SPECULAR, noLight);
+    // Given while the model-view matrix is the identity: the light sits at
+    // the eye and moves with the camera.
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
     glLightfv(GL_LIGHT0, GL_POSITION, lightPos);
-
+    glPopMatrix();
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT, GL_DIFFUSE);
 
+    SetEnabled(GL_LIGHTING, viewer.checkedLight == CommandId::LightOn);
+    glPolygonMode(GL_FRONT_AND_BACK, viewer.checkedRenderMode == CommandId::RenderWireframe ? GL_LINE : GL_FILL);
+    SetEnabled(GL_CULL_FACE, viewer.checkedCulling == CommandId::CullOn);
+    glFrontFace(viewer.checkedWinding == CommandId::WindingCW ? GL_CW : GL_CCW);
+    SetEnabled(GL_TEXTURE_2D, viewer.textureMode != Off);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(viewer.frustum.Projection().data());
+    glMatrixMode(GL_MODELVIEW);
+}
+
+}  // namespace
+
+void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelChoice) {
     viewer.textureMode = BMP;
     LoadTestTexture(viewer, messages);
-    glEnable(GL_TEXTURE_2D);
 
     Mesh& model = viewer.model;
     if (defaultModelChoice == DefaultModel::Load) {
@@ -53,6 +80,15 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
     }
     if (model.GetNumTextures() != 0) viewer.textureMode = ModelsOwn;
     ResetCamera(viewer);
+    ApplySceneState(viewer);
+}
+
+void RestoreScene(Viewer& viewer, MessageSink& messages) {
+    // The model keeps its own image's path while its texture goes with a
+    // context (a failed upload forgets it): that path is what to upload.
+    if (!viewer.model.texturePath.empty()) LoadTexture(viewer.model, viewer.ownTexture, viewer.startupDir, messages);
+    if (viewer.textureMode != Off && viewer.textureMode != ModelsOwn) LoadTestTexture(viewer, messages);
+    ApplySceneState(viewer);
 }
 
 namespace {
@@ -100,7 +136,8 @@ void DrawSphereMapped(const Mesh& model, unsigned int testTexture) {
 
 void PushModelView(const Viewer& viewer) {
     glPushMatrix();
-    glMultMatrixf(viewer.camera.ViewMatrix().data());
+    // Loaded, not multiplied: whatever model-view a context was left with.
+    glLoadMatrixf(viewer.camera.ViewMatrix().data());
     glColor3f(1.0f, 1.0f, 1.0f);
     glRotatef(viewer.modelRotX, 1.0f, 0.0f, 0.0f);
     glRotatef(viewer.modelRotY, 0.0f, 1.0f, 0.0f);
@@ -108,6 +145,7 @@ void PushModelView(const Viewer& viewer) {
 }
 
 void RenderFrame(const Viewer& viewer) {
+    ApplySceneState(viewer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     PushModelView(viewer);
     switch (viewer.textureMode) {
@@ -127,6 +165,8 @@ void ResizeViewport(Viewer& viewer, int width, int height) {
     // nothing is drawn into a zero-width viewport anyway.
     const int aspectWidth = width > 0 ? width : 1;
     viewer.frustum.SetPerspective(35.0f, static_cast<float>(static_cast<double>(aspectWidth) / height), 1.0f, 100.0f);
+    // Loaded now for the code that draws without a frame (benchmarks); every
+    // frame loads it again.
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(viewer.frustum.Projection().data());
     glMatrixMode(GL_MODELVIEW);
@@ -157,5 +197,5 @@ void DeleteTestTexture(Viewer& viewer) {
 
 void ShutdownScene(Viewer& viewer) {
     DeleteTestTexture(viewer);
-    ClearTexture(viewer.model, viewer.ownTexture);
+    viewer.ownTexture.Reset();
 }

@@ -1,6 +1,7 @@
 // Everything one viewer shows and remembers: the eye and its view volume,
 // the model and its turns, the texture state, the checked item of each
-// option group, and the mouse drag. The window and the snapshot each own
+// option group, and the mouse drag. Only the two texture names belong to a
+// GL context; everything else outlives any context. The window and the snapshot each own
 // one; the commands, the open flow, the input and the frame take it by
 // reference.
 #pragma once
@@ -47,8 +48,10 @@ struct Viewer {
     // The directory the test assets and the default model are found under.
     std::string startupDir;
 
-    // The checked item of each option group, as a command id. Menus show
-    // these items checked whenever they open.
+    // The checked item of each option group, as a command id: the options
+    // themselves, which every frame applies (GL keeps none of them between
+    // frames that the viewer relies on). Menus show these items checked
+    // whenever they open.
     CommandId checkedTexture = CommandId::TexBMP;
     CommandId checkedLight = CommandId::LightOn;
     CommandId checkedRenderMode = CommandId::RenderSolid;

@@ -1,5 +1,5 @@
-// The menu commands on the real GL context: their GL state, the option
-// groups, and the start state the scene set-up leaves.
+// The menu commands on the real GL context: the GL state their frames set,
+// the option groups, and the start state the scene set-up leaves.
 #include <array>
 #include <cstring>
 #include <string>
@@ -95,7 +95,6 @@ TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
         EXPECT_TRUE(DoCommand(viewer, c.id, shell));
         EXPECT_EQ(viewer.checkedTexture, c.id);
         EXPECT_EQ(viewer.textureMode, c.mode);
-        EXPECT_EQ(Enabled(GL_TEXTURE_2D), c.mode != Off);
         EXPECT_EQ(shell.repaints, repaints + 1);
         EXPECT_TRUE(shell.messages.empty()) << shell.messages.front().text;
         if (c.target != 0) {
@@ -106,40 +105,47 @@ TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
             EXPECT_EQ(viewer.testTexture, before);
             EXPECT_EQ(Integer(GL_TEXTURE_BINDING_2D), 0);
         }
-        // Whatever the mode, a frame draws without GL errors.
+        // Whatever the mode, a frame draws without GL errors, and texturing is on but for Off.
         RenderFrame(viewer);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        EXPECT_EQ(Enabled(GL_TEXTURE_2D), c.mode != Off);
     }
 }
 
+// A command sets the viewer's options; the frame that follows puts them in GL.
 TEST_F(CommandsTest, TwoWayGroupsSwitchTheirState) {
-    EXPECT_TRUE(DoCommand(viewer, CommandId::LightOff, shell));
+    const auto pickAndDraw = [this](CommandId id) {
+        const bool done = DoCommand(viewer, id, shell);
+        RenderFrame(viewer);
+        return done;
+    };
+    EXPECT_TRUE(pickAndDraw(CommandId::LightOff));
     EXPECT_FALSE(Enabled(GL_LIGHTING));
     EXPECT_EQ(viewer.checkedLight, CommandId::LightOff);
-    EXPECT_TRUE(DoCommand(viewer, CommandId::LightOn, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::LightOn));
     EXPECT_TRUE(Enabled(GL_LIGHTING));
     EXPECT_EQ(viewer.checkedLight, CommandId::LightOn);
 
-    EXPECT_TRUE(DoCommand(viewer, CommandId::RenderWireframe, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::RenderWireframe));
     EXPECT_EQ(PolygonMode(), (std::array<GLint, 2>{GL_LINE, GL_LINE}));
     EXPECT_EQ(viewer.checkedRenderMode, CommandId::RenderWireframe);
-    EXPECT_TRUE(DoCommand(viewer, CommandId::RenderSolid, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::RenderSolid));
     EXPECT_EQ(PolygonMode(), (std::array<GLint, 2>{GL_FILL, GL_FILL}));
     EXPECT_EQ(viewer.checkedRenderMode, CommandId::RenderSolid);
 
-    EXPECT_TRUE(DoCommand(viewer, CommandId::CullOff, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::CullOff));
     EXPECT_FALSE(Enabled(GL_CULL_FACE));
     EXPECT_EQ(viewer.checkedCulling, CommandId::CullOff);
-    EXPECT_TRUE(DoCommand(viewer, CommandId::CullOn, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::CullOn));
     EXPECT_TRUE(Enabled(GL_CULL_FACE));
 
-    EXPECT_TRUE(DoCommand(viewer, CommandId::WindingCW, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::WindingCW));
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CW);
     EXPECT_EQ(viewer.checkedWinding, CommandId::WindingCW);
-    EXPECT_TRUE(DoCommand(viewer, CommandId::WindingCCW, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::WindingCCW));
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CCW);
     // Picking the checked item again changes nothing.
-    EXPECT_TRUE(DoCommand(viewer, CommandId::WindingCCW, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::WindingCCW));
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CCW);
     EXPECT_EQ(viewer.checkedWinding, CommandId::WindingCCW);
 

@@ -13,6 +13,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -363,6 +364,47 @@ TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
     State().model.Scale(2.0f);
     QTest::keyClick(&View(), Qt::Key_F5);
     EXPECT_EQ(State().model.verts[0], first);
+}
+
+// Taken out of the window and put back, the view gets a new GL context from
+// Qt (as when the window goes full screen or to another screen): the model
+// opened stays, with its options, and the picture is the one before.
+TEST_F(WindowTest, ANewContextKeepsTheModelTheOptionsAndThePicture) {
+    const std::string path = TESSA_SOURCE_DIR "/Assets/examples/sphere.xml";
+    window->OpenFile(path);
+    ASSERT_EQ(State().modelPath, path);
+    ASSERT_EQ(State().checkedTexture, CommandId::TexModelsOwn);
+    const std::uint32_t verts = State().model.numVerts;
+    State().modelRotY = 30.0f;
+    const std::vector<std::vector<CommandId>> cases = {
+        {CommandId::LightOff, CommandId::WindingCW},  // the sphere's own texture, unlit, inside out
+        {CommandId::TexTGA, CommandId::RenderWireframe, CommandId::CullOff},
+    };
+    for (const std::vector<CommandId>& picks : cases) {
+        SCOPED_TRACE(static_cast<int>(picks.front()));
+        for (const CommandId id : picks) window->RunCommand(id);
+        const QImage before = View().grabFramebuffer();
+        const QSize size = View().size();
+
+        QSignalSpy newContexts(&View(), &GLView::sceneReady);
+        QWidget* view = window->takeCentralWidget();
+        EXPECT_EQ(view, &View());
+        EXPECT_FALSE(View().IsSceneReady());  // the old context went with the window
+        window->setCentralWidget(view);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return newContexts.count() == 1 && View().size() == size; }, 5000));
+        ASSERT_TRUE(View().IsSceneReady());
+
+        EXPECT_EQ(State().modelPath, path);
+        EXPECT_EQ(State().model.numVerts, verts);
+        EXPECT_EQ(State().checkedTexture,
+                  picks.front() == CommandId::TexTGA ? CommandId::TexTGA : CommandId::TexModelsOwn);
+        const QImage after = View().grabFramebuffer();
+        EXPECT_TRUE(after == before);
+        if (after != before) {
+            before.save(QString::fromStdString(::testing::TempDir()) + QStringLiteral("new_context_before.png"));
+            after.save(QString::fromStdString(::testing::TempDir()) + QStringLiteral("new_context_after.png"));
+        }
+    }
 }
 
 // Watches for a modal box (the About box that a shortcut opens and runs

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
 
@@ -71,8 +72,21 @@ QSurfaceFormat GLView::ViewerFormat() {
 }
 
 void GLView::Shutdown() {
+    // Also before the widget's own destructor deletes the context, which
+    // would call back into a GLView that is gone.
+    disconnect(contextGoes_);
     if (!sceneReady_ || shutDown_) return;
     shutDown_ = true;
+    makeCurrent();
+    ShutdownScene(viewer_);
+    doneCurrent();
+}
+
+void GLView::ReleaseContext() {
+    disconnect(contextGoes_);
+    if (!sceneReady_) return;
+    sceneReady_ = false;
+    // Qt lets a slot of this signal make the dying context current once more.
     makeCurrent();
     ShutdownScene(viewer_);
     doneCurrent();
@@ -87,7 +101,14 @@ bool GLView::MakeCurrentIfReady() {
 void GLView::initializeGL() {
     // The program may have chosen the directory already (installed assets).
     if (viewer_.startupDir.empty()) viewer_.startupDir = QDir::currentPath().toStdString();
-    InitViewer(viewer_, shell_);
+    if (shutDown_) return;
+    if (!sceneSetUp_) {
+        InitViewer(viewer_, shell_);
+        sceneSetUp_ = true;
+    } else {
+        RestoreScene(viewer_, shell_);
+    }
+    contextGoes_ = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GLView::ReleaseContext);
     sceneReady_ = true;
     emit sceneReady();
 }

@@ -106,7 +106,7 @@ QStringList MainWindow::FileFilters() {
 }
 
 void MainWindow::RunCommand(CommandId id) {
-    // Commands change GL state and upload textures: they need the view's context.
+    // Texture items upload their test image and Open the model's own: commands need the view's context.
     if (!view_->MakeCurrentIfReady() && id != CommandId::Exit && id != CommandId::About) return;
     DoCommand(viewer_, id, *this);
     DropStaleCheckMarks();
