@@ -4,12 +4,9 @@
 // its title names it, and a change on disk reloads it.
 #pragma once
 
-#include <QFileSystemWatcher>
 #include <QHash>
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -19,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/shell/file_follower.h"
 #include "viewer/command_ids.h"
 #include "viewer/viewer_shell.h"
 #include "viewer/viewer_state.h"
@@ -87,7 +85,6 @@ private:
     void SceneIsReady();
     void FitOuterSize();
     void FollowShownModel();
-    void WatchFollowedFile();
     void UpdateTitle();
 
     ShellDialogs dialogs_;
@@ -102,11 +99,8 @@ private:
     std::vector<std::string> pendingFiles_;
     bool sizeFitted_ = false;
 
-    // The shown model's file (absolute; empty for the default model), its
-    // watch, and the short wait that lets a file being written settle.
-    QString followedFile_;
-    QFileSystemWatcher watcher_;
-    QTimer reloadTimer_;
+    // Follows the shown model's file (none for the default model).
+    FileFollower follower_;
     bool reloading_ = false;
     // What the last reload could not do; shown in the title, not in a box.
     std::string reloadProblem_;
