@@ -6,25 +6,10 @@
 
 #include <algorithm>
 
-#include "viewer/viewer.h"
+#include "viewer/open_model.h"
+#include "viewer/texture_items.h"
 
 namespace {
-
-struct TextureItem {
-    CommandId id;
-    TextureMode mode;
-};
-constexpr TextureItem kTextureItems[] = {
-    {CommandId::TexBMP, BMP},
-    {CommandId::TexBMPCompressed, BMPCompressed},
-    {CommandId::TexBMPCubemap, BMPCubemap},
-    {CommandId::TexTGA, TGA},
-    {CommandId::TexTGACompressed, TGACompressed},
-    {CommandId::TexDDS, DDS},
-    {CommandId::TexDDSCubemap, DDSCubemap},
-    {CommandId::TexModelsOwn, ModelsOwn},
-    {CommandId::TexOff, Off},
-};
 
 constexpr CommandId kTwoWayItems[] = {CommandId::LightOn,         CommandId::LightOff,  CommandId::RenderSolid,
                                       CommandId::RenderWireframe, CommandId::CullOn,    CommandId::CullOff,
@@ -57,19 +42,8 @@ void RunOpenCommand(Viewer& viewer, ViewerShell& shell) {
 
 }  // namespace
 
-bool SelectTextureItem(Viewer& viewer, CommandId id, MessageSink& messages) {
-    const auto* item = std::find_if(std::begin(kTextureItems), std::end(kTextureItems),
-                                    [id](const TextureItem& t) { return t.id == id; });
-    if (item == std::end(kTextureItems)) return false;
-    viewer.checkedTexture = item->id;
-    viewer.textureMode = item->mode;
-    if (item->mode != Off && item->mode != ModelsOwn) LoadTestTexture(viewer, messages);
-    return true;
-}
-
 bool IsOptionItem(CommandId id) {
-    return std::any_of(std::begin(kTextureItems), std::end(kTextureItems),
-                       [id](const TextureItem& t) { return t.id == id; }) ||
+    return IsTextureItem(id) ||
            std::find(std::begin(kTwoWayItems), std::end(kTwoWayItems), id) != std::end(kTwoWayItems);
 }
 

@@ -2,7 +2,6 @@
 // window that puts the groups in line with the default model.
 #pragma once
 
-#include "base/message_sink.h"
 #include "viewer/command_ids.h"
 #include "viewer/scene.h"
 #include "viewer/viewer_shell.h"
@@ -21,6 +20,3 @@ void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel = 
 // Runs one command. Returns false, doing nothing, for an id that is no
 // command (the window's ids come from its actions' data as plain numbers).
 bool DoCommand(Viewer& viewer, CommandId id, ViewerShell& shell);
-// Picks an item of the Textures group as its menu item does, without the
-// repaint; false for an id outside the group.
-bool SelectTextureItem(Viewer& viewer, CommandId id, MessageSink& messages);

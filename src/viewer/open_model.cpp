@@ -1,13 +1,16 @@
 // The open-model flow: the format rule picks the loader, a progress scope
 // spans the load, and the viewer follows the model that ends up shown.
+#include "viewer/open_model.h"
+
 #include <filesystem>
 #include <functional>
 #include <system_error>
 
 #include "draw/mesh_gl.h"
 #include "model/model_reader.h"
+#include "viewer/input.h"
 #include "viewer/scene.h"
-#include "viewer/viewer.h"
+#include "viewer/texture_items.h"
 
 namespace {
 
