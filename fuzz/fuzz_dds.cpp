@@ -1,4 +1,4 @@
-// DDSImage::Load on arbitrary bytes: every level it keeps has the byte count
+// ParseDDS on arbitrary bytes: every level it keeps has the byte count
 // of its size and format, a cube map has six images, and nothing is read
 // beyond the input.
 #include "fuzz_checks.h"
@@ -25,11 +25,12 @@ void CheckLevel(const DDSImage& image, const DDSSurface& level) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    DDSImage image;
-    if (!image.Load(InputBytes(data, size))) {
-        Require(image.GetNumImages() == 0 && !image.GetError().empty(), "a refused DDS is empty and says why");
+    const ReadResult<DDSImage> read = ParseDDS(InputBytes(data, size));
+    if (!read) {
+        Require(read.value.GetNumImages() == 0 && !read.reason.empty(), "a refused DDS is empty and says why");
         return 0;
     }
+    const DDSImage& image = read.value;
     Require(image.GetNumImages() == (image.IsCubemap() ? 6 : 1), "one image, or six for a cube map");
     std::uint64_t total = 0;
     for (int i = 0; i < image.GetNumImages(); ++i) {

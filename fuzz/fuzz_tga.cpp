@@ -1,17 +1,15 @@
-// ReadTGA on arbitrary bytes: raw, run-length and colour-mapped files alike
+// ParseTGA on arbitrary bytes: raw, run-length and colour-mapped files alike
 // give exactly width x height pixels of the reported format, or a refusal.
-#include <string>
-
 #include "fuzz_checks.h"
 #include "textures/tga_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    TGAImage image;
-    std::string error;
-    if (!ReadTGA(InputBytes(data, size), image, error)) {
-        Require(!error.empty(), "a refused TGA says why");
+    const ReadResult<TGAImage> read = ParseTGA(InputBytes(data, size));
+    if (!read) {
+        Require(!read.reason.empty() && read.value.pixels.empty(), "a refused TGA says why and holds no pixels");
         return 0;
     }
+    const TGAImage& image = read.value;
     Require(image.width > 0 && image.height > 0, "accepted TGA has a positive size");
     const bool formatMatches =
         (image.bytesPerPixel == 1 && image.format == kGlLuminance && image.components == kGlLuminance8) ||

@@ -9,9 +9,10 @@
 #include <fstream>
 #include <string>
 
-#include "support/image_files.h"
 #include "model/bin_format.h"
 #include "model/mesh.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/sample_images.h"
 #include "textures/bmp_reader.h"
 #include "textures/dds_image.h"
 #include "textures/tga_reader.h"
@@ -23,16 +24,9 @@ namespace {
 // Seeds must be accepted: a refused seed only exercises the first checks.
 bool Accepted(const fs::path& dir, const Bytes& bytes) {
     const std::string target = dir.filename().string();
-    std::string error;
-    if (target == "fuzz_bmp") {
-        BMPImage image;
-        return ReadBMP(bytes, image, error);
-    }
-    if (target == "fuzz_tga") {
-        TGAImage image;
-        return ReadTGA(bytes, image, error);
-    }
-    if (target == "fuzz_dds") return DDSImage().Load(bytes);
+    if (target == "fuzz_bmp") return static_cast<bool>(ParseBMP(bytes));
+    if (target == "fuzz_tga") return static_cast<bool>(ParseTGA(bytes));
+    if (target == "fuzz_dds") return static_cast<bool>(ParseDDS(bytes));
     Mesh mesh;
     return ParseBIN(bytes, mesh).ok;
 }

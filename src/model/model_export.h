@@ -19,6 +19,9 @@ std::optional<ModelFileFormat> ModelFileFormatOf(std::string_view path);
 // Writes mesh to path in format. Everything is written under temporary names
 // in path's folder and renamed into place only once complete: a failed write
 // leaves no new file behind, and an existing file at path stays as it was.
+// A file written beside path (the .bin of a .gltf, the .mtl of an .obj) never
+// replaces one: where its name is taken, the write is refused and the folder
+// stays as it was.
 // False with the reason when the mesh's arrays don't match its counts or a
 // file can't be written.
 bool WriteModel(const Mesh& mesh, const std::string& path, ModelFileFormat format, std::string& error);

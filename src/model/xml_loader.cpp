@@ -328,12 +328,12 @@ void FeedFrom(XmlModelParser& parser, std::string_view document, std::uint64_t f
 
 }  // namespace
 
-LoadResult ParseXMLParallel(std::string_view document, Mesh& out, const TextureHook& textureHook, unsigned pieces) {
+XmlLoadResult ParseXMLParallel(std::string_view document, Mesh& out, const TextureHook& textureHook, unsigned pieces) {
     XmlModelParser parser(out, textureHook);
     const ListsOutcome lists = LoadListsInParallel(parser, out, MemoryBytes(document), pieces, {});
-    if (lists.done) return *lists.done;
+    if (lists.done) return {*lists.done};
     FeedFrom(parser, document, lists.resumeAt, kXmlChunkBytes);
-    return parser.Finish();
+    return {parser.Finish(), lists.piecesParsed};
 }
 
 LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook, std::size_t chunkBytes) {
@@ -342,33 +342,51 @@ LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& tex
     return parser.Finish();
 }
 
-LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textureHook, const LoadProgress& progress) {
+namespace {
+
+// pieces: as many as the file's size and the machine's cores are worth when unset.
+XmlLoadResult ReadXmlFile(const std::string& path, Mesh& out, const TextureHook& textureHook,
+                          const LoadProgress& progress, std::optional<unsigned> pieces) {
     const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid()) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
+    if (!file.valid()) return {LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)))};
     const int fd = file.get();
     struct stat info {};
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return LoadResult::Failure("not a readable file");
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return {LoadResult::Failure("not a readable file")};
     const auto total = static_cast<std::uint64_t>(info.st_size);
 
     XmlModelParser parser(out, textureHook, path);
     std::uint64_t fed = 0;
-    if (const unsigned pieces = S_ISREG(info.st_mode) ? XmlPieceCount(total) : 1; pieces >= 2) {
-        const ListsOutcome lists = LoadListsInParallel(parser, out, FileBytes(fd, total), pieces, progress);
-        if (lists.done) return *lists.done;
+    unsigned piecesParsed = 0;
+    // Pieces read the file at offsets of their own: a pipe has none.
+    if (const unsigned count = S_ISREG(info.st_mode) ? pieces.value_or(XmlPieceCount(total)) : 1; count >= 2) {
+        const ListsOutcome lists = LoadListsInParallel(parser, out, FileBytes(fd, total), count, progress);
+        if (lists.done) return {*lists.done};
         fed = lists.resumeAt;
+        piecesParsed = lists.piecesParsed;
         if (lseek(fd, static_cast<off_t>(fed), SEEK_SET) < 0)
-            return LoadResult::Failure("read error: " + std::string(std::strerror(errno)));
+            return {LoadResult::Failure("read error: " + std::string(std::strerror(errno)))};
     }
     std::vector<char> buffer(kXmlChunkBytes);
     for (;;) {
         // On the chunk grid of a whole parse, also after the lists.
         const ssize_t got = read(fd, buffer.data(), buffer.size() - fed % buffer.size());
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return LoadResult::Failure("read error: " + std::string(std::strerror(errno)));
+        if (got < 0) return {LoadResult::Failure("read error: " + std::string(std::strerror(errno)))};
         if (got == 0) break;
         if (!parser.Feed(std::span<const char>(buffer.data(), static_cast<std::size_t>(got)))) break;
         fed += static_cast<std::uint64_t>(got);
-        if (progress && !progress(fed, std::max(total, fed))) return {false, true, "loading was cancelled"};
+        if (progress && !progress(fed, std::max(total, fed))) return {{false, true, "loading was cancelled"}};
     }
-    return parser.Finish();
+    return {parser.Finish(), piecesParsed};
+}
+
+}  // namespace
+
+LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textureHook, const LoadProgress& progress) {
+    return ReadXmlFile(path, out, textureHook, progress, std::nullopt).result;
+}
+
+XmlLoadResult ReadXMLInPieces(const std::string& path, Mesh& out, unsigned pieces, const TextureHook& textureHook,
+                              const LoadProgress& progress) {
+    return ReadXmlFile(path, out, textureHook, progress, pieces);
 }

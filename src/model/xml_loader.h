@@ -70,11 +70,20 @@ private:
 LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook = {},
                     std::size_t chunkBytes = kXmlChunkBytes);
 
+// A load's result, with how it read the vertex and face lists.
+struct XmlLoadResult {
+    LoadResult result;
+    // Pieces the lists were parsed in side by side; 0 when one parser read
+    // them in order (a document outside the plain layout, or a piece that
+    // failed and left them to it). A result never shows which.
+    unsigned piecesParsed = 0;
+};
+
 // The same with the vertex and face lists of a document in the exporter's
 // plain layout parsed in `pieces` pieces side by side (xml_parallel.h);
 // other documents are parsed as ParseXML does. Mesh and result are those of
 // ParseXML, byte for byte.
-LoadResult ParseXMLParallel(std::string_view document, Mesh& out, const TextureHook& textureHook, unsigned pieces);
+XmlLoadResult ParseXMLParallel(std::string_view document, Mesh& out, const TextureHook& textureHook, unsigned pieces);
 
 // A file, read and fed in chunks of kXmlChunkBytes; progress gets the bytes
 // fed so far and the file's size after each chunk, and false cancels. A big
@@ -82,3 +91,7 @@ LoadResult ParseXMLParallel(std::string_view document, Mesh& out, const TextureH
 // still reported on the calling thread).
 LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textureHook = {},
                    const LoadProgress& progress = {});
+// The same with a plain layout's lists cut into `pieces` pieces whatever
+// the file's size and the machine's cores.
+XmlLoadResult ReadXMLInPieces(const std::string& path, Mesh& out, unsigned pieces, const TextureHook& textureHook = {},
+                              const LoadProgress& progress = {});

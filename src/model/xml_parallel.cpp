@@ -249,12 +249,14 @@ ListsOutcome LoadListsInParallel(XmlModelParser& parser, Mesh& mesh, const Docum
     }
     std::size_t verticesWritten = 0;
     std::size_t faceEntriesWritten = 0;
+    unsigned parsed = 0;
     for (const auto& piece : work.pieces) {
         if (!piece) continue;
         verticesWritten = std::max(verticesWritten, piece->verticesWritten);
         faceEntriesWritten = std::max(faceEntriesWritten, piece->faceEntriesWritten);
+        ++parsed;
     }
     if (!parser.ContinueAfterLists(work.faceTotal, verticesWritten, faceEntriesWritten))
         return {LoadResult::Failure("the XML parser lost its place after the vertex and face lists")};
-    return {{}, *listsEnd};
+    return {{}, *listsEnd, parsed};
 }

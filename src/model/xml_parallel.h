@@ -25,6 +25,9 @@
 struct ListsOutcome {
     std::optional<LoadResult> done;  // the load ended here (cancelled)
     std::uint64_t resumeAt = 0;      // else where the caller's parser goes on
+    // Pieces the lists were read in side by side; 0 when the caller's parser
+    // reads them (a document outside the plain layout, or a piece that failed).
+    unsigned piecesParsed = 0;
 };
 
 // Pieces worth having for a document of this size on this machine; 1: none.

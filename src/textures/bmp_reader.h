@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "textures/read_result.h"
+
 struct BMPImage {
     std::int32_t width = 0;
     // Positive after a successful read; until then the header's value, sign
@@ -17,11 +19,11 @@ struct BMPImage {
     std::vector<std::uint8_t> pixels;
 };
 
-// Reads a BMP from a file or from memory. Returns false and sets error (a
-// short reason) for anything but a well-formed 24-bit image; width and
-// height are filled as soon as the info header has been read.
-bool ReadBMP(const std::string& path, BMPImage& image, std::string& error);
-bool ReadBMP(std::span<const std::uint8_t> bytes, BMPImage& image, std::string& error);
+// Reads a BMP file, or parses one in memory. Refuses anything but a
+// well-formed 24-bit image; a refused image keeps the width and height of
+// its info header once that has been read.
+ReadResult<BMPImage> ReadBMP(const std::string& path);
+ReadResult<BMPImage> ParseBMP(std::span<const std::uint8_t> bytes);
 
 // Bytes in one stored row of a 24-bit image: 3 per pixel, padded to 4.
 std::uint64_t BMPRowBytes(std::uint64_t width);

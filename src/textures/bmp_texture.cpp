@@ -16,16 +16,16 @@ bool Fail(MessageSink& messages, std::string_view text) {
 // case someone changed the unpack alignment.
 bool UploadBMP(GLenum target, GLint internalFormat, const BMPImage& image) {
     const ScopedUnpackAlignment alignment(4);
-    return UploadImage(target, internalFormat, image.width, image.height, GL_BGR, image.pixels.data());
+    return UploadImage(target, internalFormat, image.width, image.height, GL_BGR, GL_UNSIGNED_BYTE,
+                       image.pixels.data());
 }
 
 bool LoadBMP2D(const std::string& path, unsigned int name, GLint internalFormat, MessageSink& messages) {
     glBindTexture(GL_TEXTURE_2D, name);
-    BMPImage image;
-    std::string error;
-    if (!ReadBMP(path, image, error)) return Fail(messages, kBMPNotFound);
+    const ReadResult<BMPImage> read = ReadBMP(path);
+    if (!read) return Fail(messages, kBMPNotFound);
     SetTextureState(GL_TEXTURE_2D);
-    if (!UploadBMP(GL_TEXTURE_2D, internalFormat, image)) return Fail(messages, kBMPNotFound);
+    if (!UploadBMP(GL_TEXTURE_2D, internalFormat, read.value)) return Fail(messages, kBMPNotFound);
     return true;
 }
 }  // namespace
@@ -42,11 +42,11 @@ bool LoadBMPCubeMap(const CubeFacePaths& paths, unsigned int name, MessageSink& 
     glBindTexture(GL_TEXTURE_CUBE_MAP, name);
     for (GLenum face = 0; face < paths.size(); ++face) {
         // A missing face ends the cube map: the faces before it stay uploaded.
-        BMPImage image;
-        std::string error;
-        if (!ReadBMP(paths[face], image, error)) return Fail(messages, kBMPCubeNotFound);
+        const ReadResult<BMPImage> read = ReadBMP(paths[face]);
+        if (!read) return Fail(messages, kBMPCubeNotFound);
         SetTextureState(GL_TEXTURE_CUBE_MAP);
-        if (!UploadBMP(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, GL_RGB, image)) return Fail(messages, kBMPCubeNotFound);
+        if (!UploadBMP(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, GL_RGB, read.value))
+            return Fail(messages, kBMPCubeNotFound);
     }
     return true;
 }

@@ -1,14 +1,18 @@
-// Reader for DDS files: S3TC blocks (DXT1, DXT3, DXT5) or uncompressed 24-
-// and 32-bit pixels, single images or six-face cube maps, with their stored
-// mip levels. Every level is turned upside down on loading, so that its
-// first row in memory is the bottom row of the picture, as the GL expects.
-// No GL: formats are GL enumerant values (textures/image_formats.h).
+// Reader for DDS files: the pixel formats of dds_formats.h (S3TC blocks,
+// uncompressed 24- and 32-bit pixels), single images or six-face cube maps,
+// with their stored mip levels. Every level is turned upside down on
+// reading, so that its first row in memory is the bottom row of the
+// picture, as the GL expects. No GL: formats are GL enumerant values
+// (textures/image_formats.h).
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "textures/dds_formats.h"
+#include "textures/read_result.h"
 
 // One block of pixel data: a mip level of one image.
 class DDSSurface {
@@ -58,33 +62,27 @@ private:
 
 class DDSImage {
 public:
-    // Reads a DDS file from disk or from memory, replacing what the image
-    // held. On failure the image is empty and GetError() says why.
-    bool Load(const std::string& path);
-    bool Load(std::span<const std::uint8_t> bytes);
-    void Clear();
-
     // The image at index i (faces in the order +X, -X, +Y, -Y, +Z, -Z).
     // Precondition: 0 <= i < GetNumImages(); asserted in debug builds, and
     // std::out_of_range is thrown otherwise.
     const DDSTexture& GetImage(int i) const;
     int GetNumImages() const { return static_cast<int>(images_.size()); }
 
-    // GL_COMPRESSED_RGBA_S3TC_DXT1/3/5_EXT, GL_BGR, GL_BGRA, GL_RGB or
-    // GL_RGBA (the byte order the masks give); 0 when empty.
-    std::uint32_t GetFormat() const { return format_; }
+    // The row of the format table the file's pixel format matched; null when empty.
+    const DDSFormat* GetDDSFormat() const { return format_; }
+    // The row's GL format: GL_COMPRESSED_RGBA_S3TC_DXT1/3/5_EXT, GL_BGR,
+    // GL_BGRA, GL_RGB or GL_RGBA (the byte order the masks give); 0 when empty.
+    std::uint32_t GetFormat() const { return format_ ? format_->glFormat : 0; }
     // Whether uncompressed pixels carry alpha: without the flag for it a
     // fourth byte is padding and the image is opaque.
-    bool HasAlpha() const { return hasAlpha_; }
+    bool HasAlpha() const { return format_ && format_->HasAlpha(); }
     // Bytes per pixel of uncompressed data; 3 for DXT1, 4 for DXT3 and DXT5.
-    int GetComponents() const { return components_; }
-    bool IsCompressed() const { return compressed_; }
+    int GetComponents() const { return format_ ? format_->components : 0; }
+    bool IsCompressed() const { return format_ && format_->IsCompressed(); }
     bool IsCubemap() const { return cubemap_; }
-    // Why the last Load failed.
-    const std::string& GetError() const { return error_; }
 
-    // Byte counts of one level under the current format, computed in 64
-    // bits (saturating) so that oversized headers can be refused.
+    // Byte counts of one level under the current format (0 when empty),
+    // computed in 64 bits (saturating) so that oversized headers can be refused.
     std::uint64_t CompressedSize(std::uint32_t width, std::uint32_t height) const;
     std::uint64_t UncompressedSize(std::uint32_t width, std::uint32_t height) const;
 
@@ -94,26 +92,13 @@ public:
     void Flip(std::span<std::uint8_t> pixels, std::int32_t width, std::int32_t height) const;
 
 private:
-    bool Fail(const char* why);
-    std::uint64_t LevelSize(std::uint32_t width, std::uint32_t height) const;
+    friend ReadResult<DDSImage> ParseDDS(std::span<const std::uint8_t> bytes);
 
-    std::int32_t components_ = 0;
-    bool compressed_ = false;
-    bool hasAlpha_ = false;
+    const DDSFormat* format_ = nullptr;
     bool cubemap_ = false;
-    std::uint32_t format_ = 0;
     std::vector<DDSTexture> images_;
-    std::string error_;
 };
 
-// Exchanges two non-overlapping ranges of equal length.
-void SwapBytes(std::span<std::uint8_t> a, std::span<std::uint8_t> b);
-
-// Reverse the first rows (1 to 4) pixel rows inside every block of a run of
-// blocks: 8-byte DXT1 blocks, 16-byte DXT3 and DXT5 blocks. A trailing
-// partial block is left alone.
-void FlipDXT1Blocks(std::span<std::uint8_t> blocks, int rows = 4);
-void FlipDXT3Blocks(std::span<std::uint8_t> blocks, int rows = 4);
-// The alpha half of a DXT5 block holds sixteen 3-bit indices in 48 bits,
-// four rows of 12 bits, which are reversed as rows.
-void FlipDXT5Blocks(std::span<std::uint8_t> blocks, int rows = 4);
+// Reads a DDS file, or parses one in memory. A refused image is empty.
+ReadResult<DDSImage> ReadDDS(const std::string& path);
+ReadResult<DDSImage> ParseDDS(std::span<const std::uint8_t> bytes);

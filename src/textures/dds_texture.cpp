@@ -13,37 +13,38 @@ bool Fail(MessageSink& messages, std::string_view text) {
     return false;
 }
 
+// The GL formats come from the image's row of the format table.
 bool UploadDDS(GLenum target, const DDSImage& image) {
+    const DDSFormat& format = *image.GetDDSFormat();
     const DDSTexture& base = image.GetImage(0);
-    if (image.IsCompressed())
-        return UploadCompressedImage(target, image.GetFormat(), base.GetWidth(), base.GetHeight(), base.GetSize(),
+    if (format.IsCompressed())
+        return UploadCompressedImage(target, format.glInternalFormat, base.GetWidth(), base.GetHeight(), base.GetSize(),
                                      base.GetPixels().data());
-    // Uncompressed rows are unpadded; without alpha a fourth byte is dropped.
+    // Uncompressed rows are unpadded.
     const ScopedUnpackAlignment alignment(1);
-    const GLint internalFormat = image.HasAlpha() ? GL_RGBA8 : GL_RGB8;
-    return UploadImage(target, internalFormat, base.GetWidth(), base.GetHeight(), image.GetFormat(),
-                       base.GetPixels().data());
+    return UploadImage(target, static_cast<GLint>(format.glInternalFormat), base.GetWidth(), base.GetHeight(),
+                       format.glFormat, format.glType, base.GetPixels().data());
 }
 }  // namespace
 
 bool LoadDDSTexture(const std::string& path, unsigned int name, MessageSink& messages) {
     glBindTexture(GL_TEXTURE_2D, name);
-    DDSImage image;
-    if (!image.Load(path)) return Fail(messages, kDDSNotFound);
+    const ReadResult<DDSImage> read = ReadDDS(path);
+    if (!read) return Fail(messages, kDDSNotFound);
     SetTextureState(GL_TEXTURE_2D);
-    if (!UploadDDS(GL_TEXTURE_2D, image)) return Fail(messages, kDDSNotFound);
+    if (!UploadDDS(GL_TEXTURE_2D, read.value)) return Fail(messages, kDDSNotFound);
     return true;
 }
 
 bool LoadDDSCubeMap(const CubeFacePaths& paths, unsigned int name, MessageSink& messages) {
     glBindTexture(GL_TEXTURE_CUBE_MAP, name);
-    DDSImage image;
     for (GLenum face = 0; face < paths.size(); ++face) {
         // Each face file is one image; a face file that is itself a cube map
         // gives its first face. A failing face ends the cube map.
-        if (!image.Load(paths[face])) return Fail(messages, kDDSCubeNotFound);
+        const ReadResult<DDSImage> read = ReadDDS(paths[face]);
+        if (!read) return Fail(messages, kDDSCubeNotFound);
         SetTextureState(GL_TEXTURE_CUBE_MAP);
-        if (!UploadDDS(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, image)) return Fail(messages, kDDSCubeNotFound);
+        if (!UploadDDS(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, read.value)) return Fail(messages, kDDSCubeNotFound);
     }
     return true;
 }

@@ -13,52 +13,36 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
-    bytes.clear();
+ReadResult<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {
+    using Result = ReadResult<std::vector<std::uint8_t>>;
     // A path the system cannot take is a missing file, never a shortened one.
-    if (path.empty() || path.size() >= PATH_MAX || path.find('\0') != std::string::npos) {
-        error = path.empty() ? "no file name" : "file name too long or malformed";
-        return false;
-    }
+    if (path.empty() || path.size() >= PATH_MAX || path.find('\0') != std::string::npos)
+        return Result::Failure(path.empty() ? "no file name" : "file name too long or malformed");
     FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        error = "cannot open " + path;
-        return false;
-    }
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-        error = "cannot seek in " + path;
-        return false;
-    }
+    if (!file) return Result::Failure("cannot open " + path);
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) return Result::Failure("cannot seek in " + path);
     const long size = std::ftell(file.get());
-    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-        error = "cannot size " + path;
-        return false;
-    }
-    if (static_cast<std::uint64_t>(size) > kMaxImageBytes) {
-        error = "file too large: " + path;
-        return false;
-    }
-    bytes.resize(static_cast<std::size_t>(size));
-    if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-        bytes.clear();
-        error = "cannot read " + path;
-        return false;
-    }
-    return true;
+    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return Result::Failure("cannot size " + path);
+    if (static_cast<std::uint64_t>(size) > kMaxImageBytes) return Result::Failure("file too large: " + path);
+    Result read;
+    read.value.resize(static_cast<std::size_t>(size));
+    if (!read.value.empty() && std::fread(read.value.data(), 1, read.value.size(), file.get()) != read.value.size())
+        return Result::Failure("cannot read " + path);
+    return read;
 }
 
-std::uint16_t LoadU16(std::span<const std::uint8_t> bytes, std::size_t offset) {
+std::uint16_t U16At(std::span<const std::uint8_t> bytes, std::size_t offset) {
     return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
 }
 
-std::uint32_t LoadU32(std::span<const std::uint8_t> bytes, std::size_t offset) {
+std::uint32_t U32At(std::span<const std::uint8_t> bytes, std::size_t offset) {
     return static_cast<std::uint32_t>(bytes[offset]) | (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
            (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
            (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
 }
 
-std::int32_t LoadI32(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::int32_t>(LoadU32(bytes, offset));
+std::int32_t I32At(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return static_cast<std::int32_t>(U32At(bytes, offset));
 }
 
 std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {

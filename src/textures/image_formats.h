@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+inline constexpr std::uint32_t kGlUnsignedByte = 0x1401;
 inline constexpr std::uint32_t kGlLuminance = 0x1909;
 inline constexpr std::uint32_t kGlLuminance8 = 0x8040;
 inline constexpr std::uint32_t kGlRgb = 0x1907;

@@ -3,8 +3,9 @@
 #include "textures/image_formats.h"
 
 // The readers report formats by value; they must be the GL's own.
-static_assert(kGlLuminance == GL_LUMINANCE && kGlLuminance8 == GL_LUMINANCE8 && kGlRgb8 == GL_RGB8 &&
-              kGlRgba8 == GL_RGBA8 && kGlBgr == GL_BGR && kGlBgra == GL_BGRA && kGlRgb == GL_RGB && kGlRgba == GL_RGBA);
+static_assert(kGlUnsignedByte == GL_UNSIGNED_BYTE && kGlLuminance == GL_LUMINANCE && kGlLuminance8 == GL_LUMINANCE8 &&
+              kGlRgb8 == GL_RGB8 && kGlRgba8 == GL_RGBA8 && kGlBgr == GL_BGR && kGlBgra == GL_BGRA &&
+              kGlRgb == GL_RGB && kGlRgba == GL_RGBA);
 static_assert(kGlCompressedLuminance == GL_COMPRESSED_LUMINANCE && kGlCompressedRgb == GL_COMPRESSED_RGB &&
               kGlCompressedRgba == GL_COMPRESSED_RGBA);
 static_assert(kGlCompressedRgbaDxt1 == GL_COMPRESSED_RGBA_S3TC_DXT1_EXT &&
@@ -35,10 +36,10 @@ ScopedUnpackAlignment::ScopedUnpackAlignment(GLint alignment) {
 
 ScopedUnpackAlignment::~ScopedUnpackAlignment() { glPixelStorei(GL_UNPACK_ALIGNMENT, previous_); }
 
-bool UploadImage(GLenum target, GLint internalFormat, GLsizei width, GLsizei height, GLenum format,
+bool UploadImage(GLenum target, GLint internalFormat, GLsizei width, GLsizei height, GLenum format, GLenum type,
                  const void* pixels) {
     ClearErrors();
-    glTexImage2D(target, 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+    glTexImage2D(target, 0, internalFormat, width, height, 0, format, type, pixels);
     return glGetError() == GL_NO_ERROR;
 }
 

@@ -24,5 +24,6 @@ private:
 // Level-0 uploads. Each returns false when the GL refused the image (an
 // error was raised by the upload), so that a refusal is not reported as a
 // success; errors pending from earlier calls are cleared first.
-bool UploadImage(GLenum target, GLint internalFormat, GLsizei width, GLsizei height, GLenum format, const void* pixels);
+bool UploadImage(GLenum target, GLint internalFormat, GLsizei width, GLsizei height, GLenum format, GLenum type,
+                 const void* pixels);
 bool UploadCompressedImage(GLenum target, GLenum format, GLsizei width, GLsizei height, GLsizei size, const void* data);

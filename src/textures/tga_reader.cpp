@@ -1,6 +1,7 @@
 #include "textures/tga_reader.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "textures/image_bytes.h"
 
@@ -8,11 +9,6 @@ namespace {
 constexpr std::size_t kHeaderBytes = 18;
 constexpr std::uint8_t kDescriptorRightToLeft = 0x10;
 constexpr std::uint8_t kDescriptorTopDown = 0x20;
-
-bool Fail(std::string& error, const char* why) {
-    error = why;
-    return false;
-}
 
 // Unpacks run-length packets of pixelBytes-byte pixels into out, which has
 // room for exactly the image. False when the packets run short or overshoot.
@@ -61,55 +57,52 @@ std::uint32_t CompressedTGAComponents(std::uint32_t components) {
     }
 }
 
-bool ReadTGA(const std::string& path, TGAImage& image, std::string& error) {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes, error)) return false;
-    return ReadTGA(std::span<const std::uint8_t>(bytes), image, error);
-}
+ReadResult<TGAImage> ReadTGA(const std::string& path) { return ReadAndParse<TGAImage>(path, ParseTGA); }
 
-bool ReadTGA(std::span<const std::uint8_t> bytes, TGAImage& image, std::string& error) {
-    image = TGAImage{};
-    if (bytes.size() < kHeaderBytes) return Fail(error, "short TGA header");
+ReadResult<TGAImage> ParseTGA(std::span<const std::uint8_t> bytes) {
+    TGAImage image;
+    const auto fail = [&image](const char* why) { return ReadResult<TGAImage>::Failure(why, std::move(image)); };
+    if (bytes.size() < kHeaderBytes) return fail("short TGA header");
     const std::size_t idBytes = bytes[0];
     const std::uint8_t mapType = bytes[1];
     const std::uint8_t imageType = bytes[2];
-    const std::uint16_t mapFirst = LoadU16(bytes, 3);
-    const std::uint16_t mapLength = LoadU16(bytes, 5);
+    const std::uint16_t mapFirst = U16At(bytes, 3);
+    const std::uint16_t mapLength = U16At(bytes, 5);
     const std::uint8_t mapEntryBits = bytes[7];
-    image.width = LoadU16(bytes, 12);
-    image.height = LoadU16(bytes, 14);
+    image.width = U16At(bytes, 12);
+    image.height = U16At(bytes, 14);
     const std::uint8_t pixelBits = bytes[16];
     const std::uint8_t descriptor = bytes[17];
 
     const bool mapped = imageType == 1 || imageType == 9;
     const bool runLength = imageType >= 9;
     if (imageType != 1 && imageType != 2 && imageType != 3 && imageType != 9 && imageType != 10 && imageType != 11)
-        return Fail(error, "unsupported TGA image type");
-    if (mapType > 1 || (mapped && mapType != 1)) return Fail(error, "bad TGA colour map type");
+        return fail("unsupported TGA image type");
+    if (mapType > 1 || (mapped && mapType != 1)) return fail("bad TGA colour map type");
 
     // Stored bytes per pixel, and bytes per pixel after colour-map expansion.
     std::size_t storedBytes = 0;
     std::size_t pixelBytes = 0;
     if (mapped) {
-        if (pixelBits != 8 && pixelBits != 16) return Fail(error, "unsupported TGA colour index size");
-        if (mapEntryBits != 24 && mapEntryBits != 32) return Fail(error, "unsupported TGA colour map entry size");
+        if (pixelBits != 8 && pixelBits != 16) return fail("unsupported TGA colour index size");
+        if (mapEntryBits != 24 && mapEntryBits != 32) return fail("unsupported TGA colour map entry size");
         storedBytes = pixelBits / 8u;
         pixelBytes = mapEntryBits / 8u;
     } else {
-        if (pixelBits != 8 && pixelBits != 24 && pixelBits != 32) return Fail(error, "unsupported TGA pixel depth");
+        if (pixelBits != 8 && pixelBits != 24 && pixelBits != 32) return fail("unsupported TGA pixel depth");
         storedBytes = pixelBytes = pixelBits / 8u;
     }
-    if (image.width == 0 || image.height == 0) return Fail(error, "empty TGA image");
+    if (image.width == 0 || image.height == 0) return fail("empty TGA image");
 
     const std::uint64_t pixelCount = static_cast<std::uint64_t>(image.width) * static_cast<std::uint64_t>(image.height);
     if (SaturatingMul(pixelCount, pixelBytes) > kMaxImageBytes ||
         SaturatingMul(pixelCount, storedBytes) > kMaxImageBytes)
-        return Fail(error, "TGA image too large");
+        return fail("TGA image too large");
 
     // The image ID and the colour map come between the header and the pixels.
     const std::size_t mapEntryBytes = (mapEntryBits + 7u) / 8u;
     const std::size_t mapBytes = mapType == 1 ? mapLength * mapEntryBytes : 0;
-    if (bytes.size() - kHeaderBytes < idBytes + mapBytes) return Fail(error, "truncated TGA colour map");
+    if (bytes.size() - kHeaderBytes < idBytes + mapBytes) return fail("truncated TGA colour map");
     const auto map = bytes.subspan(kHeaderBytes + idBytes, mapBytes);
     const auto data = bytes.subspan(kHeaderBytes + idBytes + mapBytes);
 
@@ -119,20 +112,19 @@ bool ReadTGA(std::span<const std::uint8_t> bytes, TGAImage& image, std::string& 
         // Each packet of at least 1 + storedBytes bytes gives at most 128
         // pixels: refuse before allocating when the data cannot hold the image.
         const std::uint64_t packets = (data.size() + storedBytes) / (storedBytes + 1);
-        if (pixelCount > packets * 128) return Fail(error, "truncated TGA run-length data");
+        if (pixelCount > packets * 128) return fail("truncated TGA run-length data");
         stored.resize(storedSize);
-        if (!DecodeRunLength(data, storedBytes, stored)) return Fail(error, "corrupt TGA run-length data");
+        if (!DecodeRunLength(data, storedBytes, stored)) return fail("corrupt TGA run-length data");
     } else {
-        if (data.size() < storedSize) return Fail(error, "truncated TGA pixel data");
+        if (data.size() < storedSize) return fail("truncated TGA pixel data");
         stored.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(storedSize));
     }
 
     if (mapped) {
         std::vector<std::uint8_t> expanded(static_cast<std::size_t>(pixelCount) * pixelBytes);
         for (std::size_t i = 0; i < pixelCount; ++i) {
-            const std::size_t index = storedBytes == 1 ? stored[i] : LoadU16(stored, 2 * i);
-            if (index < mapFirst || index - mapFirst >= mapLength)
-                return Fail(error, "TGA colour index outside the map");
+            const std::size_t index = storedBytes == 1 ? stored[i] : U16At(stored, 2 * i);
+            if (index < mapFirst || index - mapFirst >= mapLength) return fail("TGA colour index outside the map");
             std::copy_n(map.begin() + static_cast<std::ptrdiff_t>((index - mapFirst) * mapEntryBytes), pixelBytes,
                         expanded.begin() + static_cast<std::ptrdiff_t>(i * pixelBytes));
         }
@@ -160,5 +152,5 @@ bool ReadTGA(std::span<const std::uint8_t> bytes, TGAImage& image, std::string& 
         image.components = kGlRgba8;
         break;
     }
-    return true;
+    return ReadResult<TGAImage>::Success(std::move(image));
 }

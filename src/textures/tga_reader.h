@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "textures/image_formats.h"
+#include "textures/read_result.h"
 
 struct TGAImage {
     std::int32_t width = 0;  // filled as soon as the header has been read
@@ -22,12 +23,13 @@ struct TGAImage {
     std::vector<std::uint8_t> pixels;
 };
 
-// Reads a TGA from a file or from memory. Returns false and sets error (a
-// short reason) on failure. 16-bit pixels and 15/16-bit colour maps are refused.
-bool ReadTGA(const std::string& path, TGAImage& image, std::string& error);
-bool ReadTGA(std::span<const std::uint8_t> bytes, TGAImage& image, std::string& error);
+// Reads a TGA file, or parses one in memory. 16-bit pixels and 15/16-bit
+// colour maps are refused; a refused image keeps the width and height of
+// its header once that has been read.
+ReadResult<TGAImage> ReadTGA(const std::string& path);
+ReadResult<TGAImage> ParseTGA(std::span<const std::uint8_t> bytes);
 
 // The generic compressed internal format matching an internal format of
-// ReadTGA (GL_LUMINANCE8 -> GL_COMPRESSED_LUMINANCE and so on); any other
+// ParseTGA (GL_LUMINANCE8 -> GL_COMPRESSED_LUMINANCE and so on); any other
 // value is returned unchanged.
 std::uint32_t CompressedTGAComponents(std::uint32_t components);

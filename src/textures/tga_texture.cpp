@@ -9,18 +9,19 @@
 namespace {
 bool LoadTGA2D(const std::string& path, unsigned int name, bool compressed, MessageSink& messages) {
     glBindTexture(GL_TEXTURE_2D, name);
-    TGAImage image;
-    std::string error;
-    if (!ReadTGA(path, image, error)) {
+    const ReadResult<TGAImage> read = ReadTGA(path);
+    if (!read) {
         messages.ShowMessage(kTGANotFound, kErrorCaption);
         return false;
     }
+    const TGAImage& image = read.value;
     const GLint internalFormat =
         static_cast<GLint>(compressed ? CompressedTGAComponents(image.components) : image.components);
     SetTextureState(GL_TEXTURE_2D);
     // TGA rows are unpadded.
     const ScopedUnpackAlignment alignment(1);
-    if (!UploadImage(GL_TEXTURE_2D, internalFormat, image.width, image.height, image.format, image.pixels.data())) {
+    if (!UploadImage(GL_TEXTURE_2D, internalFormat, image.width, image.height, image.format, GL_UNSIGNED_BYTE,
+                     image.pixels.data())) {
         messages.ShowMessage(kTGANotFound, kErrorCaption);
         return false;
     }

@@ -1,21 +1,24 @@
 // The viewer's command ids: one per menu item, shared by the menu bar, the
 // accelerators, the command line and the Viewer, which holds the id of the
 // checked item of each option group. The numbers are the menu items' ids
-// of old and stay as they are.
+// of old and stay as they are; the Textures items' are those of the
+// texture-mode table.
 #pragma once
+
+#include "textures/texture_modes.h"
 
 enum class CommandId : int {
     Open = 32793,
     Exit = 105,
-    TexBMP = 32772,
-    TexBMPCompressed = 32773,
-    TexBMPCubemap = 32796,
-    TexTGA = 32798,
-    TexTGACompressed = 32799,
-    TexDDS = 32774,
-    TexDDSCubemap = 32797,
-    TexModelsOwn = 32801,
-    TexOff = 32785,
+    TexBMP = TextureModeRowOf(TextureMode::Bmp).command,
+    TexBMPCompressed = TextureModeRowOf(TextureMode::BmpCompressed).command,
+    TexBMPCubemap = TextureModeRowOf(TextureMode::BmpCubemap).command,
+    TexTGA = TextureModeRowOf(TextureMode::Tga).command,
+    TexTGACompressed = TextureModeRowOf(TextureMode::TgaCompressed).command,
+    TexDDS = TextureModeRowOf(TextureMode::Dds).command,
+    TexDDSCubemap = TextureModeRowOf(TextureMode::DdsCubemap).command,
+    TexModelsOwn = TextureModeRowOf(TextureMode::ModelsOwn).command,
+    TexOff = TextureModeRowOf(TextureMode::Off).command,
     LightOn = 32778,
     LightOff = 32777,
     RenderSolid = 32780,
@@ -30,3 +33,10 @@ enum class CommandId : int {
     ResetCamera = 32800,
     About = 104,
 };
+
+// The command of a Textures menu row.
+constexpr CommandId CommandOf(const TextureModeRow& row) { return static_cast<CommandId>(row.command); }
+// The texture-mode row of a Textures item; null for any other command.
+constexpr const TextureModeRow* TextureModeRowFor(CommandId id) {
+    return TextureModeRowForCommand(static_cast<int>(id));
+}

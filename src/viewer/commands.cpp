@@ -57,7 +57,7 @@ void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel) {
     if (viewer.model.GetNumTextures() != 0) {
         viewer.checkedTexture = CommandId::TexModelsOwn;
     } else {
-        viewer.textureMode = BMP;
+        viewer.textureMode = TextureMode::Bmp;
     }
 }
 

@@ -66,8 +66,8 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
     ResetCamera(viewer);
     if (viewer.model.GetNumTextures() != 0) {
         viewer.checkedTexture = CommandId::TexModelsOwn;
-        viewer.textureMode = ModelsOwn;
-    } else if (viewer.textureMode != BMP || viewer.checkedTexture != CommandId::TexBMP) {
+        viewer.textureMode = TextureMode::ModelsOwn;
+    } else if (viewer.textureMode != TextureMode::Bmp || viewer.checkedTexture != CommandId::TexBMP) {
         // What the BMP item does, so that the picture matches the checked
         // item: after a cube map, Off or another image the test texture and
         // texturing must change too.
@@ -116,7 +116,7 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);
     // Model's Own with nothing to show would draw whatever texture is bound.
-    if (viewer.textureMode == ModelsOwn && viewer.model.GetNumTextures() == 0)
+    if (viewer.textureMode == TextureMode::ModelsOwn && viewer.model.GetNumTextures() == 0)
         SelectTextureItem(viewer, CommandId::TexBMP, shell);
     shell.Repaint();
     return result;

@@ -51,7 +51,7 @@ void ApplySceneState(const Viewer& viewer) {
     glPolygonMode(GL_FRONT_AND_BACK, viewer.checkedRenderMode == CommandId::RenderWireframe ? GL_LINE : GL_FILL);
     SetEnabled(GL_CULL_FACE, viewer.checkedCulling == CommandId::CullOn);
     glFrontFace(viewer.checkedWinding == CommandId::WindingCW ? GL_CW : GL_CCW);
-    SetEnabled(GL_TEXTURE_2D, viewer.textureMode != Off);
+    SetEnabled(GL_TEXTURE_2D, TextureModeRowOf(viewer.textureMode).kind != TextureKind::None);
 
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(viewer.frustum.Projection().data());
@@ -61,7 +61,7 @@ void ApplySceneState(const Viewer& viewer) {
 }  // namespace
 
 void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelChoice) {
-    viewer.textureMode = BMP;
+    viewer.textureMode = TextureMode::Bmp;
     LoadTestTexture(viewer, messages);
 
     Mesh& model = viewer.model;
@@ -78,7 +78,7 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
             messages.ShowMessage(LoadFailureText(defaultModel, result.reason), "Error");
         }
     }
-    if (model.GetNumTextures() != 0) viewer.textureMode = ModelsOwn;
+    if (model.GetNumTextures() != 0) viewer.textureMode = TextureMode::ModelsOwn;
     ResetCamera(viewer);
     ApplySceneState(viewer);
 }
@@ -87,7 +87,7 @@ void RestoreScene(Viewer& viewer, MessageSink& messages) {
     // The model keeps its own image's path while its texture goes with a
     // context (a failed upload forgets it): that path is what to upload.
     if (!viewer.model.texturePath.empty()) LoadTexture(viewer.model, viewer.ownTexture, viewer.startupDir, messages);
-    if (viewer.textureMode != Off && viewer.textureMode != ModelsOwn) LoadTestTexture(viewer, messages);
+    if (HasTestImage(viewer.textureMode)) LoadTestTexture(viewer, messages);
     ApplySceneState(viewer);
 }
 
@@ -148,12 +148,11 @@ void RenderFrame(const Viewer& viewer) {
     ApplySceneState(viewer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     PushModelView(viewer);
-    switch (viewer.textureMode) {
-    case ModelsOwn: DrawWithOwnTexture(viewer.model, viewer.ownTexture); break;
-    case Off: Draw(viewer.model); break;
-    case BMPCubemap:
-    case DDSCubemap: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
-    default: DrawSphereMapped(viewer.model, viewer.testTexture); break;
+    switch (TextureModeRowOf(viewer.textureMode).kind) {
+    case TextureKind::Model: DrawWithOwnTexture(viewer.model, viewer.ownTexture); break;
+    case TextureKind::None: Draw(viewer.model); break;
+    case TextureKind::Cube: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
+    case TextureKind::Flat: DrawSphereMapped(viewer.model, viewer.testTexture); break;
     }
     glPopMatrix();
 }
@@ -185,7 +184,7 @@ void LoadTestTexture(Viewer& viewer, MessageSink& messages) {
 void UploadPendingTestTexture(Viewer& viewer, MessageSink& messages) {
     if (!viewer.testTexturePending) return;
     viewer.testTexturePending = false;
-    if (viewer.textureMode != Off && viewer.textureMode != ModelsOwn)
+    if (HasTestImage(viewer.textureMode))
         ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
 }
 

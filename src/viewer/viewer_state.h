@@ -39,7 +39,7 @@ struct Viewer {
     bool fitted = false;
     float modelRotX = 0.0f, modelRotY = 0.0f, modelRotZ = 0.0f;  // degrees
 
-    int textureMode = Off;
+    TextureMode textureMode = TextureMode::Off;
     unsigned int testTexture = 0;  // GL name; released by ShutdownScene
     // A run that draws one frame only checks the test images as the modes
     // change and uploads the one its frame uses (UploadPendingTestTexture).

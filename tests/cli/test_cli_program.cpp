@@ -317,7 +317,8 @@ TEST_F(ProgramTest, FailuresExitWithTheirMessageAndWriteNothing) {
 }
 
 // --convert through the program: XML to BIN gives the exporter's own BIN
-// bytes; every failure says why, exits non-zero and leaves no file.
+// bytes; every failure says why, exits non-zero and leaves no file, nor
+// replaces one: a glTF's buffer file whose name is taken is refused.
 TEST_F(ProgramTest, ConvertWritesTheModelOrNothing) {
     const auto ReadFile = [](const std::string& path) {
         std::ifstream in(path, std::ios::binary);
@@ -327,6 +328,7 @@ TEST_F(ProgramTest, ConvertWritesTheModelOrNothing) {
     ProgramResult result = Run({"--convert", "Assets/examples/torus.xml", bin});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(ReadFile(bin), ReadFile("Assets/examples/torus.bin"));
+    ASSERT_TRUE(WriteFile(scratch.File("held.bin"), "someone's buffer"));
 
     const struct {
         std::vector<std::string> args;
@@ -336,6 +338,7 @@ TEST_F(ProgramTest, ConvertWritesTheModelOrNothing) {
         {{"--convert", "Assets/examples/torus.xml", scratch.File("out.md5mesh")}, 64, "no writer"},
         {{"--convert", scratch.File("missing.obj"), scratch.File("out.obj")}, 2, "cannot read"},
         {{"--convert", "Assets/examples/torus.xml", scratch.File("no/such/folder/out.glb")}, 3, "cannot write"},
+        {{"--convert", "Assets/examples/torus.xml", scratch.File("held.gltf")}, 3, "\"held.bin\""},
         {{"--convert", "Assets/examples/torus.xml"}, 64, "an input and an output"},
     };
     for (const auto& f : failures) {
@@ -345,6 +348,8 @@ TEST_F(ProgramTest, ConvertWritesTheModelOrNothing) {
     }
     EXPECT_FALSE(std::filesystem::exists(scratch.File("out.md5mesh")));
     EXPECT_FALSE(std::filesystem::exists(scratch.File("out.obj")));
+    EXPECT_FALSE(std::filesystem::exists(scratch.File("held.gltf")));
+    EXPECT_EQ(ReadFile(scratch.File("held.bin")), "someone's buffer");
 }
 
 TEST_F(ProgramTest, HelpVersionAndBadArguments) {

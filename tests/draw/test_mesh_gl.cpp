@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/sample_images.h"
 #include "support/recording_sink.h"
 #include "model/bin_format.h"
 #include "draw/mesh_gl.h"
@@ -121,22 +122,49 @@ TEST_F(ModelGL, BinTriangleCoversItsPixelsAndZeroFacesDrawNothing) {
         for (int x = 0; x < kSize; ++x) ASSERT_TRUE(NearColor(At(image, x, y), 0, 0, 0, 0));
 }
 
-// Big models are drawn in batches: a triangle after two batches of
-// degenerate ones still shows, exactly once.
-TEST_F(ModelGL, TheLastOfManyTrianglesIsDrawn) {
+// Every triangle of a big model is drawn, wherever it falls among the draw
+// calls: 50000 triangles, each covering one pixel of its own (triangle i the
+// pixel (i % 256, i / 256)), so a triangle lost or misplaced at any split of
+// the index list shows as a dark or a wrong pixel, named by its index.
+TEST_F(ModelGL, EveryTriangleOfABigModelIsDrawnAtItsPlace) {
+    constexpr int kSide = 256;
+    constexpr std::int32_t kTriangles = 50000;
+    ASSERT_TRUE(TestContext().Resize(kSide, kSide));
+    glViewport(0, 0, kSide, kSide);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, kSide, 0, kSide, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glClear(GL_COLOR_BUFFER_BIT);
+
     Mesh mesh;
-    mesh.numVerts = 3;
-    mesh.numFaces = 2 * 16384 + 1;
+    mesh.numVerts = 3 * kTriangles;
+    mesh.numFaces = kTriangles;
     ASSERT_TRUE(mesh.AllocVerts() && mesh.AllocNormals() && mesh.AllocUVs() && mesh.AllocFaces());
-    const float verts[9] = {0, 0, 0, 32, 0, 0, 0, 32, 0};
-    std::copy(std::begin(verts), std::end(verts), mesh.verts.begin());
-    mesh.faces[mesh.faces.size() - 2] = 1;
-    mesh.faces[mesh.faces.size() - 1] = 2;
-    glTranslatef(8, 8, 0);
+    for (std::int32_t i = 0; i < kTriangles; ++i) {
+        // Corners clear of every pixel centre: the triangle covers the centre of its pixel and no other.
+        const float x = static_cast<float>(i % kSide), y = static_cast<float>(i / kSide);
+        const float corners[9] = {x + 0.1f, y + 0.1f, 0, x + 1.4f, y + 0.1f, 0, x + 0.1f, y + 1.4f, 0};
+        std::copy(std::begin(corners), std::end(corners), mesh.verts.begin() + 9 * i);
+        for (std::uint32_t k = 0; k < 3; ++k) mesh.faces[3 * i + k] = static_cast<std::uint32_t>(3 * i) + k;
+    }
     Draw(mesh);
     const RgbaImage image = TestContext().ReadPixels();
-    EXPECT_TRUE(NearColor(At(image, 12, 12), 255, 255, 255, 0));
-    EXPECT_FALSE(NearColor(At(image, 40, 40), 255, 255, 255, 0));
+    const auto lit = [&image](int index) {
+        return NearColor(image.At(index % kSide, kSide - 1 - index / kSide), 255, 255, 255, 0);
+    };
+    // Around each split of the list and between them, named for the reader; then all of them.
+    for (const int index : {0, 16383, 16384, 16385, 32767, 32768, 32769, 40001, 49151, 49152, 49153, 49999})
+        EXPECT_TRUE(lit(index)) << "triangle " << index;
+    int missing = 0, stray = 0;
+    for (int pixel = 0; pixel < kSide * kSide; ++pixel) {
+        const bool drawn = lit(pixel), expected = pixel < kTriangles;
+        if (expected && !drawn && ++missing <= 10) ADD_FAILURE() << "triangle " << pixel << " is not drawn";
+        if (!expected && drawn && ++stray <= 10) ADD_FAILURE() << "pixel " << pixel << " is lit";
+    }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(stray, 0);
+    if (HasFailure()) SaveTestImage(image, "model_big");
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

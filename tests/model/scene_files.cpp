@@ -21,6 +21,16 @@ std::string CubeObj(const std::string& materialLibrary) {
     return obj;
 }
 
+std::string TwoMaterialObj(const std::string& materialLibrary) {
+    // The blue corners come first in the file: the faces of each group reach across the list.
+    return "mtllib " + materialLibrary +
+           "\nv 5 5 5\nv 7 5 5\nv 5 7 5\nv 7 7 5\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\n"
+           "usemtl red\nf 5 6 7\nf 6 8 7\n"
+           "usemtl blue\nf 1 2 3\nf 2 4 3\n";
+}
+
+std::string TwoMaterialMtl() { return "newmtl red\nKd 1 0 0\nnewmtl blue\nKd 0 0 1\n"; }
+
 std::string TwoNodeGltfJson(const std::string& bufferUri) {
     const std::string uri = bufferUri.empty() ? "" : R"("uri":")" + bufferUri + R"(",)";
     return R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0,1]}],)"
@@ -39,6 +49,16 @@ Bytes TriangleBuffer() {
     Bytes bytes(sizeof positions);
     std::memcpy(bytes.data(), positions, sizeof positions);
     return bytes;
+}
+
+Bytes OneTriangleStl() {
+    Bytes stl(80, ' ');  // a header that does not start with "solid"
+    Put32(stl, 1);
+    const float record[12] = {0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0};  // normal, three corners
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(record);
+    stl.insert(stl.end(), bytes, bytes + sizeof record);
+    stl.push_back(0), stl.push_back(0);  // attribute byte count
+    return stl;
 }
 
 Bytes Glb(std::string json, const Bytes& binary) {

@@ -11,12 +11,24 @@ using Bytes = std::vector<std::uint8_t>;
 // using the material "skin" from materialLibrary when that is not empty.
 std::string CubeObj(const std::string& materialLibrary = {});
 
+// Two groups of two triangles under two materials, "red" and "blue", from
+// materialLibrary; no corner is shared between the groups, so the library
+// makes two meshes of them. The triangles, each as its three corners:
+//   red:  (0,0,0) (1,0,0) (0,1,0)   (1,0,0) (1,1,0) (0,1,0)
+//   blue: (5,5,5) (7,5,5) (5,7,5)   (7,5,5) (7,7,5) (5,7,5)
+std::string TwoMaterialObj(const std::string& materialLibrary);
+std::string TwoMaterialMtl();
+
 // One triangle, (0,0,0) (1,0,0) (0,1,0), drawn by two nodes: the first moved
 // by (10,0,0); the second scales by 2 and has a child moved by (0,0,5).
 // bufferUri empty: the buffer is the GLB's binary chunk.
 std::string TwoNodeGltfJson(const std::string& bufferUri);
 Bytes TriangleBuffer();  // the 36 bytes of the three positions
 Bytes Glb(std::string json, const Bytes& binary);
+
+// A binary STL of one triangle, (0,0,0) (1,0,0) (0,1,0): the 84-byte header
+// and one 50-byte record, 134 bytes.
+Bytes OneTriangleStl();
 
 // Bytes as text and back.
 inline Bytes ToBytes(const std::string& text) { return {text.begin(), text.end()}; }

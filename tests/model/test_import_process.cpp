@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "model/import_process.h"
 #include "model/scene_import.h"
@@ -33,6 +37,9 @@ struct ChildCase {
     std::string reasonHas;  // empty: the model comes back
     bool cancel = false;
 };
+
+// Names the case in test listings, which would otherwise show its raw bytes.
+void PrintTo(const ChildCase& test, std::ostream* out) { *out << test.name; }
 
 Mesh TexturedMesh() {
     Mesh mesh = MakeMesh(5, 4, 1);
@@ -110,6 +117,81 @@ TEST_P(ImportProcess, ParentGetsTheModelOrAReasonAndLeavesNothingBehind) {
 std::string CaseName(const testing::TestParamInfo<ChildCase>& test) { return test.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(ChildOutcomes, ImportProcess, testing::ValuesIn(kChildCases), CaseName);
+
+// A child that breaks the protocol: it writes a record whose size is wrong
+// for its kind straight into its pipe to the parent, then a well-formed
+// refusal, which a parent that read on would report instead.
+struct ForgedRecord {
+    const char* name;
+    std::uint8_t kind;       // 1 progress, 2 refusal, 3 model
+    std::uint64_t declared;  // the payload size the header gives
+    std::size_t sent;        // the payload bytes that follow
+    std::string reasonHas;
+};
+
+const ForgedRecord kForgedRecords[] = {
+    {"ShortProgress", 1, 7, 7, "record of kind 1 with 7 bytes"},
+    {"LongProgress", 1, 9, 9, "record of kind 1 with 9 bytes"},
+    {"EmptyProgress", 1, 0, 0, "record of kind 1 with 0 bytes"},
+    {"OverlongRefusal", 2, 4097, 4097, "record of kind 2 with 4097 bytes"},
+    {"HugeModel", 3, UINT64_MAX, 16, "record of kind 3 with 18446744073709551615 bytes"},
+    {"ModelWithoutPathSize", 3, 3, 3, "malformed model"},
+    {"UnknownKind0", 0, 8, 8, "record of kind 0 with 8 bytes"},
+    {"UnknownKind4", 4, 8, 8, "record of kind 4 with 8 bytes"},
+};
+
+void PrintTo(const ForgedRecord& record, std::ostream* out) { *out << record.name; }
+
+// The child's end of the pipe: the one descriptor it keeps open besides
+// the standard ones, a pipe open for writing.
+int PipeToParent() {
+    for (int fd = 3; fd < 1024; ++fd) {
+        struct stat info {};
+        if (fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode) && (fcntl(fd, F_GETFL) & O_ACCMODE) == O_WRONLY)
+            return fd;
+    }
+    return -1;
+}
+
+void WriteAllOrExit(int fd, const std::uint8_t* bytes, std::size_t size) {
+    for (std::size_t at = 0; at < size;) {
+        const ssize_t w = write(fd, bytes + at, size - at);
+        if (w <= 0) _exit(7);
+        at += static_cast<std::size_t>(w);
+    }
+}
+
+void WriteRecord(int fd, std::uint8_t kind, std::uint64_t declared, const std::vector<std::uint8_t>& payload) {
+    std::uint8_t header[9] = {kind};
+    std::memcpy(header + 1, &declared, 8);  // little-endian, as the child's own records
+    WriteAllOrExit(fd, header, sizeof header);
+    WriteAllOrExit(fd, payload.data(), payload.size());
+}
+
+class MalformedRecord : public testing::TestWithParam<ForgedRecord> {};
+
+TEST_P(MalformedRecord, IsRefusedWithAReason) {
+    const ForgedRecord& forged = GetParam();
+    const ChildImport forger = [&forged](Mesh&, const LoadProgress&) -> LoadResult {
+        const int fd = PipeToParent();
+        if (fd < 0) return LoadResult::Failure("the test found no pipe to the parent");
+        WriteRecord(fd, forged.kind, forged.declared, std::vector<std::uint8_t>(forged.sent, 'x'));
+        const std::string later = "a later record was read";
+        WriteRecord(fd, 2, later.size(), {later.begin(), later.end()});
+        _exit(0);
+    };
+    Mesh mesh = MakeMesh(4, 2);
+    const MeshSnapshot before = Snapshot(mesh);
+    const LoadResult result = ImportInChildProcess(forger, 100, mesh, [](std::uint64_t, std::uint64_t) { return true; });
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_NE(result.reason.find(forged.reasonHas), std::string::npos) << result.reason;
+    EXPECT_EQ(Snapshot(mesh), before);
+    EXPECT_TRUE(NoChildLeft());
+}
+
+INSTANTIATE_TEST_SUITE_P(SizeWrongForItsKind, MalformedRecord, testing::ValuesIn(kForgedRecords),
+                         [](const testing::TestParamInfo<ForgedRecord>& test) { return test.param.name; });
 
 // Files on which the import library aborts or crashes (found by fuzz_scene):
 // refused with the signal, the previous model stays.

@@ -3,7 +3,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "model/bin_format.h"
@@ -40,6 +42,37 @@ Mesh Tetrahedron() {
     const std::uint32_t faces[12] = {0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3};
     std::memcpy(mesh.faces.data(), faces, sizeof faces);
     mesh.NormalizeNormals();
+    return mesh;
+}
+
+// Everything in a folder, below it too: each file with its bytes, each link
+// with its target, each folder marked, to compare whole before and after a write.
+using FolderState = std::map<std::string, std::string>;
+
+FolderState StateOf(const fs::path& folder) {
+    FolderState state;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).string();
+        if (entry.is_symlink())
+            state[name] = "link to " + fs::read_symlink(entry.path()).string();
+        else if (entry.is_directory())
+            state[name] = "folder";
+        else
+            state[name] = "file " + ReadText(entry.path().string());
+    }
+    return state;
+}
+
+std::set<std::string> Names(const FolderState& state) {
+    std::set<std::string> names;
+    for (const auto& [name, content] : state) names.insert(name);
+    return names;
+}
+
+Mesh TexturedTetrahedron() {
+    Mesh mesh = Tetrahedron();
+    mesh.numTextures = 1;
+    mesh.texturePath = "skin.bmp";
     return mesh;
 }
 
@@ -151,26 +184,82 @@ TEST(ModelWrite, XmlKeepsTheTexturePathExactly) {
     EXPECT_FALSE(fs::exists(dir.File("u.xml")));
 }
 
+// A write creates or replaces the file named and adds only the companions
+// its format has: every other file in the folder stays as it was.
+TEST(ModelWrite, WriteCreatesOrReplacesItsFileAndAddsOnlyItsCompanions) {
+    TempDir dir;
+    const struct {
+        const char* name;
+        bool textured;
+        std::set<std::string> companions;
+    } outputs[] = {
+        {"out.gltf", false, {"out.bin"}}, {"out.obj", true, {"out.mtl"}}, {"out.obj", false, {}},
+        {"out.glb", false, {}},           {"out.ply", false, {}},         {"out.stl", false, {}},
+        {"out.xml", false, {}},           {"out.BIN", false, {}},
+    };
+    for (const auto& output : outputs) {
+        SCOPED_TRACE(output.name);
+        fs::remove_all(dir.Path());
+        fs::create_directories(dir.Path() / "sub");
+        ASSERT_TRUE(WriteFile(dir.File("keep.txt"), "kept"));
+        ASSERT_TRUE(WriteFile(dir.File("sub/out.bin"), "kept too"));
+        ASSERT_TRUE(WriteFile(dir.File(output.name), "replaced"));
+        const FolderState before = StateOf(dir.Path());
+
+        std::string error;
+        ASSERT_TRUE(WriteModel(output.textured ? TexturedTetrahedron() : Tetrahedron(), dir.File(output.name),
+                               *ModelFileFormatOf(output.name), error))
+            << error;
+        const FolderState after = StateOf(dir.Path());
+        std::set<std::string> expected = Names(before);
+        expected.insert(output.companions.begin(), output.companions.end());
+        EXPECT_EQ(Names(after), expected);
+        for (const auto& [name, content] : before) {
+            const auto now = after.find(name);
+            ASSERT_NE(now, after.end()) << name;
+            EXPECT_EQ(now->second != content, name == output.name) << name;
+        }
+    }
+}
+
+// A failed write leaves the folder exactly as it was, companions included:
+// one whose name is taken is refused before anything is moved into place.
 TEST(ModelWrite, FailedWriteLeavesNothingAndKeepsWhatWasThere) {
     TempDir dir;
-    const Mesh mesh = Tetrahedron();
-    std::string error;
-    // The target is a folder: every file is written, then the last rename fails.
     fs::create_directory(dir.File("taken.gltf"));
-    EXPECT_FALSE(WriteModel(mesh, dir.File("taken.gltf"), ModelFileFormat::Gltf, error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(fs::is_directory(dir.File("taken.gltf")));
-    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(dir.File("taken.gltf")).parent_path()))
-        EXPECT_FALSE(entry.path().filename().string().starts_with(".tessa")) << entry.path();
-
-    EXPECT_FALSE(WriteModel(mesh, dir.File("no/such/folder.glb"), ModelFileFormat::Glb, error));
-    EXPECT_NE(error.find("cannot write into"), std::string::npos) << error;
-
+    ASSERT_TRUE(WriteFile(dir.File("taken.gltf/inside"), "in the folder"));
+    ASSERT_TRUE(WriteFile(dir.File("model.gltf"), "old model"));
+    ASSERT_TRUE(WriteFile(dir.File("model.bin"), "someone's buffer"));
+    ASSERT_TRUE(WriteFile(dir.File("skin.mtl"), "someone's materials"));
+    fs::create_symlink("nowhere", dir.File("dangling.bin"));
+    ASSERT_TRUE(WriteFile(dir.File("kept.bin"), "old"));
     Mesh broken = MakeMesh(3, 1);
     broken.numVerts = 4;
-    ASSERT_TRUE(WriteFile(dir.File("kept.bin"), "old"));
-    EXPECT_FALSE(WriteModel(broken, dir.File("kept.bin"), ModelFileFormat::Bin, error));
-    EXPECT_EQ(ReadText(dir.File("kept.bin")), "old");
+    const Mesh mesh = Tetrahedron(), textured = TexturedTetrahedron();
+
+    const struct {
+        const char* name;
+        const Mesh& mesh;
+        const char* reasonHas;
+    } failures[] = {
+        // The target is a folder: every file is written, then the last rename fails.
+        {"taken.gltf", mesh, "taken.gltf"},
+        // The companion's name is taken: by a file, by a link to nothing.
+        {"model.gltf", mesh, "\"model.bin\", which is written with it, is already there"},
+        {"skin.obj", textured, "\"skin.mtl\", which is written with it, is already there"},
+        {"dangling.gltf", mesh, "\"dangling.bin\", which is written with it, is already there"},
+        {"no/such/folder.glb", mesh, "cannot write into"},
+        {"kept.bin", broken, "do not match its counts"},
+    };
+    const FolderState before = StateOf(dir.Path());
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.name);
+        const std::string path = dir.File(failure.name);
+        std::string error;
+        EXPECT_FALSE(WriteModel(failure.mesh, path, *ModelFileFormatOf(path), error));
+        EXPECT_NE(error.find(failure.reasonHas), std::string::npos) << error;
+        EXPECT_EQ(StateOf(dir.Path()), before);
+    }
 }
 
 }  // namespace

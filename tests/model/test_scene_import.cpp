@@ -91,6 +91,23 @@ TEST_F(SceneImport, GltfNodeTransformsApplyAndExternalBuffersAreRead) {
     EXPECT_EQ(fromMemory.numVerts, 0u);
 }
 
+// Each mesh's faces index its own vertices: in the one mesh they are shifted
+// past the vertices of the meshes before them.
+TEST_F(SceneImport, MeshesOfTwoMaterialsKeepTheirOwnTriangles) {
+    Write("two.mtl", ToBytes(TwoMaterialMtl()));
+    Mesh mesh;
+    const LoadResult result = ReadScene(Write("two.obj", ToBytes(TwoMaterialObj("two.mtl"))), mesh);
+    ASSERT_TRUE(result) << result.reason;
+    const std::multiset<std::set<Point>> expected{
+        {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+        {{1, 0, 0}, {1, 1, 0}, {0, 1, 0}},
+        {{5, 5, 5}, {7, 5, 5}, {5, 7, 5}},
+        {{7, 5, 5}, {7, 7, 5}, {5, 7, 5}},
+    };
+    EXPECT_EQ(Triangles(mesh), expected);
+    EXPECT_EQ(mesh.numVerts, 8u);  // the groups share no corner: none is joined across them
+}
+
 TEST_F(SceneImport, CancelledLoadLeavesTheMeshAlone) {
     const std::string path = Write("cube.obj", ToBytes(CubeObj()));
     Mesh mesh;
@@ -191,6 +208,27 @@ INSTANTIATE_TEST_SUITE_P(EveryInputFormat, TruncatedScene,
                              std::replace(name.begin(), name.end(), '.', '_');
                              return name;
                          });
+
+// A binary STL is exactly its header and the triangles it declares: bytes
+// after the last triangle are refused, and the reason gives both sizes.
+TEST_F(SceneImport, BinaryStlWithBytesAfterItsLastTriangleIsRefused) {
+    const Bytes stl = OneTriangleStl();
+    Mesh mesh;
+    const LoadResult whole = ReadScene(Write("one.stl", stl), mesh);
+    ASSERT_TRUE(whole) << whole.reason;
+    EXPECT_EQ(mesh.numFaces, 1);
+
+    for (const std::size_t extra : {1, 49, 50, 100}) {
+        Bytes longer = stl;
+        longer.resize(stl.size() + extra, 0);
+        Mesh refused;
+        const LoadResult result = ReadScene(Write("longer.stl", longer), refused);
+        EXPECT_FALSE(result.ok) << extra;
+        EXPECT_NE(result.reason.find("134 bytes"), std::string::npos) << result.reason;
+        EXPECT_NE(result.reason.find("has " + std::to_string(134 + extra)), std::string::npos) << result.reason;
+        EXPECT_EQ(refused.numVerts, 0u);
+    }
+}
 
 struct WrongSignature {
     const char* name;

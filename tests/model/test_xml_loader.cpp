@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -292,6 +293,9 @@ TEST(XmlModel, TheMemoryLimitIsTheBoundForVerticesAndFacesTogether) {
     }
     const ScopedMemoryLimit memory(33199);
     EXPECT_EQ(Refusal(InMesh(counts)), "line 1: 100 faces need more memory than this machine has");
+    // The same bound with the faces declared first.
+    EXPECT_EQ(Refusal(InMesh("<numFaces>100</numFaces><numVerts>1000</numVerts>")),
+              "line 1: 1000 vertices need more memory than this machine has");
 }
 
 TEST(XmlModel, NegativeTextureCountsAreKeptAsTheirUnsignedValue) {
@@ -382,6 +386,8 @@ TEST(XmlModel, ReadXmlReportsProgressAndCancels) {
 // unsupplied tail of faces or vertices is dropped, and faces using vertices
 // far beyond the given ones are refused with both counts.
 TEST(XmlModel, DeclaredCountsBeyondWhatTheFileGivesAreDropped) {
+    // 400000000 faces take 4.8 GB: allowed here whatever the host has.
+    const ScopedMemoryLimit memory(32 * ScopedMemoryLimit::kGiB);
     const std::string face = "<faceList><face><faceA>0</faceA><faceB>1</faceB><faceC>1</faceC></face></faceList>";
     const std::string twoVertices =
         "<vertList><vertex><vertX>1</vertX></vertex><vertex><vertY>2</vertY></vertex>"
@@ -390,6 +396,17 @@ TEST(XmlModel, DeclaredCountsBeyondWhatTheFileGivesAreDropped) {
     EXPECT_EQ(mesh.numFaces, 1);
     EXPECT_EQ(Indices(mesh.faces), (std::vector<std::uint32_t>{0, 1, 1}));
     EXPECT_EQ(mesh.numVerts, 3u);  // a short unsupplied tail stays as declared
+
+    // A last face given in part is kept, its missing indices 0.
+    const std::string full = "<face><faceA>0</faceA><faceB>1</faceB><faceC>1</faceC></face>";
+    mesh = Parse(InMesh("<numVerts>3</numVerts><numFaces>400000000</numFaces><faceList>" + full +
+                        "<face><faceA>2</faceA><faceB>1</faceB></face></faceList>"));
+    EXPECT_EQ(mesh.numFaces, 2);
+    EXPECT_EQ(Indices(mesh.faces), (std::vector<std::uint32_t>{0, 1, 1, 2, 1, 0}));
+    mesh = Parse(InMesh("<numVerts>3</numVerts><numFaces>400000000</numFaces><faceList>" + full +
+                        "<face><faceA>2</faceA></face></faceList>"));
+    EXPECT_EQ(mesh.numFaces, 2);
+    EXPECT_EQ(Indices(mesh.faces), (std::vector<std::uint32_t>{0, 1, 1, 2, 0, 0}));
 
     mesh = Parse(InMesh("<numVerts>10000000</numVerts><numFaces>1</numFaces>" + twoVertices + face));
     EXPECT_EQ(mesh.numVerts, 2u);
@@ -420,5 +437,29 @@ TEST(XmlModel, NumbersOfAnyLengthReadAsAWhole) {
         const Mesh mesh = Parse(document, chunk);
         EXPECT_EQ(mesh.numVerts, 2u);
         EXPECT_EQ(Floats(mesh.verts), (std::vector<float>{1.5f, 1.0f, -2.5f, 0, 0, 0}));
+    }
+}
+
+// A number whose first part fits the handler's short buffer and whose rest
+// then outgrows it reads as its whole text: split by a character reference,
+// or fed in two chunks cut anywhere in its first 64 bytes. (libxml2 hands on
+// the text before a chunk's end only when 300 bytes or more of it are
+// there: white space, which numbers skip, makes them up.)
+TEST(XmlModel, ANumberOutgrowingItsFirstPartReadsAsAWhole) {
+    const std::string zeros(80, '0');
+    const std::string head = "<mesh><numVerts>1</numVerts><vertList><vertex><vertX>";
+    const std::string document = head + "1&#46;5" + zeros + "</vertX><vertY>" + std::string(300, ' ') + "2.5" + zeros +
+                                 "</vertY></vertex></vertList></mesh>";
+    for (const std::size_t number : {head.size(), document.find("2.5")}) {
+        for (std::size_t cut = number; cut <= number + 64; ++cut) {
+            SCOPED_TRACE(cut);
+            Mesh mesh;
+            XmlModelParser parser(mesh, {});
+            ASSERT_TRUE(parser.Feed(std::span<const char>(document.data(), cut)));
+            ASSERT_TRUE(parser.Feed(std::span<const char>(document.data() + cut, document.size() - cut)));
+            const LoadResult result = parser.Finish();
+            ASSERT_TRUE(result) << result.reason;
+            EXPECT_EQ(Floats(mesh.verts), (std::vector<float>{1.5f, 2.5f, 0}));
+        }
     }
 }

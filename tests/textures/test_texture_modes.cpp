@@ -6,7 +6,8 @@
 #include <string>
 
 #include "gl_texture_checks.h"
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/sample_images.h"
 #include "support/temp_dir.h"
 #include "support/recording_sink.h"
 #include "textures/texture_modes.h"
@@ -34,7 +35,7 @@ protected:
         if (testTexture != 0) glDeleteTextures(1, &testTexture);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
-    void Reload(int mode) { ReloadTestTexture(mode, startupDir, testTexture, sink); }
+    void Reload(TextureMode mode) { ReloadTestTexture(mode, startupDir, testTexture, sink); }
     // True when the name is a texture object of the other kind: binding it
     // to a target it was not made for is refused.
     static bool RefusesTarget(GLuint name, GLenum target) {
@@ -55,7 +56,7 @@ protected:
 TEST_F(TestTexture, FirstReloadDeletesNothing) {
     const TextureName other;
     glBindTexture(GL_TEXTURE_2D, other.get());
-    Reload(BMP);
+    Reload(TextureMode::Bmp);
     EXPECT_NE(testTexture, 0u);
     EXPECT_NE(testTexture, other.get());
     EXPECT_TRUE(glIsTexture(other.get()));
@@ -66,17 +67,17 @@ TEST_F(TestTexture, FirstReloadDeletesNothing) {
 
 TEST_F(TestTexture, EachModeLoadsItsAsset) {
     const struct {
-        int mode;
+        TextureMode mode;
         GLenum image;
         GLint width;
         bool compressed;
-    } cases[] = {{BMP, GL_TEXTURE_2D, 5, false},
-                 {BMPCompressed, GL_TEXTURE_2D, 5, true},
-                 {TGA, GL_TEXTURE_2D, 7, false},
-                 {TGACompressed, GL_TEXTURE_2D, 7, true},
-                 {DDS, GL_TEXTURE_2D, 8, true},
-                 {BMPCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 4, false},
-                 {DDSCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 8, true}};
+    } cases[] = {{TextureMode::Bmp, GL_TEXTURE_2D, 5, false},
+                 {TextureMode::BmpCompressed, GL_TEXTURE_2D, 5, true},
+                 {TextureMode::Tga, GL_TEXTURE_2D, 7, false},
+                 {TextureMode::TgaCompressed, GL_TEXTURE_2D, 7, true},
+                 {TextureMode::Dds, GL_TEXTURE_2D, 8, true},
+                 {TextureMode::BmpCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 4, false},
+                 {TextureMode::DdsCubemap, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 8, true}};
     for (const auto& c : cases) {
         Reload(c.mode);
         const LevelInfo level = QueryLevel(c.image);
@@ -85,7 +86,7 @@ TEST_F(TestTexture, EachModeLoadsItsAsset) {
     }
     EXPECT_TRUE(sink.shown.empty());
     // Off and the model's own texture leave a fresh, empty name.
-    for (int mode : {Off, ModelsOwn}) {
+    for (TextureMode mode : {TextureMode::Off, TextureMode::ModelsOwn}) {
         const GLuint before = testTexture;
         Reload(mode);
         EXPECT_NE(testTexture, 0u);
@@ -96,20 +97,20 @@ TEST_F(TestTexture, EachModeLoadsItsAsset) {
 }
 
 TEST_F(TestTexture, SwitchingBetweenCubeMapAnd2DMakesTheRightKind) {
-    Reload(BMPCubemap);
+    Reload(TextureMode::BmpCubemap);
     const GLuint cube = testTexture;
     EXPECT_TRUE(glIsTexture(cube));
     EXPECT_EQ(Integer(GL_TEXTURE_BINDING_CUBE_MAP), static_cast<GLint>(cube));
     EXPECT_TRUE(RefusesTarget(cube, GL_TEXTURE_2D));
 
-    Reload(BMP);
+    Reload(TextureMode::Bmp);
     const GLuint flat = testTexture;
     EXPECT_TRUE(glIsTexture(flat));
     EXPECT_TRUE(flat == cube || !glIsTexture(cube)) << "old name deleted";
     EXPECT_EQ(Integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(flat));
     EXPECT_TRUE(RefusesTarget(flat, GL_TEXTURE_CUBE_MAP));
 
-    Reload(BMPCubemap);
+    Reload(TextureMode::BmpCubemap);
     EXPECT_TRUE(glIsTexture(testTexture));
     EXPECT_TRUE(testTexture == flat || !glIsTexture(flat)) << "old name deleted";
     EXPECT_EQ(Integer(GL_TEXTURE_BINDING_CUBE_MAP), static_cast<GLint>(testTexture));
@@ -120,11 +121,11 @@ TEST_F(TestTexture, SwitchingBetweenCubeMapAnd2DMakesTheRightKind) {
 }
 
 TEST_F(TestTexture, TheSameModeTwiceLeavesOneTexture) {
-    Reload(TGA);
+    Reload(TextureMode::Tga);
     const GLuint first = testTexture;
     // The file is read again: a changed file shows in the new texture.
     dir.Write("Assets/spheremap.tga", EncodeTGA(MakePicture(3, 3, 3)));
-    Reload(TGA);
+    Reload(TextureMode::Tga);
     EXPECT_TRUE(glIsTexture(testTexture));
     EXPECT_TRUE(testTexture == first || !glIsTexture(first)) << "old name deleted";
     EXPECT_EQ(QueryLevel(GL_TEXTURE_2D).width, 3);
@@ -134,15 +135,15 @@ TEST_F(TestTexture, TheSameModeTwiceLeavesOneTexture) {
 TEST_F(TestTexture, MissingAssetsAreReportedByTheirLoaders) {
     startupDir = (dir.Path() / "elsewhere").string();
     const struct {
-        int mode;
+        TextureMode mode;
         const char* message;
-    } cases[] = {{BMP, "Texture File Not Found (BMP)"},
-                 {BMPCompressed, "Texture File Not Found (BMP)"},
-                 {TGA, "Texture File Not Found (TGA)"},
-                 {TGACompressed, "Texture File Not Found (TGA)"},
-                 {DDS, "Texture File Not Found (DDS)"},
-                 {BMPCubemap, "Cube Texture File Not Found (BMP)"},
-                 {DDSCubemap, "Cube Texture File Not Found (DDS)"}};
+    } cases[] = {{TextureMode::Bmp, "Texture File Not Found (BMP)"},
+                 {TextureMode::BmpCompressed, "Texture File Not Found (BMP)"},
+                 {TextureMode::Tga, "Texture File Not Found (TGA)"},
+                 {TextureMode::TgaCompressed, "Texture File Not Found (TGA)"},
+                 {TextureMode::Dds, "Texture File Not Found (DDS)"},
+                 {TextureMode::BmpCubemap, "Cube Texture File Not Found (BMP)"},
+                 {TextureMode::DdsCubemap, "Cube Texture File Not Found (DDS)"}};
     for (const auto& c : cases) {
         sink.shown.clear();
         Reload(c.mode);
@@ -162,10 +163,10 @@ TEST_F(TestTexture, AStartupDirectoryTooLongForAPathIsAMissingFile) {
     std::string longDir = dir.Path().string();
     while (longDir.size() < PATH_MAX) longDir += "/.";
     startupDir = longDir;
-    Reload(BMP);
+    Reload(TextureMode::Bmp);
     EXPECT_EQ(sink.shown, (Shown{{"Texture File Not Found (BMP)", "Error"}}));
     sink.shown.clear();
-    Reload(DDSCubemap);
+    Reload(TextureMode::DdsCubemap);
     EXPECT_EQ(sink.shown, (Shown{{"Cube Texture File Not Found (DDS)", "Error"}}));
     EXPECT_EQ(QueryLevel(GL_TEXTURE_CUBE_MAP_POSITIVE_X).width, 0);
 }

@@ -7,9 +7,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/sample_images.h"
+#include "support/dxt_decode.h"
 #include "support/temp_dir.h"
 #include "textures/bmp_reader.h"
+#include "textures/dds_blocks.h"
 #include "textures/dds_image.h"
 #include "textures/image_bytes.h"
 #include "textures/image_formats.h"
@@ -31,9 +34,8 @@ Bytes PaddedBottomUp(const Picture& p) {
 
 TEST(ReadBMP, OddWidthRowsArePaddedAndBottomFirst) {
     const Picture p = MakePicture(5, 3, 3);
-    BMPImage image;
-    std::string error;
-    ASSERT_TRUE(ReadBMP(EncodeBMP(p), image, error)) << error;
+    const auto [image, error] = ParseBMP(EncodeBMP(p));
+    ASSERT_TRUE(error.empty()) << error;
     EXPECT_EQ(image.width, 5);
     EXPECT_EQ(image.height, 3);
     EXPECT_EQ(image.pixels.size(), 16u * 3);  // 15 bytes of pixels and 1 of padding per row
@@ -42,18 +44,16 @@ TEST(ReadBMP, OddWidthRowsArePaddedAndBottomFirst) {
 
 TEST(ReadBMP, TopDownFileComesOutBottomFirstWithPositiveHeight) {
     const Picture p = MakePicture(5, 4, 3, 1);
-    BMPImage image;
-    std::string error;
-    ASSERT_TRUE(ReadBMP(EncodeBMP(p, /*topDown=*/true), image, error)) << error;
+    const auto [image, error] = ParseBMP(EncodeBMP(p, /*topDown=*/true));
+    ASSERT_TRUE(error.empty()) << error;
     EXPECT_EQ(image.height, 4);
     EXPECT_EQ(image.pixels, PaddedBottomUp(p));
 }
 
 TEST(ReadBMP, ColourTableBeforeThePixelsIsSkipped) {
     const Picture p = MakePicture(4, 2, 3, 2);
-    BMPImage image;
-    std::string error;
-    ASSERT_TRUE(ReadBMP(EncodeBMP(p, false, 1024), image, error)) << error;
+    const auto [image, error] = ParseBMP(EncodeBMP(p, false, 1024));
+    ASSERT_TRUE(error.empty()) << error;
     EXPECT_EQ(image.pixels, PaddedBottomUp(p));
 }
 
@@ -61,9 +61,8 @@ TEST(ReadBMP, StatedImageSizeLargerThanTheRowsIsAccepted) {
     const Picture p = MakePicture(3, 3, 3);
     Bytes file = EncodeBMP(p);
     PutU32(file, 34, 4096);
-    BMPImage image;
-    std::string error;
-    ASSERT_TRUE(ReadBMP(file, image, error)) << error;
+    const auto [image, error] = ParseBMP(file);
+    ASSERT_TRUE(error.empty()) << error;
     EXPECT_EQ(image.pixels, PaddedBottomUp(p));
 }
 
@@ -114,20 +113,18 @@ TEST(ReadBMP, MalformedHeadersAreRefused) {
         {"truncated pixels", Bytes(good.begin(), good.end() - 1)},
     };
     for (const Case& c : cases) {
-        BMPImage image;
-        std::string error;
-        EXPECT_FALSE(ReadBMP(c.file, image, error)) << c.what;
-        EXPECT_FALSE(error.empty()) << c.what;
-        EXPECT_TRUE(image.pixels.empty()) << c.what;
+        const ReadResult<BMPImage> read = ParseBMP(c.file);
+        EXPECT_FALSE(read) << c.what;
+        EXPECT_FALSE(read.reason.empty()) << c.what;
+        EXPECT_TRUE(read.value.pixels.empty()) << c.what;
     }
 }
 
 TEST(ReadBMP, ReportsTheSizesOfARefusedFile) {
     Bytes file = EncodeBMP(MakePicture(5, 3, 3));
     PutU16(file, 28, 32);
-    BMPImage image;
-    std::string error;
-    EXPECT_FALSE(ReadBMP(file, image, error));
+    const auto [image, error] = ParseBMP(file);
+    EXPECT_FALSE(error.empty());
     EXPECT_EQ(image.width, 5);
     EXPECT_EQ(image.height, 3);
 }
@@ -135,16 +132,14 @@ TEST(ReadBMP, ReportsTheSizesOfARefusedFile) {
 TEST(ReadBMP, FilesAndOverlongPaths) {
     TempDir dir;
     const Picture p = MakePicture(2, 2, 3);
-    BMPImage image;
-    std::string error;
-    ASSERT_TRUE(ReadBMP(dir.Write("a.bmp", EncodeBMP(p)), image, error)) << error;
+    const auto [image, error] = ReadBMP(dir.Write("a.bmp", EncodeBMP(p)));
+    ASSERT_TRUE(error.empty()) << error;
     EXPECT_EQ(image.pixels, PaddedBottomUp(p));
-    EXPECT_FALSE(ReadBMP((dir.Path() / "missing.bmp").string(), image, error));
+    EXPECT_FALSE(ReadBMP((dir.Path() / "missing.bmp").string()));
     // Longer than the system takes: refused as missing, never shortened.
     const std::string overlong = dir.Path().string() + "/" + std::string(PATH_MAX, 'a') + "/a.bmp";
-    EXPECT_FALSE(ReadBMP(overlong, image, error));
-    std::vector<std::uint8_t> bytes;
-    EXPECT_FALSE(ReadFileBytes(overlong, bytes, error));
+    EXPECT_FALSE(ReadBMP(overlong));
+    EXPECT_FALSE(ReadFileBytes(overlong));
 }
 
 // ---- TGA ----
@@ -174,9 +169,8 @@ TEST(ReadTGA, EveryLayoutComesOutBottomRowFirst) {
     };
     for (const TGACase& c : cases) {
         const Bytes file = EncodeTGA(c.picture, c.options);
-        TGAImage image;
-        std::string error;
-        ASSERT_TRUE(ReadTGA(file, image, error)) << c.what << ": " << error;
+        const auto [image, error] = ParseTGA(file);
+        ASSERT_TRUE(error.empty()) << c.what << ": " << error;
         EXPECT_EQ(image.width, c.picture.width) << c.what;
         EXPECT_EQ(image.height, c.picture.height) << c.what;
         EXPECT_EQ(image.bytesPerPixel, c.picture.channels) << c.what;
@@ -197,9 +191,8 @@ TEST(ReadTGA, RightToLeftRowsAreMirrored) {
     for (int row = 0; row < 2; ++row)
         for (int x = 0; x < 5; ++x) std::copy_n(p.At(4 - x, 1 - row), 3, file.begin() + 18 + (row * 5 + x) * 3);
     file[17] |= 0x10;
-    TGAImage image;
-    std::string error;
-    ASSERT_TRUE(ReadTGA(file, image, error)) << error;
+    const auto [image, error] = ParseTGA(file);
+    ASSERT_TRUE(error.empty()) << error;
     EXPECT_EQ(image.pixels, p.BottomUp());
 }
 
@@ -251,11 +244,10 @@ TEST(ReadTGA, MalformedFilesAreRefused) {
         {"truncated colour map", Bytes(mapped.begin(), mapped.begin() + 20)},
     };
     for (const Case& c : cases) {
-        TGAImage image;
-        std::string error;
-        EXPECT_FALSE(ReadTGA(c.file, image, error)) << c.what;
-        EXPECT_FALSE(error.empty()) << c.what;
-        EXPECT_TRUE(image.pixels.empty()) << c.what;
+        const ReadResult<TGAImage> read = ParseTGA(c.file);
+        EXPECT_FALSE(read) << c.what;
+        EXPECT_FALSE(read.reason.empty()) << c.what;
+        EXPECT_TRUE(read.value.pixels.empty()) << c.what;
     }
 }
 
@@ -294,16 +286,14 @@ TEST(ReadTGA, SixteenBitIndicesIntoAColourMapNotStartingAtZero) {
         {"run-length", Mapped16(true, {0x82, 6, 0, 0x02, 7, 0, 5, 0, 6, 0}), rows({c7, c5, c6, c6, c6, c6})},
     };
     for (const Case& c : cases) {
-        TGAImage image;
-        std::string error;
-        ASSERT_TRUE(ReadTGA(c.file, image, error)) << c.what << ": " << error;
+        const auto [image, error] = ParseTGA(c.file);
+        ASSERT_TRUE(error.empty()) << c.what << ": " << error;
         EXPECT_EQ(image.pixels, c.bottomUp) << c.what;
     }
     // Indices just outside the map on either side: below the first entry, and first + length.
     for (const std::uint8_t index : {4, 8}) {
-        TGAImage image;
-        std::string error;
-        EXPECT_FALSE(ReadTGA(Mapped16(false, {5, 0, 6, 0, 7, 0, 7, 0, 6, 0, index, 0}), image, error)) << +index;
+        const auto [image, error] = ParseTGA(Mapped16(false, {5, 0, 6, 0, 7, 0, 7, 0, 6, 0, index, 0}));
+        EXPECT_FALSE(error.empty()) << +index;
         EXPECT_EQ(error, "TGA colour index outside the map") << +index;
     }
 }
@@ -316,13 +306,11 @@ TEST(ReadFileBytes, FilesOver2GiBAreRefusedBeforeReading) {
     ASSERT_TRUE(WriteFile(path, "x"));
     // Sparse: no disk space is used.
     std::filesystem::resize_file(path, kMaxImageBytes + 1);
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    EXPECT_FALSE(ReadFileBytes(path, bytes, error));
-    EXPECT_EQ(error, "file too large: " + path);
-    EXPECT_TRUE(bytes.empty());
-    TGAImage image;
-    EXPECT_FALSE(ReadTGA(path, image, error));
+    const auto read = ReadFileBytes(path);
+    EXPECT_FALSE(read);
+    EXPECT_EQ(read.reason, "file too large: " + path);
+    EXPECT_TRUE(read.value.empty());
+    EXPECT_FALSE(ReadTGA(path));
 }
 
 // ---- DDS ----
@@ -336,8 +324,8 @@ TEST(DDSImage, MipSizesOfA256DXT1ChainStopAtOneByOne) {
         const Bytes level = Filled(sizes[i], static_cast<std::uint8_t>(i + 1));
         data.insert(data.end(), level.begin(), level.end());
     }
-    DDSImage image;
-    ASSERT_TRUE(image.Load(EncodeDDS({.width = 256, .height = 256, .mipCount = 9}, data))) << image.GetError();
+    const auto [image, error] = ParseDDS(EncodeDDS({.width = 256, .height = 256, .mipCount = 9}, data));
+    ASSERT_TRUE(error.empty()) << error;
     ASSERT_EQ(image.GetNumImages(), 1);
     const DDSTexture& t = image.GetImage(0);
     EXPECT_EQ(t.GetSize(), 32768);
@@ -355,9 +343,8 @@ TEST(DDSImage, MipSizesOfA256DXT1ChainStopAtOneByOne) {
 TEST(DDSImage, BaseSizesPerFormat) {
     for (const char* code : {"DXT1", "DXT3", "DXT5"}) {
         const std::size_t size = std::string(code) == "DXT1" ? 2048 : 4096;
-        DDSImage image;
-        ASSERT_TRUE(image.Load(EncodeDDS({.width = 64, .height = 64, .fourCC = code}, Filled(size, 0))))
-            << code << image.GetError();
+        const auto [image, error] = ParseDDS(EncodeDDS({.width = 64, .height = 64, .fourCC = code}, Filled(size, 0)));
+        ASSERT_TRUE(error.empty()) << code << error;
         EXPECT_EQ(image.GetImage(0).GetSize(), static_cast<int>(size)) << code;
         EXPECT_TRUE(image.IsCompressed());
         EXPECT_EQ(image.GetComponents(), std::string(code) == "DXT1" ? 3 : 4);
@@ -376,9 +363,8 @@ TEST(DDSImage, NonSquareCubeMapKeepsLevelsAndFacesInStep) {
             const Bytes b = Filled(sizes[level], static_cast<std::uint8_t>(face * 16 + level));
             data.insert(data.end(), b.begin(), b.end());
         }
-    DDSImage image;
-    ASSERT_TRUE(image.Load(EncodeDDS({.width = 16, .height = 4, .mipCount = 5, .caps2 = 0xFE00}, data)))
-        << image.GetError();
+    const auto [image, error] = ParseDDS(EncodeDDS({.width = 16, .height = 4, .mipCount = 5, .caps2 = 0xFE00}, data));
+    ASSERT_TRUE(error.empty()) << error;
     ASSERT_TRUE(image.IsCubemap());
     ASSERT_EQ(image.GetNumImages(), 6);
     // The file's +Y and -Y faces trade places.
@@ -397,16 +383,17 @@ TEST(DDSImage, NonSquareCubeMapKeepsLevelsAndFacesInStep) {
     }
     // One byte short of the last face's last level.
     data.pop_back();
-    EXPECT_FALSE(image.Load(EncodeDDS({.width = 16, .height = 4, .mipCount = 5, .caps2 = 0xFE00}, data)));
+    EXPECT_FALSE(ParseDDS(EncodeDDS({.width = 16, .height = 4, .mipCount = 5, .caps2 = 0xFE00}, data)));
 }
 
 TEST(DDSImage, MipCountBeyondTheChainStopsAtOneByOne) {
     const Bytes data = Filled(8 * 3, 7);  // 4x4 base, 2x2 and 1x1: one DXT1 block each
-    DDSImage image;
-    ASSERT_TRUE(image.Load(EncodeDDS({.width = 4, .height = 4, .mipCount = 40}, data))) << image.GetError();
+    const auto [image, error] = ParseDDS(EncodeDDS({.width = 4, .height = 4, .mipCount = 40}, data));
+    ASSERT_TRUE(error.empty()) << error;
     EXPECT_EQ(image.GetImage(0).GetMipmaps().size(), 2u);
-    ASSERT_TRUE(image.Load(EncodeDDS({.width = 4, .height = 4, .mipCount = 0}, data)));
-    EXPECT_TRUE(image.GetImage(0).GetMipmaps().empty());
+    const auto baseOnly = ParseDDS(EncodeDDS({.width = 4, .height = 4, .mipCount = 0}, data));
+    ASSERT_TRUE(baseOnly);
+    EXPECT_TRUE(baseOnly.value.GetImage(0).GetMipmaps().empty());
 }
 
 TEST(DDSImage, UncompressedFormats) {
@@ -419,9 +406,10 @@ TEST(DDSImage, UncompressedFormats) {
     const Case cases[] = {{0x41, 32, true, kGlBgra, 4}, {0x40, 32, true, kGlBgra, 4}, {0x40, 24, true, kGlBgr, 3},
                           {0x41, 24, false, 0, 0},      {0x40, 16, false, 0, 0},      {0x20, 8, false, 0, 0}};
     for (const Case& c : cases) {
-        DDSImage image;
-        const bool ok = image.Load(EncodeDDS(
+        const auto read = ParseDDS(EncodeDDS(
             {.width = 2, .height = 2, .formatFlags = c.flags, .fourCC = "", .bitCount = c.bits}, Filled(16, 1)));
+        const bool ok = static_cast<bool>(read);
+        const DDSImage& image = read.value;
         EXPECT_EQ(ok, c.ok) << c.flags << "/" << c.bits;
         EXPECT_EQ(image.GetFormat(), c.format);
         EXPECT_EQ(image.GetComponents(), c.components);
@@ -454,25 +442,26 @@ TEST(DDSImage, MalformedFilesAreRefusedAndLeaveNothing) {
                    Filled(8, 0))},
     };
     for (const Case& c : cases) {
-        DDSImage image;
-        EXPECT_FALSE(image.Load(c.file)) << c.what;
-        EXPECT_FALSE(image.GetError().empty()) << c.what;
-        EXPECT_EQ(image.GetNumImages(), 0) << c.what;
+        const ReadResult<DDSImage> read = ParseDDS(c.file);
+        EXPECT_FALSE(read) << c.what;
+        EXPECT_FALSE(read.reason.empty()) << c.what;
+        EXPECT_EQ(read.value.GetNumImages(), 0) << c.what;
     }
-    DDSImage image;
-    EXPECT_FALSE(image.Load(std::string("/no/such/file.dds")));
-    EXPECT_FALSE(image.GetError().empty());
+    const ReadResult<DDSImage> read = ReadDDS("/no/such/file.dds");
+    EXPECT_FALSE(read);
+    EXPECT_FALSE(read.reason.empty());
 }
 
 TEST(DDSImage, SizeRulesDoNotWrap) {
-    DDSImage image;
-    ASSERT_TRUE(image.Load(EncodeDDS({.width = 4, .height = 4}, Filled(8, 0))));
-    EXPECT_EQ(image.CompressedSize(5, 1), 16u);
-    EXPECT_GT(image.CompressedSize(0xFFFFFFFF, 0xFFFFFFFF), 0xFFFFFFFFu);
-    ASSERT_TRUE(image.Load(
-        EncodeDDS({.width = 1, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 32}, Filled(4, 0))));
-    EXPECT_EQ(image.UncompressedSize(3, 5), 60u);
-    EXPECT_GT(image.UncompressedSize(0xFFFFFFFF, 0xFFFFFFFF), 0xFFFFFFFFu);
+    const auto dxt1 = ParseDDS(EncodeDDS({.width = 4, .height = 4}, Filled(8, 0)));
+    ASSERT_TRUE(dxt1);
+    EXPECT_EQ(dxt1.value.CompressedSize(5, 1), 16u);
+    EXPECT_GT(dxt1.value.CompressedSize(0xFFFFFFFF, 0xFFFFFFFF), 0xFFFFFFFFu);
+    const auto bgrx =
+        ParseDDS(EncodeDDS({.width = 1, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 32}, Filled(4, 0)));
+    ASSERT_TRUE(bgrx);
+    EXPECT_EQ(bgrx.value.UncompressedSize(3, 5), 60u);
+    EXPECT_GT(bgrx.value.UncompressedSize(0xFFFFFFFF, 0xFFFFFFFF), 0xFFFFFFFFu);
 }
 
 TEST(DDSImage, GetImageOutOfRangeIsAPreconditionViolation) {
@@ -490,17 +479,18 @@ TEST(DDSImage, UncompressedRowsAreReversed) {
     Bytes rows4;
     for (int row = 0; row < 4; ++row)
         for (int i = 0; i < 2 * 4; ++i) rows4.push_back(static_cast<std::uint8_t>(row * 16 + i));
-    DDSImage image;
-    ASSERT_TRUE(
-        image.Load(EncodeDDS({.width = 2, .height = 4, .formatFlags = 0x41, .fourCC = "", .bitCount = 32}, rows4)));
-    const auto px = image.GetImage(0).GetPixels();
+    const auto four =
+        ParseDDS(EncodeDDS({.width = 2, .height = 4, .formatFlags = 0x41, .fourCC = "", .bitCount = 32}, rows4));
+    ASSERT_TRUE(four);
+    const auto px = four.value.GetImage(0).GetPixels();
     for (int row = 0; row < 4; ++row)
         for (int i = 0; i < 8; ++i) EXPECT_EQ(px[row * 8 + i], (3 - row) * 16 + i);
 
     const Bytes oneRow = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-    ASSERT_TRUE(
-        image.Load(EncodeDDS({.width = 3, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 24}, oneRow)));
-    const auto one = image.GetImage(0).GetPixels();
+    const auto single =
+        ParseDDS(EncodeDDS({.width = 3, .height = 1, .formatFlags = 0x40, .fourCC = "", .bitCount = 24}, oneRow));
+    ASSERT_TRUE(single);
+    const auto one = single.value.GetImage(0).GetPixels();
     EXPECT_EQ(Bytes(one.begin(), one.end()), oneRow);
 }
 
@@ -519,11 +509,10 @@ TEST(DDSImage, CompressedImagesDecodeUpsideDown) {
             const int w = size[0], h = size[1];
             const std::size_t blocks = static_cast<std::size_t>((w + 3) / 4) * ((h + 3) / 4);
             const Bytes data = RandomBlocks(blocks, f.blockBytes, static_cast<std::uint32_t>(w * 100 + h), true);
-            DDSImage image;
-            ASSERT_TRUE(image.Load(EncodeDDS(
+            const auto [image, error] = ParseDDS(EncodeDDS(
                 {.width = static_cast<std::uint32_t>(w), .height = static_cast<std::uint32_t>(h), .fourCC = f.code},
-                data)))
-                << image.GetError();
+                data));
+            ASSERT_TRUE(error.empty()) << error;
             const auto px = image.GetImage(0).GetPixels();
             const Bytes flipped(px.begin(), px.end());
             EXPECT_EQ(DecodeS3TC(f.number, flipped, w, h), ReverseRgbaRows(DecodeS3TC(f.number, data, w, h), w, h))
@@ -552,8 +541,8 @@ TEST(DXTBlocks, DXT5AlphaRowsAreMirrored) {
 }
 
 TEST(DXTBlocks, FlipLeavesWrongSizedPixelsAlone) {
-    DDSImage image;
-    ASSERT_TRUE(image.Load(EncodeDDS({.width = 8, .height = 8}, RandomBlocks(4, 8, 3, true))));
+    const auto [image, error] = ParseDDS(EncodeDDS({.width = 8, .height = 8}, RandomBlocks(4, 8, 3, true)));
+    ASSERT_TRUE(error.empty()) << error;
     Bytes pixels = RandomBlocks(3, 8, 4, true);
     const Bytes copy = pixels;
     image.Flip(pixels, 8, 8);
@@ -588,15 +577,16 @@ TEST(DDSImage, ChannelMasksGiveTheByteOrder) {
         {0x40, 24, {0x00FF0000, 0x000000FF, 0x0000FF00, 0}, 0, false},  // green first
     };
     for (const Case& c : cases) {
-        DDSImage image;
-        const bool ok = image.Load(EncodeDDS(
+        const auto read = ParseDDS(EncodeDDS(
             {.width = 1, .height = 1, .formatFlags = c.flags, .fourCC = "", .bitCount = c.bits, .masks = c.masks},
             Filled(4, 1)));
+        const bool ok = static_cast<bool>(read);
+        const DDSImage& image = read.value;
         EXPECT_EQ(ok, c.format != 0) << c.masks[0] << "/" << c.bits;
         EXPECT_EQ(image.GetFormat(), c.format);
         EXPECT_EQ(image.HasAlpha(), c.alpha);
         if (!ok) {
-            EXPECT_EQ(image.GetError(), "unsupported DDS pixel format");
+            EXPECT_EQ(read.reason, "unsupported DDS pixel format");
         }
     }
 }

@@ -8,7 +8,9 @@
 #include <tuple>
 
 #include "gl_texture_checks.h"
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/sample_images.h"
+#include "support/dxt_decode.h"
 #include "support/temp_dir.h"
 #include "support/recording_sink.h"
 #include "textures/texture_loaders.h"
@@ -324,13 +326,13 @@ TEST_F(TextureUpload, UncompressedDDSInEitherByteOrderKeepsItsColoursAndOpacity)
     const Bytes rgba = {10, 20, 30, 40, 50, 60, 70, 80};
     const Bytes opaque = {10, 20, 30, 255, 50, 60, 70, 255};
     const std::array<std::uint32_t, 4> rgbMasks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
-    const DDSHeader rgbaFile{
+    const DDSOptions rgbaFile{
         .width = 2, .height = 1, .formatFlags = 0x41, .fourCC = "", .bitCount = 32, .masks = rgbMasks};
-    DDSHeader bgrxFile = rgbaFile, rgbFile = rgbaFile;
+    DDSOptions bgrxFile = rgbaFile, rgbFile = rgbaFile;
     bgrxFile.formatFlags = rgbFile.formatFlags = 0x40;
-    bgrxFile.masks = DDSHeader{}.masks;
+    bgrxFile.masks = DDSOptions{}.masks;
     rgbFile.bitCount = 24;
-    const std::tuple<DDSHeader, Bytes, Bytes> cases[] = {{rgbaFile, rgba, rgba},
+    const std::tuple<DDSOptions, Bytes, Bytes> cases[] = {{rgbaFile, rgba, rgba},
                                                          {bgrxFile, {30, 20, 10, 40, 70, 60, 50, 80}, opaque},
                                                          {rgbFile, {10, 20, 30, 50, 60, 70}, opaque}};
     for (const auto& [header, file, expected] : cases) {

@@ -12,7 +12,8 @@
 #include <span>
 
 #include "assetgen/assets.h"
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
+#include "support/dxt_decode.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;

@@ -33,11 +33,10 @@ struct RgbPicture {
     const std::uint8_t* At(int x, int row) const { return &rgb[3 * (static_cast<std::size_t>(row) * width + x)]; }
 };
 
-RgbPicture LoadBMP(const std::string& path) {
-    BMPImage bmp;
-    std::string error;
+RgbPicture ReadPicture(const std::string& path) {
+    const auto [bmp, error] = ReadBMP(path);
     // Everything after depends on the picture: stop the test here (gtest reports the exception).
-    if (!ReadBMP(path, bmp, error)) throw std::runtime_error(path + ": " + error);
+    if (!error.empty()) throw std::runtime_error(path + ": " + error);
     RgbPicture p{bmp.width, bmp.height, {}};
     const auto rowBytes = static_cast<std::size_t>(BMPRowBytes(static_cast<std::uint64_t>(bmp.width)));
     for (int row = 0; row < bmp.height; ++row) {
@@ -180,8 +179,8 @@ TEST(TestPictures, DdsHeadersCarryDxt1AndTheFullMipChain) {
         EXPECT_EQ(U32(b, 108), 0x401008u);  // texture, mip map, complex
         EXPECT_EQ(U32(b, 112), 0u);         // not a cube map: one image per file
 
-        DDSImage dds;
-        ASSERT_TRUE(dds.Load(kAssets + name)) << dds.GetError();
+        const auto [dds, error] = ReadDDS(kAssets + name);
+        ASSERT_TRUE(error.empty()) << error;
         EXPECT_EQ(dds.GetFormat(), 0x83F1u);
         ASSERT_EQ(dds.GetNumImages(), 1);
         const auto& mips = dds.GetImage(0).GetMipmaps();
@@ -193,12 +192,11 @@ TEST(TestPictures, DdsHeadersCarryDxt1AndTheFullMipChain) {
 }
 
 TEST(TestPictures, BmpTgaAndDdsFormsShowTheSamePictureTheSameWayUp) {
-    const RgbPicture bmp = LoadBMP(kAssets + "spheremap.bmp");
-    TGAImage tga;
-    std::string error;
-    ASSERT_TRUE(ReadTGA(kAssets + "spheremap.tga", tga, error)) << error;
-    BMPImage rawBmp;
-    ASSERT_TRUE(ReadBMP(kAssets + "spheremap.bmp", rawBmp, error)) << error;
+    const RgbPicture bmp = ReadPicture(kAssets + "spheremap.bmp");
+    const auto [tga, tgaError] = ReadTGA(kAssets + "spheremap.tga");
+    ASSERT_TRUE(tgaError.empty()) << tgaError;
+    const auto [rawBmp, bmpError] = ReadBMP(kAssets + "spheremap.bmp");
+    ASSERT_TRUE(bmpError.empty()) << bmpError;
     EXPECT_EQ(tga.width, 256);
     EXPECT_EQ(tga.bytesPerPixel, 3);
     EXPECT_EQ(tga.pixels, rawBmp.pixels);  // 768-byte rows need no padding
@@ -209,9 +207,9 @@ TEST(TestPictures, BmpTgaAndDdsFormsShowTheSamePictureTheSameWayUp) {
     }
     for (const auto& [bmpName, ddsName] : pairs) {
         SCOPED_TRACE(ddsName);
-        const RgbPicture reference = LoadBMP(kAssets + bmpName);
-        DDSImage dds;
-        ASSERT_TRUE(dds.Load(kAssets + ddsName)) << dds.GetError();
+        const RgbPicture reference = ReadPicture(kAssets + bmpName);
+        const auto [dds, error] = ReadDDS(kAssets + ddsName);
+        ASSERT_TRUE(error.empty()) << error;
         const RgbPicture base = Decode(dds.GetImage(0).GetSurface());
         // DXT1 is lossy: close, and far closer than the picture upside down.
         EXPECT_LT(MeanDifference(base, reference), 3.0);
@@ -230,13 +228,13 @@ TEST(TestPictures, BmpTgaAndDdsFormsShowTheSamePictureTheSameWayUp) {
 
 TEST(TestPictures, SphereMapHasSkyAboveAndCrateCornersSitWhereTheirCoordinatesSay) {
     // Row 0 is texture row t = 0, the bottom.
-    const RgbPicture sphere = LoadBMP(kAssets + "spheremap.bmp");
+    const RgbPicture sphere = ReadPicture(kAssets + "spheremap.bmp");
     const std::uint8_t* sky = sphere.At(128, 220);
     const std::uint8_t* ground = sphere.At(100, 40);
     EXPECT_GT(sky[2], sky[0] + 60);
     EXPECT_LT(ground[2], ground[0] + 30);
 
-    const RgbPicture crate = LoadBMP(kAssets + "crate.bmp");
+    const RgbPicture crate = ReadPicture(kAssets + "crate.bmp");
     const auto dominant = [&](int x, int row) {
         const std::uint8_t* p = crate.At(x, row);
         if (p[0] > 150 && p[1] > 150 && p[2] < 100) return 'y';
@@ -267,7 +265,7 @@ TEST(CubeMap, FaceDirectionsAgreeWithTheGlFaceSelection) {
 TEST(CubeMap, CommittedFacesMeetWithoutSeams) {
     std::vector<RgbPicture> faces;
     for (const char* face : kFaces) {
-        faces.push_back(LoadBMP(kAssets + "Terrain_" + face + ".bmp"));
+        faces.push_back(ReadPicture(kAssets + "Terrain_" + face + ".bmp"));
     }
     const int n = faces[0].width;
     const auto difference = [](const std::uint8_t* a, const std::uint8_t* b) {
@@ -313,14 +311,14 @@ TEST(CubeMap, FacesAreToldApartBySkyGroundAndSun) {
         for (std::size_t i = static_cast<std::size_t>(c); i < p.rgb.size(); i += 3) sum += p.rgb[i];
         return sum / (p.rgb.size() / 3.0);
     };
-    const RgbPicture up = LoadBMP(kAssets + "Terrain_posy.bmp");
-    const RgbPicture down = LoadBMP(kAssets + "Terrain_negy.bmp");
+    const RgbPicture up = ReadPicture(kAssets + "Terrain_posy.bmp");
+    const RgbPicture down = ReadPicture(kAssets + "Terrain_negy.bmp");
     EXPECT_GT(mean(up, 2), mean(up, 0) + 50);  // blue sky
     EXPECT_LT(mean(down, 2), mean(down, 1));   // fields
     // The brightest texel of all six, the sun, is on +X.
     int brightestFace = -1, brightest = -1;
     for (int face = 0; face < 6; ++face) {
-        const RgbPicture p = LoadBMP(kAssets + "Terrain_" + kFaces[face] + ".bmp");
+        const RgbPicture p = ReadPicture(kAssets + "Terrain_" + kFaces[face] + ".bmp");
         for (std::size_t i = 0; i < p.rgb.size(); i += 3) {
             const int sum = p.rgb[i] + p.rgb[i + 1] + p.rgb[i + 2];
             if (sum > brightest) {
@@ -373,12 +371,11 @@ TEST(ImageEncoders, OddWidthsAreReadBackByTheViewersReaders) {
                                 static_cast<std::uint8_t>(200 + x + row)};
         }
     }
-    BMPImage bmp;
-    std::string error;
-    ASSERT_TRUE(ReadBMP(EncodeBMP(ToPicture(image)), bmp, error)) << error;
+    const auto [bmp, bmpError] = ParseBMP(EncodeBMP(ToPicture(image)));
+    ASSERT_TRUE(bmpError.empty()) << bmpError;
     ASSERT_EQ(bmp.pixels.size(), 16u * 3);  // 15 bytes of pixels and 1 of padding per row
-    TGAImage tga;
-    ASSERT_TRUE(ReadTGA(EncodeTGA(ToPicture(image)), tga, error)) << error;
+    const auto [tga, tgaError] = ParseTGA(EncodeTGA(ToPicture(image)));
+    ASSERT_TRUE(tgaError.empty()) << tgaError;
     ASSERT_EQ(tga.pixels.size(), 15u * 3);
     for (int row = 0; row < 3; ++row) {
         for (int x = 0; x < 5; ++x) {

@@ -85,7 +85,7 @@ struct OptionCase {
 // would lose, on a model with a texture of its own.
 TEST_F(FrameStateTest, ANewContextDrawsThePictureOfTheOldOne) {
     ASSERT_TRUE(OpenModel(viewer, TESSA_SOURCE_DIR "/Assets/examples/sphere.xml", shell).ok);
-    ASSERT_EQ(viewer.textureMode, ModelsOwn);
+    ASSERT_EQ(viewer.textureMode, TextureMode::ModelsOwn);
     const std::uint32_t verts = viewer.model.numVerts;
     viewer.modelRotY = 30.0f;
     const OptionCase cases[] = {
@@ -109,7 +109,7 @@ TEST_F(FrameStateTest, ANewContextDrawsThePictureOfTheOldOne) {
         // The model and the options are the viewer's: nothing was read again.
         EXPECT_EQ(viewer.model.numVerts, verts);
         EXPECT_NE(viewer.ownTexture.Name(), 0u);
-        EXPECT_EQ(viewer.testTexture != 0, viewer.textureMode != Off && viewer.textureMode != ModelsOwn);
+        EXPECT_EQ(viewer.testTexture != 0, HasTestImage(viewer.textureMode));
         RenderFrame(viewer);
         const RgbaImage after = TestContext().ReadPixels();
         EXPECT_TRUE(after.pixels == before.pixels);

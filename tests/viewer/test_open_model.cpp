@@ -1,8 +1,10 @@
 // The open flow: the loader chosen by extension (case-blind), the question
 // for other names, failures that keep the previous model, and what every
-// outcome does to the camera and the texture group.
+// outcome does to the camera and the texture group. Then the reload of the
+// shown model's file: Fit kept, and the texture group's fallback.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "math/camera.h"
 #include "model/bin_format.h"
@@ -46,12 +48,18 @@ std::string TriangleXML(float firstX) {
     return xml;
 }
 
+// The positions of the shown model's vertices.
+std::vector<float> Positions(const Mesh& mesh) { return {mesh.verts.begin(), mesh.verts.end()}; }
+
 class OpenModelTest : public ViewerTest {
 protected:
     std::string WriteBin(const std::string& name, float firstX, std::uint32_t numTextures = 0) {
+        return WriteMesh(name, Triangle(firstX, numTextures));
+    }
+    std::string WriteMesh(const std::string& name, const Mesh& mesh) {
         const std::string path = (dir_.Path() / name).string();
         std::string error;
-        EXPECT_TRUE(WriteBIN(Triangle(firstX, numTextures), path, error)) << error;
+        EXPECT_TRUE(WriteBIN(mesh, path, error)) << error;
         return path;
     }
     std::string WriteText(const std::string& name, const std::string& text) {
@@ -97,7 +105,7 @@ TEST_F(OpenModelTest, XmlAndBinExtensionsLoadWhateverTheirCase) {
         EXPECT_EQ(viewer.model.verts[0], c.firstX);
         EXPECT_TRUE(CameraIsReset());
         EXPECT_EQ(viewer.checkedTexture, CommandId::TexBMP);
-        EXPECT_EQ(viewer.textureMode, BMP);
+        EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
         EXPECT_EQ(shell.repaints, 1);
         EXPECT_EQ(shell.progressBegins, 1);
         EXPECT_EQ(shell.progressEnds, 1);
@@ -151,7 +159,7 @@ TEST_F(OpenModelTest, CancelledDialogOnlyRepaints) {
     EXPECT_EQ(shell.repaints, 1);
     EXPECT_FALSE(CameraIsReset());
     EXPECT_EQ(viewer.checkedTexture, CommandId::TexDDS);
-    EXPECT_EQ(viewer.textureMode, DDS);
+    EXPECT_EQ(viewer.textureMode, TextureMode::Dds);
     EXPECT_EQ(viewer.model.numVerts, verts);
 }
 
@@ -162,7 +170,7 @@ TEST_F(OpenModelTest, OpenCommandLoadsThePickedFile) {
     EXPECT_EQ(viewer.model.verts[0], 9.0f);
     // A BIN model that declares a texture selects the model's own mode, with no image of its own.
     EXPECT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);
-    EXPECT_EQ(viewer.textureMode, ModelsOwn);
+    EXPECT_EQ(viewer.textureMode, TextureMode::ModelsOwn);
     EXPECT_EQ(viewer.ownTexture.Name(), 0u);
     EXPECT_EQ(shell.repaints, 1);
     RenderFrame(viewer);
@@ -222,6 +230,69 @@ TEST_F(OpenModelTest, TheOpenedModelShowsTheBmpItemItChecks) {
         DoCommand(viewer, CommandId::TexBMP, shell);
         RenderFrame(viewer);
         EXPECT_TRUE(TestContext().ReadPixels().pixels == opened.pixels) << "a different picture";
+    }
+    EXPECT_TRUE(shell.messages.empty());
+}
+
+// Fit shows a model at one size and place whatever its own. F's model stays
+// so through reloads of its file, however much it grew and moved there, and
+// through a failed open; a model opened after it shows as its file has it.
+TEST_F(OpenModelTest, FitHoldsThroughReloadsUntilAnotherModelIsOpened) {
+    const Mesh small = Triangle(2.0f, 0);
+    Mesh moved = Triangle(2.0f, 0);
+    for (float& v : moved.verts) v = 3.0f * v + 10.0f;
+
+    const std::string path = WriteMesh("fitted.bin", small);
+    ASSERT_TRUE(OpenModel(viewer, path, shell).ok);
+    KeyDown(viewer, ViewerKey::F, shell);
+    const std::vector<float> fitted = Positions(viewer.model);
+    ASSERT_NE(fitted, Positions(small));
+    const auto expectFitted = [&] {
+        const std::vector<float> shown = Positions(viewer.model);
+        ASSERT_EQ(shown.size(), fitted.size());
+        for (std::size_t i = 0; i < shown.size(); ++i) EXPECT_NEAR(shown[i], fitted[i], 1e-4f) << i;
+    };
+
+    WriteMesh("fitted.bin", moved);
+    ASSERT_TRUE(ReloadModel(viewer, shell).ok);
+    expectFitted();
+    EXPECT_FALSE(OpenModel(viewer, (dir_.Path() / "missing.bin").string(), shell).ok);
+    ASSERT_TRUE(ReloadModel(viewer, shell).ok);
+    expectFitted();
+
+    const std::string other = WriteMesh("other.bin", small);
+    ASSERT_TRUE(OpenModel(viewer, other, shell).ok);
+    EXPECT_EQ(Positions(viewer.model), Positions(small));
+    WriteMesh("other.bin", moved);
+    ASSERT_TRUE(ReloadModel(viewer, shell).ok);
+    EXPECT_EQ(Positions(viewer.model), Positions(moved));
+}
+
+// A reload that takes away the texture of a model shown under Model's Own
+// falls back as opening a model without one does: BMP checked, and the
+// picture of picking BMP by hand, whatever test image was loaded before.
+TEST_F(OpenModelTest, AReloadThatTakesTheOwnTextureAwayFallsBackToBmp) {
+    for (const CommandId before :
+         {CommandId::TexBMPCubemap, CommandId::TexDDSCubemap, CommandId::TexOff, CommandId::TexTGA, CommandId::TexDDS,
+          CommandId::TexBMPCompressed, CommandId::TexBMP}) {
+        SCOPED_TRACE(static_cast<int>(before));
+        DoCommand(viewer, before, shell);
+        ASSERT_TRUE(OpenModel(viewer, WriteBin("own.bin", -3.0f, 1), shell).ok);
+        ASSERT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);
+
+        WriteBin("own.bin", -3.0f, 0);
+        shell = ScriptedShell{};
+        ASSERT_TRUE(ReloadModel(viewer, shell).ok);
+        EXPECT_EQ(viewer.checkedTexture, CommandId::TexBMP);
+        EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
+        EXPECT_EQ(shell.repaints, 1);
+        RenderFrame(viewer);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        const RgbaImage reloaded = TestContext().ReadPixels();
+
+        DoCommand(viewer, CommandId::TexBMP, shell);
+        RenderFrame(viewer);
+        EXPECT_TRUE(TestContext().ReadPixels().pixels == reloaded.pixels) << "a different picture";
     }
     EXPECT_TRUE(shell.messages.empty());
 }

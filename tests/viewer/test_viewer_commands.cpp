@@ -56,7 +56,7 @@ TEST_F(CommandsTest, SceneSetUpLeavesTheStartState) {
     EXPECT_NE(viewer.testTexture, 0u);
     // The default cube has a texture of its own.
     EXPECT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);
-    EXPECT_EQ(viewer.textureMode, ModelsOwn);
+    EXPECT_EQ(viewer.textureMode, TextureMode::ModelsOwn);
     for (std::size_t i = 0; i < 3 * std::size_t{viewer.model.numVerts}; i += 3) {
         const float* n = &viewer.model.normals[i];
         EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-5f) << "normal of vertex " << i / 3;
@@ -68,21 +68,21 @@ TEST_F(CommandsTest, SceneSetUpLeavesTheStartState) {
 
 struct TextureCase {
     CommandId id;
-    int mode;
+    TextureMode mode;
     GLenum target;  // where the reloaded test texture is bound; 0: no reload
 };
 
 TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
     const TextureCase cases[] = {
-        {CommandId::TexBMP, BMP, GL_TEXTURE_BINDING_2D},
-        {CommandId::TexBMPCompressed, BMPCompressed, GL_TEXTURE_BINDING_2D},
-        {CommandId::TexBMPCubemap, BMPCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
-        {CommandId::TexTGA, TGA, GL_TEXTURE_BINDING_2D},
-        {CommandId::TexTGACompressed, TGACompressed, GL_TEXTURE_BINDING_2D},
-        {CommandId::TexDDS, DDS, GL_TEXTURE_BINDING_2D},
-        {CommandId::TexDDSCubemap, DDSCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
-        {CommandId::TexModelsOwn, ModelsOwn, 0},
-        {CommandId::TexOff, Off, 0},
+        {CommandId::TexBMP, TextureMode::Bmp, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexBMPCompressed, TextureMode::BmpCompressed, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexBMPCubemap, TextureMode::BmpCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
+        {CommandId::TexTGA, TextureMode::Tga, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexTGACompressed, TextureMode::TgaCompressed, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexDDS, TextureMode::Dds, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexDDSCubemap, TextureMode::DdsCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
+        {CommandId::TexModelsOwn, TextureMode::ModelsOwn, 0},
+        {CommandId::TexOff, TextureMode::Off, 0},
     };
     for (const TextureCase& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.id));
@@ -108,7 +108,7 @@ TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
         // Whatever the mode, a frame draws without GL errors, and texturing is on but for Off.
         RenderFrame(viewer);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        EXPECT_EQ(Enabled(GL_TEXTURE_2D), c.mode != Off);
+        EXPECT_EQ(Enabled(GL_TEXTURE_2D), c.mode != TextureMode::Off);
     }
 }
 
@@ -236,7 +236,7 @@ TEST(ViewerStart, MissingDefaultModelAndTestTextureAreReportedAndTheViewerGoesOn
     EXPECT_EQ(shell.messages[1].text.rfind("Could not load the model \"", 0), 0u) << shell.messages[1].text;
     EXPECT_NE(shell.messages[1].text.find("TexturedCube.xml"), std::string::npos) << shell.messages[1].text;
     EXPECT_EQ(viewer.model.numVerts, 0u);
-    EXPECT_EQ(viewer.textureMode, BMP);
+    EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
     EXPECT_EQ(viewer.checkedTexture, CommandId::TexBMP);
     ResizeViewport(viewer, 64, 64);
     RenderFrame(viewer);

@@ -91,10 +91,18 @@ TEST_F(InputTest, DragsLeavingTheAreaUseNegativePositions) {
     EXPECT_EQ(viewer.lastMouseX, -20);
 }
 
-TEST_F(InputTest, LongDragsWrapTheAngle) {
+TEST_F(InputTest, LongDragsWrapTheAngleOnceAStep) {
     MouseDown(viewer, MouseButton::Left, 0, 0);
     MouseMove(viewer, 1100, 0, shell);  // 396 degrees in one step
     EXPECT_FLOAT_EQ(viewer.modelRotY, 36.0f);
+    MouseMove(viewer, 1100, 2000, shell);  // 720 degrees: a whole turn is left
+    EXPECT_FLOAT_EQ(viewer.modelRotX, 360.0f);
+    // Backwards: exactly -360 stays, past it wraps.
+    MouseMove(viewer, 100, 2000, shell);  // to -324
+    MouseMove(viewer, 0, 2000, shell);
+    EXPECT_FLOAT_EQ(viewer.modelRotY, -360.0f);
+    MouseMove(viewer, -1, 2000, shell);
+    EXPECT_NEAR(viewer.modelRotY, -0.36f, 1e-4);
 }
 
 TEST_F(InputTest, RightDragPansAndMiddleDragDollies) {

@@ -5,7 +5,7 @@
 
 #include "bytes.h"
 #include "image.h"
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
 
 // The image as the encoders take it: B, G, R, top row first.
 Picture ToPicture(const Image& image);

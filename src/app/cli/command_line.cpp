@@ -16,18 +16,6 @@
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, CommandId>, 9> kTextureNames = {{
-    {"off", CommandId::TexOff},
-    {"bmp", CommandId::TexBMP},
-    {"bmp-compressed", CommandId::TexBMPCompressed},
-    {"tga", CommandId::TexTGA},
-    {"tga-compressed", CommandId::TexTGACompressed},
-    {"dds", CommandId::TexDDS},
-    {"bmp-cubemap", CommandId::TexBMPCubemap},
-    {"dds-cubemap", CommandId::TexDDSCubemap},
-    {"own", CommandId::TexModelsOwn},
-}};
-
 // Larger than any framebuffer a GL driver offers today; the context
 // creation reports the driver's own limit.
 constexpr int kMaxSide = 16384;
@@ -52,6 +40,25 @@ bool ParsePair(std::string_view text, std::string_view separators, T& first, T& 
            ParseWhole(text.substr(at + 1), second);
 }
 
+// The --texture names and their commands, taken from the texture-mode table
+// while compiling: the table's rows name the GL loaders, and the command
+// line links no GL.
+constexpr auto kTextureNames = [] {
+    std::array<std::pair<std::string_view, CommandId>, kTextureModes.size()> names{};
+    for (std::size_t i = 0; i < names.size(); ++i) names[i] = {kTextureModes[i].cliName, CommandOf(kTextureModes[i])};
+    return names;
+}();
+
+// "texture menu item: off, bmp, ... own (default: ...)", the names in table order.
+std::string TextureOptionText() {
+    std::string text = "texture menu item: ";
+    for (const auto& [name, command] : kTextureNames) {
+        if (name != kTextureNames.front().first) text += ", ";
+        text += name;
+    }
+    return text + " (default: own when the model has a texture of its own, else bmp)";
+}
+
 cxxopts::Options MakeOptions() {
     // One option a line, its description beside it.
     // clang-format off
@@ -68,9 +75,7 @@ cxxopts::Options MakeOptions() {
         ("version", "the program's version");
     options.add_options("snapshot")
         ("size", "size of the picture in pixels (default 800x600)", cxxopts::value<std::string>(), "WxH")
-        ("texture", "texture menu item: off, bmp, bmp-compressed, tga, tga-compressed, dds, bmp-cubemap, "
-                    "dds-cubemap, own (default: own when the model has a texture of its own, else bmp)",
-         cxxopts::value<std::string>(), "NAME")
+        ("texture", TextureOptionText(), cxxopts::value<std::string>(), "NAME")
         ("fit", "centre the model and scale it to fill the view as the default model does (the F key), before "
                 "the other options")
         ("wireframe", "draw edges only")
@@ -188,8 +193,8 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
 }
 
 std::optional<CommandId> TextureCommandByName(std::string_view name) {
-    for (const auto& [text, id] : kTextureNames) {
-        if (text == name) return id;
+    for (const auto& [text, command] : kTextureNames) {
+        if (text == name) return command;
     }
     return std::nullopt;
 }

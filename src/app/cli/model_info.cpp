@@ -13,24 +13,18 @@ TextureCheck CheckTexture(const std::string& path, const std::string& startupDir
     TextureCheck check;
     check.path = path;
     check.file = ResolveAssetPath(path, startupDir);
-    const OwnTextureFormat format = OwnTextureFormatForPath(path);
-    std::string error;
-    if (format == OwnTextureFormat::BMP) {
-        BMPImage image;
-        check.loads = ReadBMP(check.file, image, error);
-        check.format = "BMP";
-        check.width = image.width;
-        check.height = image.height;
-    } else if (format == OwnTextureFormat::TGA) {
-        TGAImage image;
-        check.loads = ReadTGA(check.file, image, error);
-        check.format = "TGA";
-        check.width = image.width;
-        check.height = image.height;
-    } else {
-        error = "the path does not end in bmp or tga";
+    const auto take = [&check](const auto& read, std::string_view format) {
+        check.loads = static_cast<bool>(read);
+        check.format = format;
+        check.width = read.value.width;
+        check.height = read.value.height;
+        check.reason = read.reason;
+    };
+    switch (OwnTextureFormatForPath(path)) {
+    case OwnTextureFormat::BMP: take(ReadBMP(check.file), "BMP"); break;
+    case OwnTextureFormat::TGA: take(ReadTGA(check.file), "TGA"); break;
+    case OwnTextureFormat::Unknown: check.reason = "the path does not end in bmp or tga"; break;
     }
-    if (!check.loads) check.reason = error;
     return check;
 }
 

@@ -23,7 +23,7 @@ struct TextureCheck {
 
 struct ModelInfo {
     std::string path;
-    std::string format;          // "XML" or "BIN"
+    std::string format;          // the name of the format it was read in (ModelFormatName)
     bool extensionKnown = true;  // false: read as BIN, as the viewer offers
     LoadResult result;           // refused when !result.ok
     std::uint32_t numVerts = 0;

@@ -1,9 +1,12 @@
-#include "support/image_files.h"
+#include "textures/encode/image_encoders.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <span>
 #include <stdexcept>
+
+#include "textures/dds_header.h"
 
 Bytes Picture::BottomUp() const {
     const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
@@ -14,26 +17,6 @@ Bytes Picture::BottomUp() const {
         out.insert(out.end(), row, row + static_cast<std::ptrdiff_t>(rowBytes));
     }
     return out;
-}
-
-Picture MakePicture(int width, int height, int channels, int seed) {
-    Picture p{width, height, channels, {}};
-    p.pixels.resize(static_cast<std::size_t>(width) * height * channels);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < channels; ++c)
-                p.At(x, y)[c] = static_cast<std::uint8_t>(x * 37 + y * 71 + c * 113 + seed * 29 + x * y * 7 + 5);
-    return p;
-}
-
-Picture MakeStripes(int width, int height, int channels) {
-    static constexpr std::uint8_t kColours[4][4] = {
-        {10, 20, 30, 255}, {200, 40, 60, 128}, {0, 250, 90, 0}, {120, 120, 240, 64}};
-    Picture p{width, height, channels, {}};
-    p.pixels.resize(static_cast<std::size_t>(width) * height * channels);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) std::copy_n(kColours[(x / 3 + y) % 4], channels, p.At(x, y));
-    return p;
 }
 
 void PutU16(Bytes& bytes, std::size_t offset, std::uint16_t value) {
@@ -148,62 +131,33 @@ Bytes EncodeTGA(const Picture& picture, const TGAOptions& options) {
     return out;
 }
 
-Bytes EncodeDDS(const DDSHeader& header, const Bytes& data) {
-    Bytes out(128, 0);
-    std::copy_n("DDS ", 4, out.begin());
-    PutU32(out, 4, 124);
-    PutU32(out, 8, header.flags);
-    PutU32(out, 12, header.height);
-    PutU32(out, 16, header.width);
-    PutU32(out, 20, header.linearSize);
-    PutU32(out, 28, header.mipCount);
-    PutU32(out, 76, 32);
-    PutU32(out, 80, header.formatFlags);
-    for (std::size_t i = 0; i < 4 && i < header.fourCC.size(); ++i)
-        out[84 + i] = static_cast<std::uint8_t>(header.fourCC[i]);
-    PutU32(out, 88, header.bitCount);
+Bytes EncodeDDS(const DDSOptions& options, const Bytes& data) {
+    DDSHeader header{};
+    header.size = sizeof(DDSHeader);
+    header.flags = options.flags;
+    header.height = options.height;
+    header.width = options.width;
+    header.pitchOrLinearSize = options.linearSize;
+    header.mipMapCount = options.mipCount;
+    DDSPixelFormat& format = header.pixelFormat;
+    format.size = sizeof(DDSPixelFormat);
+    format.flags = options.formatFlags;
+    for (std::size_t i = 0; i < 4 && i < options.fourCC.size(); ++i)
+        format.fourCC |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(options.fourCC[i])) << (8 * i);
+    format.rgbBitCount = options.bitCount;
     // Channel masks belong to uncompressed pixels; compressed files leave them zero.
-    if (header.formatFlags & 0x40)
-        for (std::size_t i = 0; i < 4; ++i) PutU32(out, 92 + 4 * i, header.masks[i]);
-    PutU32(out, 108, header.caps);
-    PutU32(out, 112, header.caps2);
-    out.insert(out.end(), data.begin(), data.end());
-    return out;
-}
-
-Bytes RandomBlocks(std::size_t count, std::size_t blockBytes, std::uint32_t seed, bool allowThreeColour) {
-    std::uint32_t state = seed * 2654435761u + 12345u;
-    auto next = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<std::uint8_t>(state >> 24);
-    };
-    Bytes out(count * blockBytes);
-    for (auto& b : out) b = next();
-    if (allowThreeColour) return out;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t colour = i * blockBytes + blockBytes - 8;
-        auto c = [&](int k) {
-            return static_cast<std::uint16_t>(out[colour + 2 * k] | (out[colour + 2 * k + 1] << 8));
-        };
-        std::uint16_t c0 = c(0), c1 = c(1);
-        if (c0 < c1) std::swap(c0, c1);
-        if (c0 == c1) {
-            if (c0 == 0)
-                c0 = 1;
-            else
-                c1 = static_cast<std::uint16_t>(c0 - 1);
-        }
-        PutU16(out, colour, c0);
-        PutU16(out, colour + 2, c1);
+    if (options.formatFlags & kDDSRgb) {
+        format.redMask = options.masks[0];
+        format.greenMask = options.masks[1];
+        format.blueMask = options.masks[2];
+        format.alphaMask = options.masks[3];
     }
-    return out;
-}
+    header.caps = options.caps;
+    header.caps2 = options.caps2;
 
-std::vector<std::uint8_t> ReverseRgbaRows(const std::vector<std::uint8_t>& rgba, int width, int height) {
-    std::vector<std::uint8_t> out;
-    out.reserve(rgba.size());
-    for (int y = height - 1; y >= 0; --y)
-        out.insert(out.end(), rgba.begin() + static_cast<std::ptrdiff_t>(y) * width * 4,
-                   rgba.begin() + static_cast<std::ptrdiff_t>(y + 1) * width * 4);
+    Bytes out(kDDSDataOffset);
+    std::copy(kDDSMagic.begin(), kDDSMagic.end(), out.begin());
+    std::memcpy(out.data() + kDDSMagic.size(), &header, sizeof header);
+    out.insert(out.end(), data.begin(), data.end());
     return out;
 }

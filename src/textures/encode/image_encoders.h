@@ -1,11 +1,11 @@
-// Builders of small BMP, TGA and DDS files, for the tests, the fuzz seeds and
-// the asset generator (whose files must stay byte for byte the same), and an
-// S3TC decoder to compare blocks by what they show.
+// Writers of BMP, TGA and DDS files: the mirror of the readers, for the
+// tests, the fuzz seeds and the asset generator (whose files must stay byte
+// for byte the same, so every encoder is a pure function of its input).
+// The program itself writes no image files and does not link them.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -25,11 +25,9 @@ struct Picture {
     Bytes BottomUp() const;
 };
 
-// Every pixel different from its neighbours, so that any row or column mix-up shows.
-Picture MakePicture(int width, int height, int channels, int seed = 0);
-// Few colours in horizontal runs: good for run-length and colour-map files.
-Picture MakeStripes(int width, int height, int channels);
-
+// A 24-bit file, rows padded to 4 bytes; gapBytes of filler (a colour table
+// nobody should read) between the headers and the pixels.
+// Precondition: picture.channels == 3 (std::invalid_argument otherwise).
 Bytes EncodeBMP(const Picture& picture, bool topDown = false, std::size_t gapBytes = 0);
 
 struct TGAOptions {
@@ -40,7 +38,9 @@ struct TGAOptions {
 };
 Bytes EncodeTGA(const Picture& picture, const TGAOptions& options = {});
 
-struct DDSHeader {
+// The fields of a DDS header that the files written here differ in (the
+// layout itself is textures/dds_header.h).
+struct DDSOptions {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint32_t mipCount = 0;              // levels including the base
@@ -54,18 +54,9 @@ struct DDSHeader {
     // Red, green, blue, alpha, written with the RGB flag (0x40): bytes stored B, G, R, A.
     std::array<std::uint32_t, 4> masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
 };
-Bytes EncodeDDS(const DDSHeader& header, const Bytes& data);
+// The header, then data as given (every level of every face, in file order).
+Bytes EncodeDDS(const DDSOptions& options, const Bytes& data);
 
+// Little-endian stores; std::out_of_range when the field does not fit.
 void PutU16(Bytes& bytes, std::size_t offset, std::uint16_t value);
 void PutU32(Bytes& bytes, std::size_t offset, std::uint32_t value);
-
-// Deterministic pseudo-random blocks: colour end points with c0 > c1 except
-// where allowThreeColour lets DXT1 blocks pick either order.
-Bytes RandomBlocks(std::size_t count, std::size_t blockBytes, std::uint32_t seed, bool allowThreeColour);
-
-// S3TC blocks decoded by libsquish: RGBA rows top first, as the blocks lie in
-// a file. format: 1, 3 or 5.
-std::vector<std::uint8_t> DecodeS3TC(int format, std::span<const std::uint8_t> blocks, int width, int height);
-// RGBA rows in reverse order: what a loader that turns a file's picture
-// upside down should leave in the GL.
-std::vector<std::uint8_t> ReverseRgbaRows(const std::vector<std::uint8_t>& rgba, int width, int height);
