@@ -31,8 +31,8 @@ public:
     Mesh& operator=(Mesh&&) noexcept = default;
     Mesh(const Mesh&) = delete;
     Mesh& operator=(const Mesh&) = delete;
-    // Frees memory only: the own texture is released with ClearTexture
-    // (model/mesh_gl.h) while the GL context is still current.
+    // Frees memory only. The GL texture of the own image is not the mesh's:
+    // the drawing side holds it (draw/gl_texture.h).
     ~Mesh() = default;
 
     ZeroedArray<float> verts;          // 3 per vertex
@@ -42,8 +42,7 @@ public:
     std::uint32_t numVerts = 0;
     std::int32_t numFaces = 0;
     std::uint32_t numTextures = 0;
-    unsigned int texture = 0;  // GL texture name of the own texture, 0 = none
-    std::string texturePath;   // as the model file gives it
+    std::string texturePath;  // the own image, as the model file gives it
 
     // (Re)allocate an array for the current count, zero-filled. False when
     // the memory can't be had (the array is then empty).
@@ -61,7 +60,6 @@ public:
     // Unit-length normals; a zero-length normal stays (0, 0, 0).
     void NormalizeNormals();
     std::uint32_t GetNumTextures() const { return numTextures; }
-    unsigned int GetTexture() const { return texture; }
 };
 
 // The file that a relative asset path (a model's own texture, the default

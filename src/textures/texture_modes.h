@@ -46,7 +46,7 @@ using TestImageCheck = bool (*)(const std::string& path);
 struct TextureModeRow {
     TextureMode mode;
     std::string_view name;      // "BMP", "ModelsOwn", ...: for traces
-    int command;                // the menu item's command id (CMD_TEX_* in viewer/commands.h)
+    int command;                // the menu item's command id (CommandId::Tex* in viewer/command_ids.h)
     std::string_view menuText;  // as the menu shows it, '&' before the access key
     int menuSlot;               // place in the Textures menu; a skipped number is a separator
     std::string_view cliName;   // the value of --texture
