@@ -27,6 +27,15 @@ TEST(TextureModeTable, CommandIdsAreTheirRowsAlone) {
         EXPECT_EQ(TextureModeRowForCommand(static_cast<int>(other)), nullptr) << static_cast<int>(other);
 }
 
+// An image row has its loader and its check; the others neither.
+TEST(TextureModeTable, ImageRowsHaveTheirLoaderAndCheck) {
+    for (const TextureModeRow& row : kTextureModes) {
+        const bool image = row.kind == TextureKind::Flat || row.kind == TextureKind::Cube;
+        EXPECT_EQ(row.load != nullptr, image) << row.name;
+        EXPECT_EQ(row.check != nullptr, image) << row.name;
+    }
+}
+
 // A new mode's files must be generated too (tools/assetgen).
 TEST(TextureModeTable, TheCommittedAssetsServeEveryMode) {
     for (const TextureModeRow& row : kTextureModes) {
