@@ -16,6 +16,7 @@
 
 #include "model/file_descriptor.h"
 #include "model/mesh_limits.h"
+#include "model/staged_output.h"
 
 // The blocks are copied to and from the arrays byte for byte.
 static_assert(std::endian::native == std::endian::little, "the BIN layout is little-endian");
@@ -306,21 +307,5 @@ bool WriteBIN(const Mesh& mesh, const std::string& path, std::string& error) {
         error = std::move(why);
         return false;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        error = "cannot create " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = PutBIN(mesh, [&file](std::span<const std::uint8_t> bytes) {
-        return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    });
-    // The stream's own buffer, then the system's, go to disk before the file
-    // counts as written; closing can fail too.
-    const bool flushed = written && std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!flushed || !closed) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    return WriteStraightTo(path, [&mesh](const BytePut& put) { return PutBIN(mesh, put); }, error);
 }

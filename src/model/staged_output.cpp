@@ -314,3 +314,23 @@ RemoveStagedFilesOnSignal::~RemoveStagedFilesOnSignal() {
     for (std::size_t i = 0; i < kCleanupSignals.size(); ++i)
         if (previous_->installed[i]) sigaction(kCleanupSignals[i], &previous_->actions[i], nullptr);
 }
+
+bool WriteStraightTo(const std::string& path, const std::function<bool(const BytePut&)>& fill, std::string& error) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!file) {
+        error = "cannot create " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = fill([&file](std::span<const std::uint8_t> bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    });
+    // The stream's own buffer, then the system's, go to disk before the file
+    // counts as written; closing can fail too.
+    const bool flushed = written && std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!flushed || !closed) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -30,6 +31,15 @@ enum class Staging { Unnamed, Named };
 
 // One file being written. Every write is checked: after the first that fails
 // or comes up short, the file holds the failure and the output is refused.
+// Receives a file's bytes in order; false stops the writer.
+using BytePut = std::function<bool(std::span<const std::uint8_t>)>;
+
+// Writes straight to path, without staging (callers that must not leave a
+// partial file use WriteModel): fill hands the file's bytes to the put it is
+// given, and the file is then flushed to disk. False with the reason when the
+// file can't be created or fill or a write fails.
+bool WriteStraightTo(const std::string& path, const std::function<bool(const BytePut&)>& fill, std::string& error);
+
 class StagedFile {
 public:
     // Writes all of bytes at the current position and moves past them.

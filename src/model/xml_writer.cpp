@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "model/mesh_limits.h"
+#include "model/staged_output.h"
 
 namespace {
 
@@ -142,21 +143,5 @@ bool WriteXML(const Mesh& mesh, const std::string& path, std::string& error) {
         error = std::move(why);
         return false;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        error = "cannot create " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = PutXML(mesh, [&file](std::span<const std::uint8_t> bytes) {
-        return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    });
-    // The stream's own buffer, then the system's, go to disk before the file
-    // counts as written; closing can fail too.
-    const bool flushed = written && std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!flushed || !closed) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    return WriteStraightTo(path, [&mesh](const BytePut& put) { return PutXML(mesh, put); }, error);
 }
