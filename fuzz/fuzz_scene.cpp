@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "fuzz_checks.h"
 #include "formats/model_format.h"
@@ -73,6 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const LoadProgress cancelLate = [deadline](std::uint64_t, std::uint64_t) {
         return std::chrono::steady_clock::now() < deadline;
     };
+    // The library quotes the file's text in its reasons, so an input holding
+    // the words can't tell how the import process ended.
+    constexpr std::string_view kExitStatus = "exit status";
+    const bool quotesExitStatus =
+        std::search(bytes.begin(), bytes.end(), kExitStatus.begin(), kExitStatus.end()) != bytes.end();
     // Under every extension of every format the import library reads.
     for (const ModelFormatInfo& format : ModelFormats()) {
         if (format.library.reader.empty()) continue;
@@ -85,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 continue;
             }
             Require(!result.reason.empty(), "a refused scene says why");
-            Require(result.reason.find("exit status") == std::string::npos,
+            Require(quotesExitStatus || result.reason.find(kExitStatus) == std::string::npos,
                     "the import process ends with a result or by a signal");
             Require(mesh.numVerts == 0 && mesh.numFaces == 0 && mesh.verts.empty() && mesh.faces.empty(),
                     "a refused scene leaves the mesh as it was");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/bin/bin_format.h"
+#include "formats/ply_header.h"
 #include "formats/signatures.h"
 #include "formats/xml/xml_reader.h"
 #include "formats/xml/xml_writer.h"
@@ -37,20 +38,21 @@ constexpr std::string_view kDae[] = {"dae"};
 // clang-format off
 constexpr ModelFormatInfo kFormats[] = {
     {.id = ModelFormat::XML, .name = "XML", .extensions = kXml, .mimeType = "application/x-tessaview-xml",
-     .read = ReadXML, .write = WriteXML, .texturesWhileReading = true},
+     .read = ReadXML, .write = PutXML, .writeCheck = XmlWriteProblem, .texturesWhileReading = true},
     {.id = ModelFormat::BIN, .name = "BIN", .extensions = kBin, .mimeType = "application/x-tessaview-bin",
-     .read = ReadBinFile, .write = WriteBIN},
+     .read = ReadBinFile, .write = PutBIN},
     // With an own texture, the material library that names it goes beside the file.
     {.id = ModelFormat::OBJ, .name = "OBJ", .extensions = kObj, .mimeType = "model/obj", .signature = CheckObjSignature,
-     .library = {.reader = "Wavefront Object Importer", .exporter = "objnomtl", .texturedExporter = "obj"}},
+     .library = {.reader = "Wavefront Object Importer", .exporter = "objnomtl", .texturedExporter = "obj",
+                 .texturedCompanion = "mtl"}},
     {.id = ModelFormat::PLY, .name = "PLY", .extensions = kPly, .mimeType = "application/vnd.ply",
-     .signature = CheckPlySignature,
+     .signature = CheckPlySignature, .counts = CheckPlyFile,
      .library = {.reader = "Stanford Polygon Library (PLY) Importer", .exporter = "plyb"}},
     {.id = ModelFormat::STL, .name = "STL", .extensions = kStl, .mimeType = "model/stl", .signature = CheckStlSignature,
      .library = {.reader = "Stereolithography (STL) Importer", .exporter = "stlb"}},
     // The library has two glTF readers, of which only the one for version 2 is wanted.
     {.id = ModelFormat::GLTF, .name = "glTF 2", .extensions = kGltf, .mimeType = "model/gltf+json",
-     .signature = CheckGltfSignature, .library = {.reader = "glTF2 Importer", .exporter = "gltf2"}},
+     .signature = CheckGltfSignature, .library = {.reader = "glTF2 Importer", .exporter = "gltf2", .companion = "bin"}},
     {.id = ModelFormat::GLB, .name = "glTF 2 binary", .extensions = kGlb, .mimeType = "model/gltf-binary",
      .signature = CheckGlbSignature, .library = {.reader = "glTF2 Importer", .exporter = "glb2"}},
     {.id = ModelFormat::FBX, .name = "FBX", .extensions = kFbx, .mimeType = "application/vnd.fbx",

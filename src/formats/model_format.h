@@ -8,6 +8,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,11 +22,23 @@ enum class ModelFormat { XML, BIN, OBJ, PLY, STL, GLTF, GLB, FBX, DAE, Unknown }
 // progress may be empty; textureHook may be empty.
 using ModelFileReader = LoadResult (*)(const std::string& path, Mesh& out, const TextureHook& textureHook,
                                        const LoadProgress& progress);
-// A format's own writer: writes mesh, whose arrays match its counts, to path.
-using ModelFileWriter = WriteResult (*)(const Mesh& mesh, const std::string& path);
+// A format's own writer: hands mesh, whose arrays match its counts, to put in
+// file order; stops at the first put that returns false and returns false.
+using ModelBytesWriter = bool (*)(const Mesh& mesh, const BytePut& put);
+// Why a format can't carry mesh beyond CheckMeshArrays; empty when it can.
+using WriteCheck = std::string (*)(const Mesh& mesh);
 // Empty when head (the first min(fileBytes, kSignatureHeadBytes) bytes of a
 // non-empty file of fileBytes bytes) starts as the format starts, else why not.
 using SignatureCheck = std::string (*)(std::span<const std::uint8_t> head, std::uint64_t fileBytes);
+
+// Fills into with up to into.size() bytes of the file from offset; returns
+// the count filled (less only at the file's end), or nothing on a read error.
+using ReadFileAt = std::function<std::optional<std::size_t>(std::uint64_t offset, std::span<std::uint8_t> into)>;
+// Empty when the counts a file of fileBytes bytes declares are held by its
+// bytes, else why not; run after the signature check, with head as there and
+// read giving any of the file's bytes.
+using CountsCheck = std::string (*)(std::span<const std::uint8_t> head, std::uint64_t fileBytes,
+                                    const ReadFileAt& read);
 
 // How much of a file's start a signature check is given.
 inline constexpr std::size_t kSignatureHeadBytes = 64 * 1024;
@@ -34,6 +48,10 @@ struct ImportLibraryNames {
     std::string_view reader{};            // the name its reader describes itself with; empty: not read by it
     std::string_view exporter{};          // its exporter's id; empty: not written by it
     std::string_view texturedExporter{};  // for a mesh that names an own texture, when another one; empty: exporter
+    // The extension of the file the exporter writes beside the output (with
+    // the output's stem), and the same for the textured exporter; empty: none.
+    std::string_view companion{};
+    std::string_view texturedCompanion{};
 };
 
 // One format's declaration.
@@ -43,9 +61,15 @@ struct ModelFormatInfo {
     std::span<const std::string_view> extensions{};  // lower case, no dot; the first is the import library's hint
     std::string_view mimeType{};
     ModelFileReader read = nullptr;   // its own reader; nullptr: the import library's (library.reader), or none
-    ModelFileWriter write = nullptr;  // its own writer; nullptr: the import library's (library.exporter), or none
+    ModelBytesWriter write = nullptr;  // its own writer; nullptr: the import library's (library.exporter), or none
+    WriteCheck writeCheck = nullptr;   // for its own writer; nullptr: CheckMeshArrays is enough
     // Checked before the import library sees a byte of the file; nullptr: none.
     SignatureCheck signature = nullptr;
+    // Checked after the signature, before the import library sees the file:
+    // declared counts against the bytes; nullptr: the format declares no
+    // count before its data (binary STL and GLB give their sizes up front,
+    // which their signature checks compare).
+    CountsCheck counts = nullptr;
     ImportLibraryNames library{};
     // The reader hands each own texture the file names to the texture hook
     // as it meets it, so a read without the hook can't stand in for a load

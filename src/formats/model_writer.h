@@ -8,12 +8,16 @@
 #include "formats/model_format.h"
 #include "mesh/mesh.h"
 
-// Writes mesh to path in format. Everything is written under temporary names
-// in path's folder and renamed into place only once complete: a failed write
-// leaves no new file behind, and an existing file at path stays as it was.
-// A file written beside path (the companion an exporter adds) never
-// replaces one: where its name is taken, the write is refused and the folder
-// stays as it was.
+// Writes mesh to path in format: creates or replaces path and nothing else,
+// or fails and changes nothing. Every file is written unnamed or under a
+// temporary name in path's folder (staged_output.h), each write checked (the
+// import library's writers go through our file access, since they don't
+// check their own), flushed to disk and renamed into place only once
+// complete; a file that replaces another keeps that file's mode. A file
+// written beside path (the .bin of a .gltf, the .mtl of a textured .obj)
+// never replaces one: where its name is taken, the write is refused before
+// anything is written.
 // Refused with the reason when the format can't be written, the mesh's arrays
-// don't match its counts or a file can't be written.
+// don't match its counts, a companion's name is taken, or a file can't be
+// written in full (a full disk, a write limit, an I/O error).
 WriteResult WriteModel(const Mesh& mesh, const std::string& path, ModelFormat format);

@@ -1,7 +1,5 @@
 #include "math/camera.h"
 
-#include <epoxy/gl.h>
-
 void Camera::SetOrigin(float x, float y, float z) { origin = {x, y, z}; }
 
 void Camera::Move(const Vec3f& v, float amount) {
@@ -37,8 +35,12 @@ Mat4f Camera::RotationMatrix() const {
                   0.0f, 0.0f, 0.0f, 1.0f}};
 }
 
-void Camera::ApplyView(bool rotationOnly) const {
-    const Mat4f m = RotationMatrix();
-    glMultMatrixf(m.data());
-    if (!rotationOnly) glTranslatef(-origin.x, -origin.y, -origin.z);
+Mat4f Camera::ViewMatrix(bool rotationOnly) const {
+    Mat4f m = RotationMatrix();
+    if (rotationOnly) return m;
+    // The rotation times a translation by -origin: only the last column
+    // changes, summed in the order a GL driver's glTranslatef sums it.
+    const Vec3f t{-origin.x, -origin.y, -origin.z};
+    for (int row = 0; row < 4; ++row) m[12 + row] = m[row] * t.x + m[4 + row] * t.y + m[8 + row] * t.z + m[12 + row];
+    return m;
 }

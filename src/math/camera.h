@@ -17,9 +17,10 @@ public:
     void GetForward(Vec3f& out) const { out = forward; }
     void GetUp(Vec3f& out) const { out = up; }
 
-    // Multiplies the view transform onto the current GL matrix; needs a current context.
-    void ApplyView(bool rotationOnly) const;
-    // The matrix ApplyView multiplies before its translation (rows: right, up, -forward).
+    // The view transform: RotationMatrix, then the move of the eye to the
+    // origin (left out when rotationOnly). The frame loads it as the model-view.
+    Mat4f ViewMatrix(bool rotationOnly = false) const;
+    // The turn of the view (rows: right, up, -forward).
     Mat4f RotationMatrix() const;
 
 private:

@@ -1,7 +1,6 @@
 #include "math/view_frustum.h"
 
 #include <cmath>
-#include <epoxy/gl.h>
 
 ViewFrustum::ViewFrustum() { RecordCorners(30.0f, 1.0f, 1.0f, 10.0f); }
 
@@ -30,10 +29,13 @@ ViewFrustum::Extents ViewFrustum::RecordCorners(float fovY, float aspect, float 
 
 void ViewFrustum::SetPerspective(float fovY, float aspect, float zNear, float zFar) {
     const Extents e = RecordCorners(fovY, aspect, zNear, zFar);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(e.nearLeft, e.nearRight, e.nearBottom, e.nearTop, zNear, zFar);
-    glMatrixMode(GL_MODELVIEW);
+    // In single precision, as GL drivers form glFrustum's matrix, so that the
+    // picture is the one the projection gave when GL made it.
+    const float l = e.nearLeft, r = e.nearRight, b = e.nearBottom, t = e.nearTop, n = zNear, f = zFar;
+    projection_ = Mat4f{{(2.0f * n) / (r - l), 0.0f, 0.0f, 0.0f,                           //
+                         0.0f, (2.0f * n) / (t - b), 0.0f, 0.0f,                           //
+                         (r + l) / (r - l), (t + b) / (t - b), -(f + n) / (f - n), -1.0f,  //
+                         0.0f, 0.0f, -(2.0f * f * n) / (f - n), 0.0f}};
 }
 
 void ViewFrustum::Update(const Camera& cam) {

@@ -12,9 +12,12 @@ public:
     // since it runs before any context exists.
     ViewFrustum();
 
-    // Loads the projection into GL_PROJECTION (a context must be current) and
-    // records the eye-space corners.
+    // Records the projection (the matrix glFrustum makes of the near
+    // plane's extents) and the eye-space corners.
     void SetPerspective(float fovY, float aspect, float zNear, float zFar);
+    // The projection the frame loads; the identity until SetPerspective, as
+    // a fresh GL context has it.
+    const Mat4f& Projection() const { return projection_; }
     // World-space corners and the six inward-facing planes for the camera.
     void Update(const Camera& cam);
 
@@ -28,4 +31,6 @@ private:
         float nearLeft, nearRight, nearBottom, nearTop;
     };
     Extents RecordCorners(float fovY, float aspect, float zNear, float zFar);
+
+    Mat4f projection_ = kIdentity4<float>;
 };

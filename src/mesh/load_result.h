@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -31,6 +32,9 @@ struct WriteResult {
     static WriteResult Failure(std::string why) { return {false, std::move(why)}; }
     explicit operator bool() const { return ok; }
 };
+
+// Receives a file's bytes in order; false stops the writer.
+using BytePut = std::function<bool(std::span<const std::uint8_t>)>;
 
 // Called now and then during a load with the bytes read so far and the
 // file's size; returning false cancels the load.

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -142,3 +143,42 @@ std::string ResolveAssetPath(const std::string& path, const std::string& fallbac
     const std::filesystem::path fallback = std::filesystem::path(fallbackDir) / relative;
     return std::filesystem::exists(fallback, ec) ? fallback.string() : path;
 }
+
+// Plain SSE2 compares on four lanes, so that it vectorises without a clone.
+bool AllFinite(std::span<const float> values) {
+    using Lanes = std::uint32_t __attribute__((vector_size(16)));
+    constexpr std::uint32_t kExponent = 0x7F800000u;
+    constexpr std::size_t kPerLanes = sizeof(Lanes) / sizeof(float);
+    Lanes bad = {};
+    std::size_t i = 0;
+    for (; i + kPerLanes <= values.size(); i += kPerLanes) {
+        Lanes bits;
+        std::memcpy(&bits, values.data() + i, sizeof bits);
+        bad |= reinterpret_cast<Lanes>((bits & kExponent) == kExponent);
+    }
+    std::uint32_t any = 0;
+    for (std::size_t k = 0; k < kPerLanes; ++k) any |= bad[k];
+    for (; i < values.size(); ++i) any |= std::isfinite(values[i]) ? 0u : 1u;
+    return any == 0;
+}
+
+namespace {
+
+std::string FloatText(float value) {
+    std::array<char, 32> text{};
+    const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc{} ? std::string(text.data(), end) : std::string("?");
+}
+
+}  // namespace
+
+std::string CheckFinitePositions(std::span<const float> positions) {
+    if (AllFinite(positions)) return {};
+    const auto it = std::find_if(positions.begin(), positions.end(), [](float v) { return !std::isfinite(v); });
+    const std::size_t vertex = static_cast<std::size_t>(it - positions.begin()) / 3;
+    const auto xyz = positions.subspan(3 * vertex, std::min<std::size_t>(3, positions.size() - 3 * vertex));
+    std::string shown;
+    for (const float v : xyz) shown += (shown.empty() ? "" : ", ") + FloatText(v);
+    return "vertex " + std::to_string(vertex) + " has the position (" + shown + "): only finite coordinates are read";
+}
+

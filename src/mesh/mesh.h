@@ -17,8 +17,8 @@ public:
     Mesh& operator=(Mesh&&) noexcept = default;
     Mesh(const Mesh&) = delete;
     Mesh& operator=(const Mesh&) = delete;
-    // Frees memory only: the own texture is released with ClearTexture
-    // (model/mesh_gl.h) while the GL context is still current.
+    // Frees memory only. The GL texture of the own image is not the mesh's:
+    // the drawing side holds it (draw/gl_texture.h).
     ~Mesh() = default;
 
     ZeroedArray<float> verts;          // 3 per vertex
@@ -28,8 +28,7 @@ public:
     std::uint32_t numVerts = 0;
     std::int32_t numFaces = 0;
     std::uint32_t numTextures = 0;
-    unsigned int texture = 0;  // GL texture name of the own texture, 0 = none
-    std::string texturePath;   // as the model file gives it
+    std::string texturePath;  // the own image, as the model file gives it
 
     // (Re)allocate an array for the current count, zero-filled. False when
     // the memory can't be had (the array is then empty).
@@ -47,11 +46,19 @@ public:
     // Unit-length normals; a zero-length normal stays (0, 0, 0).
     void NormalizeNormals();
     std::uint32_t GetNumTextures() const { return numTextures; }
-    unsigned int GetTexture() const { return texture; }
 };
 
 // The largest value in indices (0 when empty); written so that it vectorises.
 std::uint32_t MaxIndex(std::span<const std::uint32_t> indices);
+
+// Whether every value is finite (no exponent of all ones); written so that it
+// vectorises.
+bool AllFinite(std::span<const float> values);
+
+// Empty when every coordinate in positions (3 per vertex) is finite, else
+// the refusal, naming the first vertex that is not: an infinite or NaN
+// position leaves the model without bounds, to draw, fit or write.
+std::string CheckFinitePositions(std::span<const float> positions);
 
 // Whether the mesh names an own texture (a count and a path): what a reader
 // hands its texture hook, and what a writer passes on as a material.

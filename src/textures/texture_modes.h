@@ -46,7 +46,7 @@ using TestImageCheck = bool (*)(const std::string& path);
 struct TextureModeRow {
     TextureMode mode;
     std::string_view name;      // "BMP", "ModelsOwn", ...: for traces
-    int command;                // the menu item's command id (CMD_TEX_* in viewer/commands.h)
+    int command;                // the menu item's command id (CommandId::Tex* in viewer/command_ids.h)
     std::string_view menuText;  // as the menu shows it, '&' before the access key
     int menuSlot;               // place in the Textures menu; a skipped number is a separator
     std::string_view cliName;   // the value of --texture
@@ -126,14 +126,14 @@ constexpr bool RowsInModeOrder() {
 }
 static_assert(RowsInModeOrder(), "row i is the mode whose value is i");
 
-// A 2D image has one file and a cube map six; the others neither files nor loader.
+// A 2D image has one file and a cube map six; the others neither files nor
+// message. (Whether a row has its loader is checked by a test: a function
+// pointer's comparison is no constant expression under the sanitizers.)
 constexpr bool RowsHaveTheirKindsFiles() {
     for (const TextureModeRow& row : kTextureModes) {
         const bool image = row.kind == TextureKind::Flat || row.kind == TextureKind::Cube;
         const std::size_t files = row.kind == TextureKind::Flat ? 1 : row.kind == TextureKind::Cube ? 6 : 0;
-        if (row.files.size() != files || (row.load != nullptr) != image || (row.check != nullptr) != image ||
-            row.message.empty() == image)
-            return false;
+        if (row.files.size() != files || row.message.empty() == image) return false;
     }
     return true;
 }

@@ -1,47 +1,32 @@
-// The menu commands and their option groups.
-#include <epoxy/gl.h>
+// The menu commands and their option groups. A command changes the Viewer
+// only; the frame applies the options (RenderFrame), so they hold in any
+// context that draws the viewer. Only the texture items upload (their test
+// image), through the textures library.
+#include "viewer/commands.h"
 
 #include <algorithm>
 
-#include "viewer/scene.h"
-#include "viewer/viewer.h"
+#include "viewer/open_model.h"
+#include "viewer/texture_items.h"
 
 namespace {
 
-constexpr int kTwoWayItems[] = {CMD_LIGHT_ON, CMD_LIGHT_OFF, CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME,
-                                CMD_CULL_ON,  CMD_CULL_OFF,  CMD_WINDING_CW,   CMD_WINDING_CCW};
-
-void SetEnabled(GLenum cap, bool on) {
-    if (on)
-        glEnable(cap);
-    else
-        glDisable(cap);
-}
+constexpr CommandId kTwoWayItems[] = {CommandId::LightOn,         CommandId::LightOff,  CommandId::RenderSolid,
+                                      CommandId::RenderWireframe, CommandId::CullOn,    CommandId::CullOff,
+                                      CommandId::WindingCW,       CommandId::WindingCCW};
 
 // Runs the option-group items; false when id is in no group.
-bool DoGroupCommand(Viewer& viewer, int id, ViewerShell& shell) {
+bool DoGroupCommand(Viewer& viewer, CommandId id, ViewerShell& shell) {
     if (SelectTextureItem(viewer, id, shell)) return true;
     switch (id) {
-    case CMD_LIGHT_ON:
-    case CMD_LIGHT_OFF:
-        viewer.checkedLight = id;
-        SetEnabled(GL_LIGHTING, id == CMD_LIGHT_ON);
-        return true;
-    case CMD_RENDER_SOLID:
-    case CMD_RENDER_WIREFRAME:
-        viewer.checkedRenderMode = id;
-        glPolygonMode(GL_FRONT_AND_BACK, id == CMD_RENDER_SOLID ? GL_FILL : GL_LINE);
-        return true;
-    case CMD_CULL_ON:
-    case CMD_CULL_OFF:
-        viewer.checkedCulling = id;
-        SetEnabled(GL_CULL_FACE, id == CMD_CULL_ON);
-        return true;
-    case CMD_WINDING_CW:
-    case CMD_WINDING_CCW:
-        viewer.checkedWinding = id;
-        glFrontFace(id == CMD_WINDING_CW ? GL_CW : GL_CCW);
-        return true;
+    case CommandId::LightOn:
+    case CommandId::LightOff: viewer.checkedLight = id; return true;
+    case CommandId::RenderSolid:
+    case CommandId::RenderWireframe: viewer.checkedRenderMode = id; return true;
+    case CommandId::CullOn:
+    case CommandId::CullOff: viewer.checkedCulling = id; return true;
+    case CommandId::WindingCW:
+    case CommandId::WindingCCW: viewer.checkedWinding = id; return true;
     default: return false;
     }
 }
@@ -57,22 +42,12 @@ void RunOpenCommand(Viewer& viewer, ViewerShell& shell) {
 
 }  // namespace
 
-bool SelectTextureItem(Viewer& viewer, int id, MessageSink& messages) {
-    const TextureModeRow* row = TextureModeRowForCommand(id);
-    if (row == nullptr) return false;
-    viewer.checkedTexture = row->command;
-    SetEnabled(GL_TEXTURE_2D, row->kind != TextureKind::None);
-    viewer.textureMode = row->mode;
-    if (HasTestImage(row->mode)) LoadTestTexture(viewer, messages);
-    return true;
-}
-
-bool IsOptionItem(int id) {
-    return TextureModeRowForCommand(id) != nullptr ||
+bool IsOptionItem(CommandId id) {
+    return IsTextureItem(id) ||
            std::find(std::begin(kTwoWayItems), std::end(kTwoWayItems), id) != std::end(kTwoWayItems);
 }
 
-bool IsCheckedItem(const Viewer& viewer, int id) {
+bool IsCheckedItem(const Viewer& viewer, CommandId id) {
     return id == viewer.checkedTexture || id == viewer.checkedLight || id == viewer.checkedRenderMode ||
            id == viewer.checkedCulling || id == viewer.checkedWinding;
 }
@@ -80,21 +55,21 @@ bool IsCheckedItem(const Viewer& viewer, int id) {
 void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel) {
     InitScene(viewer, shell, defaultModel);
     if (viewer.model.GetNumTextures() != 0) {
-        viewer.checkedTexture = CMD_TEX_MODELS_OWN;
+        viewer.checkedTexture = CommandId::TexModelsOwn;
     } else {
         viewer.textureMode = TextureMode::Bmp;
     }
 }
 
-bool DoCommand(Viewer& viewer, int id, ViewerShell& shell) {
+bool DoCommand(Viewer& viewer, CommandId id, ViewerShell& shell) {
     switch (id) {
-    case CMD_OPEN: RunOpenCommand(viewer, shell); return true;  // the open flow repaints itself
-    case CMD_EXIT: shell.Quit(); return true;
-    case CMD_FLIP_NORMALS: viewer.model.FlipNormals(); break;
-    case CMD_SCALE_DOWN: viewer.model.Scale(0.9f); break;
-    case CMD_SCALE_UP: viewer.model.Scale(1.1f); break;
-    case CMD_RESET_CAMERA: ResetCamera(viewer); break;
-    case CMD_ABOUT: shell.ShowAbout(); break;
+    case CommandId::Open: RunOpenCommand(viewer, shell); return true;  // the open flow repaints itself
+    case CommandId::Exit: shell.Quit(); return true;
+    case CommandId::FlipNormals: viewer.model.FlipNormals(); break;
+    case CommandId::ScaleDown: viewer.model.Scale(0.9f); break;
+    case CommandId::ScaleUp: viewer.model.Scale(1.1f); break;
+    case CommandId::ResetCamera: ResetCamera(viewer); break;
+    case CommandId::About: shell.ShowAbout(); break;
     default:
         if (!DoGroupCommand(viewer, id, shell)) return false;
         break;

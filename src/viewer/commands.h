@@ -1,31 +1,22 @@
-// The viewer's command ids: one per menu item, shared by the menu bar, the
-// accelerators and the Viewer's checked item of each option group. The
-// Textures menu's ids are those of the texture-mode table.
+// The menu commands and their option groups, and the scene set-up of a new
+// window that puts the groups in line with the default model.
 #pragma once
 
-#include "textures/texture_modes.h"
+#include "viewer/command_ids.h"
+#include "viewer/scene.h"
+#include "viewer/viewer_shell.h"
+#include "viewer/viewer_state.h"
 
-inline constexpr int CMD_OPEN = 32793;
-inline constexpr int CMD_EXIT = 105;
-inline constexpr int CMD_TEX_BMP = TextureModeRowOf(TextureMode::Bmp).command;
-inline constexpr int CMD_TEX_BMP_COMPRESSED = TextureModeRowOf(TextureMode::BmpCompressed).command;
-inline constexpr int CMD_TEX_BMP_CUBEMAP = TextureModeRowOf(TextureMode::BmpCubemap).command;
-inline constexpr int CMD_TEX_TGA = TextureModeRowOf(TextureMode::Tga).command;
-inline constexpr int CMD_TEX_TGA_COMPRESSED = TextureModeRowOf(TextureMode::TgaCompressed).command;
-inline constexpr int CMD_TEX_DDS = TextureModeRowOf(TextureMode::Dds).command;
-inline constexpr int CMD_TEX_DDS_CUBEMAP = TextureModeRowOf(TextureMode::DdsCubemap).command;
-inline constexpr int CMD_TEX_MODELS_OWN = TextureModeRowOf(TextureMode::ModelsOwn).command;
-inline constexpr int CMD_TEX_OFF = TextureModeRowOf(TextureMode::Off).command;
-inline constexpr int CMD_LIGHT_ON = 32778;
-inline constexpr int CMD_LIGHT_OFF = 32777;
-inline constexpr int CMD_RENDER_SOLID = 32780;
-inline constexpr int CMD_RENDER_WIREFRAME = 32781;
-inline constexpr int CMD_CULL_ON = 32783;
-inline constexpr int CMD_CULL_OFF = 32784;
-inline constexpr int CMD_WINDING_CW = 32803;
-inline constexpr int CMD_WINDING_CCW = 32804;
-inline constexpr int CMD_FLIP_NORMALS = 32787;
-inline constexpr int CMD_SCALE_DOWN = 32788;
-inline constexpr int CMD_SCALE_UP = 32789;
-inline constexpr int CMD_RESET_CAMERA = 32800;
-inline constexpr int CMD_ABOUT = 104;
+// Whether id belongs to one of the five option groups, and whether it is
+// the checked item of its group.
+bool IsOptionItem(CommandId id);
+bool IsCheckedItem(const Viewer& viewer, CommandId id);
+
+// The scene set-up of a new window: InitScene, then the texture group in
+// line with the default model (CommandId::TexModelsOwn when it has its own
+// texture). Needs a current context and viewer.startupDir recorded.
+void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel = DefaultModel::Load);
+
+// Runs one command. Returns false, doing nothing, for an id that is no
+// command (the window's ids come from its actions' data as plain numbers).
+bool DoCommand(Viewer& viewer, CommandId id, ViewerShell& shell);

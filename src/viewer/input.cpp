@@ -1,7 +1,7 @@
 // Keys and mouse drags that move the eye and turn the model.
-#include <cmath>
+#include "viewer/input.h"
 
-#include "viewer/viewer.h"
+#include <cmath>
 
 void ResetCamera(Viewer& viewer) {
     viewer.camera.SetOrigin(0.0f, 0.0f, 0.0f);

@@ -1,13 +1,16 @@
 // The open-model flow: the format rule picks the loader, a progress scope
 // spans the load, and the viewer follows the model that ends up shown.
+#include "viewer/open_model.h"
+
 #include <filesystem>
 #include <functional>
 #include <system_error>
 
-#include "model/mesh_gl.h"
+#include "draw/mesh_gl.h"
 #include "formats/model_reader.h"
+#include "viewer/input.h"
 #include "viewer/scene.h"
-#include "viewer/viewer.h"
+#include "viewer/texture_items.h"
 
 namespace {
 
@@ -62,13 +65,13 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
 
     ResetCamera(viewer);
     if (viewer.model.GetNumTextures() != 0) {
-        viewer.checkedTexture = CMD_TEX_MODELS_OWN;
+        viewer.checkedTexture = CommandId::TexModelsOwn;
         viewer.textureMode = TextureMode::ModelsOwn;
-    } else if (viewer.textureMode != TextureMode::Bmp || viewer.checkedTexture != CMD_TEX_BMP) {
+    } else if (viewer.textureMode != TextureMode::Bmp || viewer.checkedTexture != CommandId::TexBMP) {
         // What the BMP item does, so that the picture matches the checked
         // item: after a cube map, Off or another image the test texture and
         // texturing must change too.
-        SelectTextureItem(viewer, CMD_TEX_BMP, shell);
+        SelectTextureItem(viewer, CommandId::TexBMP, shell);
     }
     shell.Repaint();
     return result;
@@ -78,7 +81,7 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
 
 LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell) {
     return OpenWith(viewer, path, shell, [&](ModelFormat format, const LoadProgress& progress) {
-        return LoadModel(viewer.model, path, format, viewer.startupDir, shell, progress);
+        return LoadModel(viewer.model, viewer.ownTexture, path, format, viewer.startupDir, shell, progress);
     });
 }
 
@@ -96,9 +99,10 @@ ModelReadAhead::ModelReadAhead(const std::string& path) : path_(path), format_(M
 LoadResult ModelReadAhead::Open(Viewer& viewer, ViewerShell& shell) {
     return OpenWith(viewer, path_, shell, [&](ModelFormat format, const LoadProgress& progress) {
         if (format != format_ || !pending_.valid())
-            return LoadModel(viewer.model, path_, format, viewer.startupDir, shell, progress);
+            return LoadModel(viewer.model, viewer.ownTexture, path_, format, viewer.startupDir, shell, progress);
         Read read = pending_.get();
-        return AdoptModel(viewer.model, std::move(read.mesh), std::move(read.result), viewer.startupDir, shell);
+        return AdoptModel(viewer.model, viewer.ownTexture, std::move(read.mesh), std::move(read.result),
+                          viewer.startupDir, shell);
     });
 }
 
@@ -107,14 +111,14 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     LoadResult result;
     {
         ProgressScope progress(viewer.modelPath, shell);
-        result = LoadModel(viewer.model, viewer.modelPath, viewer.modelFormat, viewer.startupDir, shell,
-                           progress.Callback());
+        result = LoadModel(viewer.model, viewer.ownTexture, viewer.modelPath, viewer.modelFormat, viewer.startupDir,
+                           shell, progress.Callback());
     }
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);
     // Model's Own with nothing to show would draw whatever texture is bound.
     if (viewer.textureMode == TextureMode::ModelsOwn && viewer.model.GetNumTextures() == 0)
-        SelectTextureItem(viewer, CMD_TEX_BMP, shell);
+        SelectTextureItem(viewer, CommandId::TexBMP, shell);
     shell.Repaint();
     return result;
 }

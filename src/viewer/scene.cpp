@@ -2,7 +2,7 @@
 
 #include <epoxy/gl.h>
 
-#include "model/mesh_gl.h"
+#include "draw/mesh_gl.h"
 
 std::string LoadFailureText(std::string_view path, std::string_view reason) {
     std::string text = "Could not load the model \"";
@@ -12,30 +12,57 @@ std::string LoadFailureText(std::string_view path, std::string_view reason) {
     return text;
 }
 
-void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelChoice) {
+namespace {
+
+void SetEnabled(GLenum cap, bool on) {
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+// Puts the current context in the viewer's state: the fixed set-up (clear
+// colour, depth test, the light at the eye, colour material), the options
+// of the groups and the projection. Every frame does this first, so a new
+// context (Qt makes one when the window moves to another screen or
+// window) draws what the old one drew.
+void ApplySceneState(const Viewer& viewer) {
     static constexpr GLfloat noLight[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     static constexpr GLfloat someLight[4] = {0.85f, 0.85f, 0.85f, 0.0f};
     static constexpr GLfloat lightPos[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 
     glClearColor(0.2f, 0.2f, 0.4f, 0.0f);
     glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-
-    // Given once while the model-view matrix is the identity: the light sits
-    // at the eye and moves with the camera.
     glEnable(GL_LIGHT0);
     glLightfv(GL_LIGHT0, GL_AMBIENT, noLight);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, someLight);
     glLightfv(GL_LIGHT0, GL_SPECULAR, noLight);
+    // Given while the model-view matrix is the identity: the light sits at
+    // the eye and moves with the camera.
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
     glLightfv(GL_LIGHT0, GL_POSITION, lightPos);
-
+    glPopMatrix();
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT, GL_DIFFUSE);
 
+    SetEnabled(GL_LIGHTING, viewer.checkedLight == CommandId::LightOn);
+    glPolygonMode(GL_FRONT_AND_BACK, viewer.checkedRenderMode == CommandId::RenderWireframe ? GL_LINE : GL_FILL);
+    SetEnabled(GL_CULL_FACE, viewer.checkedCulling == CommandId::CullOn);
+    glFrontFace(viewer.checkedWinding == CommandId::WindingCW ? GL_CW : GL_CCW);
+    SetEnabled(GL_TEXTURE_2D, TextureModeRowOf(viewer.textureMode).kind != TextureKind::None);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(viewer.frustum.Projection().data());
+    glMatrixMode(GL_MODELVIEW);
+}
+
+}  // namespace
+
+void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelChoice) {
     viewer.textureMode = TextureMode::Bmp;
     LoadTestTexture(viewer, messages);
-    glEnable(GL_TEXTURE_2D);
 
     Mesh& model = viewer.model;
     if (defaultModelChoice == DefaultModel::Load) {
@@ -44,7 +71,7 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
         const std::string defaultModel = ResolveAssetPath(kDefaultModelPath, viewer.startupDir);
         // A failed load keeps the previous (at start-up: empty) model, which
         // must not be scaled a second time.
-        if (const LoadResult result = LoadXML(model, defaultModel, viewer.startupDir, messages)) {
+        if (const LoadResult result = LoadXML(model, viewer.ownTexture, defaultModel, viewer.startupDir, messages)) {
             model.Scale(8.0f);
             model.NormalizeNormals();
         } else {
@@ -53,6 +80,15 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
     }
     if (model.GetNumTextures() != 0) viewer.textureMode = TextureMode::ModelsOwn;
     ResetCamera(viewer);
+    ApplySceneState(viewer);
+}
+
+void RestoreScene(Viewer& viewer, MessageSink& messages) {
+    // The model keeps its own image's path while its texture goes with a
+    // context (a failed upload forgets it): that path is what to upload.
+    if (!viewer.model.texturePath.empty()) LoadTexture(viewer.model, viewer.ownTexture, viewer.startupDir, messages);
+    if (HasTestImage(viewer.textureMode)) LoadTestTexture(viewer, messages);
+    ApplySceneState(viewer);
 }
 
 namespace {
@@ -66,10 +102,10 @@ void SetTexGen(bool on) {
     }
 }
 
-void DrawWithOwnTexture(const Mesh& model) {
+void DrawWithOwnTexture(const Mesh& model, const GlTexture& texture) {
     if (model.GetNumTextures() != 0) {
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, model.GetTexture());
+        glBindTexture(GL_TEXTURE_2D, texture.Name());
     }
     Draw(model);
 }
@@ -100,7 +136,8 @@ void DrawSphereMapped(const Mesh& model, unsigned int testTexture) {
 
 void PushModelView(const Viewer& viewer) {
     glPushMatrix();
-    viewer.camera.ApplyView(false);
+    // Loaded, not multiplied: whatever model-view a context was left with.
+    glLoadMatrixf(viewer.camera.ViewMatrix().data());
     glColor3f(1.0f, 1.0f, 1.0f);
     glRotatef(viewer.modelRotX, 1.0f, 0.0f, 0.0f);
     glRotatef(viewer.modelRotY, 0.0f, 1.0f, 0.0f);
@@ -108,10 +145,11 @@ void PushModelView(const Viewer& viewer) {
 }
 
 void RenderFrame(const Viewer& viewer) {
+    ApplySceneState(viewer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     PushModelView(viewer);
     switch (TextureModeRowOf(viewer.textureMode).kind) {
-    case TextureKind::Model: DrawWithOwnTexture(viewer.model); break;
+    case TextureKind::Model: DrawWithOwnTexture(viewer.model, viewer.ownTexture); break;
     case TextureKind::None: Draw(viewer.model); break;
     case TextureKind::Cube: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
     case TextureKind::Flat: DrawSphereMapped(viewer.model, viewer.testTexture); break;
@@ -122,12 +160,14 @@ void RenderFrame(const Viewer& viewer) {
 void ResizeViewport(Viewer& viewer, int width, int height) {
     if (height == 0) height = 1;
     glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     // A zero width would make a frustum with no sides, which GL refuses;
     // nothing is drawn into a zero-width viewport anyway.
     const int aspectWidth = width > 0 ? width : 1;
     viewer.frustum.SetPerspective(35.0f, static_cast<float>(static_cast<double>(aspectWidth) / height), 1.0f, 100.0f);
+    // Loaded now for the code that draws without a frame (benchmarks); every
+    // frame loads it again.
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(viewer.frustum.Projection().data());
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -156,5 +196,5 @@ void DeleteTestTexture(Viewer& viewer) {
 
 void ShutdownScene(Viewer& viewer) {
     DeleteTestTexture(viewer);
-    ClearTexture(viewer.model);
+    viewer.ownTexture.Reset();
 }

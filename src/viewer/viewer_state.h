@@ -1,18 +1,20 @@
 // Everything one viewer shows and remembers: the eye and its view volume,
 // the model and its turns, the texture state, the checked item of each
-// option group, and the mouse drag. The window and the snapshot each own
+// option group, and the mouse drag. Only the two texture names belong to a
+// GL context; everything else outlives any context. The window and the snapshot each own
 // one; the commands, the open flow, the input and the frame take it by
 // reference.
 #pragma once
 
 #include <string>
 
+#include "draw/gl_texture.h"
 #include "math/camera.h"
 #include "math/view_frustum.h"
 #include "mesh/mesh.h"
 #include "formats/model_format.h"
 #include "textures/texture_modes.h"
-#include "viewer/commands.h"
+#include "viewer/command_ids.h"
 
 enum DragMode : int { DragNone = 0, DragPan = 1, DragRotate = 2, DragDolly = 3 };
 
@@ -26,6 +28,9 @@ struct Viewer {
     Camera camera;
     ViewFrustum frustum;
     Mesh model;
+    // The GL texture of the model's own image (model.texturePath); released
+    // by ShutdownScene.
+    GlTexture ownTexture;
     // The file the shown model was opened from and the format it was read
     // in; empty for the default model. A reload reads it the same way.
     std::string modelPath;
@@ -43,13 +48,15 @@ struct Viewer {
     // The directory the test assets and the default model are found under.
     std::string startupDir;
 
-    // The checked item of each option group, as a command id. Menus show
-    // these items checked whenever they open.
-    int checkedTexture = CMD_TEX_BMP;
-    int checkedLight = CMD_LIGHT_ON;
-    int checkedRenderMode = CMD_RENDER_SOLID;
-    int checkedCulling = CMD_CULL_ON;
-    int checkedWinding = CMD_WINDING_CCW;
+    // The checked item of each option group, as a command id: the options
+    // themselves, which every frame applies (GL keeps none of them between
+    // frames that the viewer relies on). Menus show these items checked
+    // whenever they open.
+    CommandId checkedTexture = CommandId::TexBMP;
+    CommandId checkedLight = CommandId::LightOn;
+    CommandId checkedRenderMode = CommandId::RenderSolid;
+    CommandId checkedCulling = CommandId::CullOn;
+    CommandId checkedWinding = CommandId::WindingCCW;
 
     int dragMode = DragNone;
     int mouseX = 0, mouseY = 0;

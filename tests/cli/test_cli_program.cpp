@@ -3,11 +3,17 @@
 // the installed tree started from a folder without assets.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -90,6 +96,50 @@ double MeanDifference(const RgbaImage& a, const RgbaImage& b) {
     for (std::size_t i = 0; i < a.pixels.size(); ++i)
         if (i % 4 != 3) sum += std::abs(a.pixels[i] - b.pixels[i]);
     return sum / (static_cast<double>(a.pixels.size()) * 0.75);
+}
+
+// Every file in a folder with its bytes and mode, to compare before and after a run.
+std::map<std::string, std::string> FolderState(const std::string& folder) {
+    std::map<std::string, std::string> state;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::recursive_directory_iterator(folder))
+        state[entry.path().lexically_relative(folder).string()] =
+            std::to_string(static_cast<int>(entry.symlink_status().permissions())) + " " +
+            ReadText(entry.path().string());
+    return state;
+}
+
+// Starts the program with args, its output thrown away, as a user's shell
+// would start it: the cleanup signals at their default action.
+pid_t StartProgram(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(kProgram.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    // As RunProgram: LeakSanitizer's tracer is unreliable in a child of a test.
+    const char* asan = getenv("ASAN_OPTIONS");
+    const std::string asanOptions = (asan ? std::string(asan) + ":" : std::string()) + "detect_leaks=0";
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0) _exit(126);
+        for (const int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);
+        setenv("ASAN_OPTIONS", asanOptions.c_str(), 1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Whether process pid has a file open in folder, named or unnamed (an
+// unnamed one reads as "folder/#inode (deleted)").
+bool HasFileOpenIn(pid_t pid, const std::string& folder) {
+    std::error_code ec;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+        std::error_code unreadable;
+        if (std::filesystem::read_symlink(fd.path(), unreadable).string().starts_with(folder + "/")) return true;
+    }
+    return false;
 }
 
 class ProgramTest : public testing::Test {
@@ -360,6 +410,87 @@ TEST_F(ProgramTest, ConvertNamesTheExtensionsItWrites) {
     EXPECT_TRUE(Contains(result.err, "no writer for that extension (.xml, .bin, .obj, .ply, .stl, .gltf or .glb)"))
         << result.err;
     EXPECT_FALSE(std::filesystem::exists(scratch.File("out.fbx")));
+}
+
+// A full disk, as a write limit of 8 KiB on the program (RLIMIT_FSIZE, set by
+// the shell's ulimit, with SIGXFSZ ignored so that a write past the limit
+// fails instead of ending the program): every output format fails with exit
+// status 3 and says why, and the folder is as it was, the old OUT included.
+// A companion whose name is taken is refused before anything is written.
+TEST_F(ProgramTest, ConvertOnAFullDiskFailsAndChangesNothing) {
+    const std::string folder = scratch.File("full");
+    std::filesystem::create_directories(folder);
+    const std::vector<std::string> outputs = {"x.xml", "b.BIN", "o.obj", "p.ply", "s.stl", "t.gltf", "g.glb"};
+    for (const std::string& name : outputs) ASSERT_TRUE(WriteFile(folder + "/" + name, "old " + name));
+    ASSERT_TRUE(WriteFile(folder + "/held.bin", "someone's buffer"));
+    const auto before = FolderState(folder);
+    const auto convertWithin8KiB = [this](const std::string& out) {
+        return RunProgram({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 16 && exec \"$0\" \"$@\"", kProgram, "--convert",
+                           "Assets/examples/torus.xml", out});
+    };
+    for (const std::string& name : outputs) {
+        SCOPED_TRACE(name);
+        const ProgramResult result = convertWithin8KiB(folder + "/" + name);
+        EXPECT_EQ(result.status, 3) << result.err;
+        EXPECT_TRUE(Contains(result.err, "cannot write")) << result.err;
+        EXPECT_TRUE(Contains(result.err, "File too large")) << result.err;
+        EXPECT_EQ(FolderState(folder), before);
+    }
+    const ProgramResult held = convertWithin8KiB(folder + "/held.gltf");
+    EXPECT_EQ(held.status, 3);
+    EXPECT_TRUE(Contains(held.err, "\"held.bin\", which is written with it, is already there")) << held.err;
+    EXPECT_EQ(FolderState(folder), before);
+}
+
+// A convert interrupted while it writes (SIGTERM, SIGINT; SIGKILL where the
+// file system has unnamed files) leaves its folder exactly as it was. The
+// model is big enough that its XML takes a while to write; should the
+// convert finish before it is caught writing, a bigger one is tried.
+TEST_F(ProgramTest, InterruptedConvertLeavesTheFolderAsItWas) {
+    const std::string folder = std::filesystem::absolute(scratch.File("out")).string();
+    std::filesystem::create_directories(folder);
+    const std::string in = scratch.File("big.bin"), out = folder + "/model.xml";
+    const int probe = open(folder.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe >= 0) close(probe);
+    std::uint32_t vertices = 0;
+    for (const int signal : {SIGTERM, SIGINT, SIGKILL}) {
+        SCOPED_TRACE(strsignal(signal));
+        if (signal == SIGKILL && probe < 0) {
+            std::cout << "no unnamed files in " << folder << ": SIGKILL is not tried\n";
+            continue;
+        }
+        bool caught = false;
+        for (std::uint32_t size = 200000; !caught && size <= 3200000; size *= 4) {
+            if (size > vertices) {
+                vertices = size;
+                const WriteResult written = WriteBIN(MakeMesh(vertices, static_cast<std::int32_t>(2 * vertices)), in);
+                ASSERT_TRUE(written) << written.reason;
+            }
+            ASSERT_TRUE(WriteFile(out, "old model"));
+            ASSERT_TRUE(WriteFile(folder + "/kept.txt", "kept"));
+            const auto before = FolderState(folder);
+            const pid_t pid = StartProgram({"--convert", in, out});
+            ASSERT_GT(pid, 0);
+            int status = 0;
+            bool ended = false;
+            while (!(ended = waitpid(pid, &status, WNOHANG) == pid) && !caught) {
+                if (HasFileOpenIn(pid, folder))
+                    caught = kill(pid, signal) == 0;
+                else
+                    usleep(200);
+            }
+            if (!ended) {
+                ASSERT_EQ(waitpid(pid, &status, 0), pid);
+            }
+            if (!caught) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+                continue;
+            }
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_EQ(FolderState(folder), before);
+        }
+        EXPECT_TRUE(caught) << "the convert always finished before it was seen writing";
+    }
 }
 
 TEST_F(ProgramTest, HelpVersionAndBadArguments) {

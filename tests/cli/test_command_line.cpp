@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/cli/command_line.h"
-#include "viewer/commands.h"
+#include "viewer/command_ids.h"
 #include "mesh/model_test_support.h"
 
 namespace {
@@ -48,7 +48,7 @@ TEST(CommandLine, SnapshotDefaultsAndEveryOption) {
     EXPECT_EQ(all.model, "model.bin");
     EXPECT_EQ(s.width, 320);
     EXPECT_EQ(s.height, 200);
-    EXPECT_EQ(s.textureCommand, CMD_TEX_DDS_CUBEMAP);
+    EXPECT_EQ(s.textureCommand, CommandId::TexDDSCubemap);
     EXPECT_TRUE(s.wireframe && s.noLight && s.noCull && s.clockwise && s.fit);
     EXPECT_EQ(s.rotateX, -30.5f);
     EXPECT_EQ(s.rotateY, 90.0f);

@@ -6,21 +6,21 @@
 #include <utility>
 
 #include "app/cli/command_line.h"
-#include "viewer/commands.h"
+#include "viewer/command_ids.h"
 
 namespace {
 
 TEST(TextureOption, EachNamePicksItsMenuItem) {
-    const std::pair<const char*, int> names[] = {
-        {"off", CMD_TEX_OFF},
-        {"bmp", CMD_TEX_BMP},
-        {"bmp-compressed", CMD_TEX_BMP_COMPRESSED},
-        {"tga", CMD_TEX_TGA},
-        {"tga-compressed", CMD_TEX_TGA_COMPRESSED},
-        {"dds", CMD_TEX_DDS},
-        {"bmp-cubemap", CMD_TEX_BMP_CUBEMAP},
-        {"dds-cubemap", CMD_TEX_DDS_CUBEMAP},
-        {"own", CMD_TEX_MODELS_OWN},
+    const std::pair<const char*, CommandId> names[] = {
+        {"off", CommandId::TexOff},
+        {"bmp", CommandId::TexBMP},
+        {"bmp-compressed", CommandId::TexBMPCompressed},
+        {"tga", CommandId::TexTGA},
+        {"tga-compressed", CommandId::TexTGACompressed},
+        {"dds", CommandId::TexDDS},
+        {"bmp-cubemap", CommandId::TexBMPCubemap},
+        {"dds-cubemap", CommandId::TexDDSCubemap},
+        {"own", CommandId::TexModelsOwn},
     };
     for (const auto& [name, command] : names) EXPECT_EQ(TextureCommandByName(name), command) << name;
     // Names are exact: no other case, no menu text, no mode name.

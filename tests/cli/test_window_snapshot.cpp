@@ -39,7 +39,7 @@ namespace {
 
 struct Case {
     const char* name;
-    std::vector<int> commands;         // menu items picked in the window
+    std::vector<CommandId> commands;   // menu items picked in the window
     std::vector<std::string> options;  // the same on the command line
     float rotX = 0.0f;
     float rotY = 0.0f;
@@ -100,7 +100,7 @@ TEST_P(WindowSnapshotTest, SameOptionsGiveTheSamePicture) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->View().IsSceneReady(); }));
-    for (const int id : c.commands) window->RunCommand(id);
+    for (const CommandId id : c.commands) window->RunCommand(id);
     window->ViewerState().modelRotX = c.rotX;
     window->ViewerState().modelRotY = c.rotY;
     // The frame as the window draws it, at its drawing area's size.
@@ -118,20 +118,22 @@ TEST_P(WindowSnapshotTest, SameOptionsGiveTheSamePicture) {
     EXPECT_LT(diff.differingPixels, static_cast<std::size_t>(snapshot.width * snapshot.height / 1000)) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, WindowSnapshotTest,
-    testing::Values(
-        Case{"default", {}, {}},
-        Case{"cubemap_turned", {CMD_TEX_BMP_CUBEMAP}, {"--texture", "bmp-cubemap", "--rotate", "30,45"}, 30.0f, 45.0f},
-        Case{"wireframe_unlit",
-             {CMD_TEX_OFF, CMD_LIGHT_OFF, CMD_RENDER_WIREFRAME},
-             {"--texture", "off", "--no-light", "--wireframe"}},
-        Case{"tga_compressed_inside",
-             {CMD_TEX_TGA_COMPRESSED, CMD_WINDING_CW},
-             {"--texture", "tga-compressed", "--cw", "--rotate", "-20,10"},
-             -20.0f,
-             10.0f}),
-    [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Options, WindowSnapshotTest,
+                         testing::Values(Case{"default", {}, {}},
+                                         Case{"cubemap_turned",
+                                              {CommandId::TexBMPCubemap},
+                                              {"--texture", "bmp-cubemap", "--rotate", "30,45"},
+                                              30.0f,
+                                              45.0f},
+                                         Case{"wireframe_unlit",
+                                              {CommandId::TexOff, CommandId::LightOff, CommandId::RenderWireframe},
+                                              {"--texture", "off", "--no-light", "--wireframe"}},
+                                         Case{"tga_compressed_inside",
+                                              {CommandId::TexTGACompressed, CommandId::WindingCW},
+                                              {"--texture", "tga-compressed", "--cw", "--rotate", "-20,10"},
+                                              -20.0f,
+                                              10.0f}),
+                         [](const testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
 // Where the drawing area sits in a window of this toolkit and display.
 QRect DrawingArea() {
@@ -220,7 +222,7 @@ TEST(ProgramWindow, DroppedModelFileIsOpened) {
     // The torus is opened as File > Open would: its own geometry, the BMP test texture.
     const bool done = QTest::qWaitFor([&] { return model.numVerts == 512u || !messages.empty(); }, 5000);
     EXPECT_TRUE(done && model.numVerts == 512u) << model.numVerts;
-    EXPECT_EQ(window.ViewerState().checkedTexture, CMD_TEX_BMP);
+    EXPECT_EQ(window.ViewerState().checkedTexture, CommandId::TexBMP);
     EXPECT_TRUE(messages.empty()) << messages.front();
     window.close();
 }

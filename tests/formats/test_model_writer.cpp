@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +17,7 @@
 #include "formats/bin/bin_format.h"
 #include "formats/model_writer.h"
 #include "formats/scene/scene_import.h"
+#include "formats/staged_output.h"
 #include "formats/xml/xml_reader.h"
 #include "mesh/model_test_support.h"
 #include "support/temp_dir.h"
@@ -67,6 +74,13 @@ std::set<std::string> Names(const FolderState& state) {
     std::set<std::string> names;
     for (const auto& [name, content] : state) names.insert(name);
     return names;
+}
+
+// A file's permission bits in octal, as ls and chmod show them.
+std::string ModeOf(const std::string& path) {
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%o", static_cast<unsigned>(fs::status(path).permissions()));
+    return octal;
 }
 
 Mesh TexturedTetrahedron() {
@@ -260,6 +274,141 @@ TEST(ModelWrite, FailedWriteLeavesNothingAndKeepsWhatWasThere) {
         EXPECT_FALSE(written);
         EXPECT_NE(written.reason.find(failure.reasonHas), std::string::npos) << written.reason;
         EXPECT_EQ(StateOf(dir.Path()), before);
+        // What a failed case left must not fail the next one.
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path()))
+            if (!before.contains(entry.path().filename().string())) fs::remove(entry.path());
+    }
+}
+
+// A companion's name taken while the files were written (after the check
+// before writing): the commit refuses and moves nothing, named or unnamed.
+TEST(ModelWrite, CompanionNameTakenDuringTheWriteIsRefusedAtTheMove) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFile(dir.File("out.gltf"), "old model"));
+    const std::string_view text = "new bytes";
+    const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    for (const Staging staging : {Staging::Named, Staging::Unnamed}) {
+        StagedOutput output(dir.File("out.gltf"), staging);
+        for (const char* name : {"out.gltf", "out.bin"}) {
+            const StagedOutput::Opened opened = output.Open(dir.File(name));
+            ASSERT_TRUE(opened.file) << opened.reason;
+            ASSERT_TRUE(opened.file->Write(bytes));
+        }
+        ASSERT_TRUE(WriteFile(dir.File("out.bin"), "someone's buffer"));
+        const FolderState before = StateOf(dir.Path());
+        EXPECT_NE(output.Commit().find("\"out.bin\", which is written with it, is already there"), std::string::npos);
+        EXPECT_EQ(StateOf(dir.Path()), before);
+        fs::remove(dir.File("out.bin"));
+    }
+}
+
+// A file opened again, as a writer may, starts over: only the last bytes count.
+TEST(ModelWrite, StagedFileOpenedAgainStartsOver) {
+    TempDir dir;
+    StagedOutput output(dir.File("out.obj"));
+    for (const std::string_view text : {"a longer first try", "second"}) {
+        const StagedOutput::Opened opened = output.Open(dir.File("out.obj"));
+        ASSERT_TRUE(opened.file) << opened.reason;
+        ASSERT_TRUE(opened.file->Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}));
+    }
+    EXPECT_EQ(output.Commit(), "");
+    EXPECT_EQ(ReadText(dir.File("out.obj")), "second");
+}
+
+// Replacing a file keeps its mode (a private 0600 file stays private); a new
+// file, companions included, has 0666 less the umask, as any new file.
+TEST(ModelWrite, ReplacedFileKeepsItsModeAndANewOneFollowsTheUmask) {
+    TempDir dir;
+    const mode_t umaskBefore = umask(027);
+    const struct {
+        const char* name;
+        const char* companion;  // empty where the format writes none
+    } outputs[] = {{"out.xml", ""}, {"out.BIN", ""}, {"out.obj", "out.mtl"}, {"out.ply", ""},
+                   {"out.stl", ""}, {"out.glb", ""}, {"out.gltf", "out.bin"}};
+    for (const auto& output : outputs) {
+        SCOPED_TRACE(output.name);
+        const std::string path = dir.File(output.name), companion = dir.File(output.companion);
+        const auto write = [&] {
+            const Mesh mesh = std::string_view(output.companion) == "out.mtl" ? TexturedTetrahedron() : Tetrahedron();
+            const WriteResult written = WriteModel(mesh, path, ModelFormatForPath(path));
+            EXPECT_TRUE(written) << written.reason;
+        };
+        write();
+        EXPECT_EQ(ModeOf(path), "640");
+        if (*output.companion) {
+            EXPECT_EQ(ModeOf(companion), "640");
+            fs::remove(companion);
+        }
+        for (const char* mode : {"600", "444", "755"}) {
+            fs::permissions(path, fs::perms(std::stoi(mode, nullptr, 8)));
+            write();
+            EXPECT_EQ(ModeOf(path), mode);
+            if (*output.companion) fs::remove(companion);
+        }
+    }
+    umask(umaskBefore);
+}
+
+// Interrupted while files are staged, a write leaves the folder as it was:
+// SIGINT, SIGTERM and SIGHUP remove what is staged by name before they end
+// the program, and after SIGKILL the system removes what is staged unnamed.
+// A signal the program ignores stays ignored. Each case runs in a child
+// process that signals itself with the files half written.
+TEST(ModelWrite, SignalsAndKillsLeaveTheFolderAsItWas) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFile(dir.File("out.gltf"), "old model"));
+    ASSERT_TRUE(WriteFile(dir.File("kept.txt"), "kept"));
+    const FolderState before = StateOf(dir.Path());
+    const int unnamed = open(dir.Path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (unnamed >= 0) close(unnamed);
+
+    const struct {
+        Staging staging;
+        int signal;
+        bool ignored;
+    } cases[] = {
+        {Staging::Named, SIGTERM, false},   {Staging::Named, SIGINT, false}, {Staging::Named, SIGHUP, false},
+        {Staging::Unnamed, SIGTERM, false}, {Staging::Named, SIGINT, true},  {Staging::Unnamed, SIGKILL, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << strsignal(c.signal)
+                                        << (c.staging == Staging::Named ? ", named" : ", unnamed")
+                                        << (c.ignored ? ", ignored" : ""));
+        if (c.staging == Staging::Unnamed && unnamed < 0) {
+            std::cout << "no unnamed files in " << dir.Path() << ": the unnamed case is not run\n";
+            continue;
+        }
+        std::fflush(nullptr);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            int code = 12;
+            {
+                for (const int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);
+                if (c.ignored) signal(c.signal, SIG_IGN);
+                const RemoveStagedFilesOnSignal removeOnSignal;
+                StagedOutput output(dir.File("out.gltf"), c.staging);
+                const std::string_view text = "staged bytes";
+                const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+                for (const char* name : {"out.bin", "out.gltf"}) {
+                    const StagedOutput::Opened opened = output.Open(dir.File(name));
+                    if (!opened.file || !opened.file->Write(bytes)) code = 10;
+                }
+                if (code == 12) raise(c.signal);
+            }  // an ignored signal: the output goes as on any failure
+            _exit(code);
+        }
+        ASSERT_GT(pid, 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        if (c.ignored) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 12) << status;
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
+        }
+        EXPECT_EQ(StateOf(dir.Path()), before);
+        // What a failed case left must not fail the next one.
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path()))
+            if (!before.contains(entry.path().filename().string())) fs::remove(entry.path());
     }
 }
 

@@ -34,7 +34,6 @@ struct MeshSnapshot {
     std::uint32_t numVerts = 0;
     std::int32_t numFaces = 0;
     std::uint32_t numTextures = 0;
-    unsigned int texture = 0;
     std::string texturePath;
     const void* vertsAddress = nullptr;
 
@@ -50,5 +49,5 @@ std::vector<std::uint8_t> BytesOf(const ZeroedArray<T>& array) {
 
 inline MeshSnapshot Snapshot(const Mesh& mesh) {
     return {BytesOf(mesh.verts), BytesOf(mesh.normals), BytesOf(mesh.faces), BytesOf(mesh.uvs), mesh.numVerts,
-            mesh.numFaces,       mesh.numTextures,      mesh.texture,        mesh.texturePath,  mesh.verts.data()};
+            mesh.numFaces,       mesh.numTextures,      mesh.texturePath,    mesh.verts.data()};
 }

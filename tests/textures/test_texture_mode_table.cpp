@@ -8,7 +8,7 @@
 #include "support/recording_sink.h"
 
 #include "textures/texture_modes.h"
-#include "viewer/commands.h"
+#include "viewer/command_ids.h"
 
 namespace {
 
@@ -19,10 +19,21 @@ TEST(TextureModeTable, CommandIdsAreTheirRowsAlone) {
         EXPECT_EQ(TextureModeRowForCommand(row.command), &row) << row.name;
         EXPECT_EQ(TextureModeName(row.mode), row.name);
     }
-    for (const int other : {CMD_OPEN, CMD_EXIT, CMD_LIGHT_ON, CMD_LIGHT_OFF, CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME,
-                            CMD_CULL_ON, CMD_CULL_OFF, CMD_WINDING_CW, CMD_WINDING_CCW, CMD_FLIP_NORMALS,
-                            CMD_SCALE_DOWN, CMD_SCALE_UP, CMD_RESET_CAMERA, CMD_ABOUT})
-        EXPECT_EQ(TextureModeRowForCommand(other), nullptr) << other;
+    for (const CommandId other :
+         {CommandId::Open, CommandId::Exit, CommandId::LightOn, CommandId::LightOff, CommandId::RenderSolid,
+          CommandId::RenderWireframe, CommandId::CullOn, CommandId::CullOff, CommandId::WindingCW,
+          CommandId::WindingCCW, CommandId::FlipNormals, CommandId::ScaleDown, CommandId::ScaleUp,
+          CommandId::ResetCamera, CommandId::About})
+        EXPECT_EQ(TextureModeRowForCommand(static_cast<int>(other)), nullptr) << static_cast<int>(other);
+}
+
+// An image row has its loader and its check; the others neither.
+TEST(TextureModeTable, ImageRowsHaveTheirLoaderAndCheck) {
+    for (const TextureModeRow& row : kTextureModes) {
+        const bool image = row.kind == TextureKind::Flat || row.kind == TextureKind::Cube;
+        EXPECT_EQ(row.load != nullptr, image) << row.name;
+        EXPECT_EQ(row.check != nullptr, image) << row.name;
+    }
 }
 
 // A new mode's files must be generated too (tools/assetgen).

@@ -104,7 +104,7 @@ TEST_F(OpenModelTest, XmlAndBinExtensionsLoadWhateverTheirCase) {
         ASSERT_EQ(viewer.model.numVerts, 3u);
         EXPECT_EQ(viewer.model.verts[0], c.firstX);
         EXPECT_TRUE(CameraIsReset());
-        EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+        EXPECT_EQ(viewer.checkedTexture, CommandId::TexBMP);
         EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
         EXPECT_EQ(shell.repaints, 1);
         EXPECT_EQ(shell.progressBegins, 1);
@@ -132,7 +132,7 @@ TEST_F(OpenModelTest, OtherExtensionsAskAndYesReadsBin) {
 TEST_F(OpenModelTest, NoLoadsNothingButResetsTheCameraAndTheTextureGroup) {
     const std::vector<float> before(viewer.model.verts.begin(), viewer.model.verts.end());
     const std::string path = WriteBin("model.dat", 7.0f);
-    DoCommand(viewer, CMD_TEX_TGA, shell);
+    DoCommand(viewer, CommandId::TexTGA, shell);
     DisturbCamera();
     shell = ScriptedShell{};
     shell.yesNoAnswers = {false};
@@ -144,34 +144,34 @@ TEST_F(OpenModelTest, NoLoadsNothingButResetsTheCameraAndTheTextureGroup) {
     EXPECT_EQ(shell.progressBegins, 0);
     EXPECT_EQ(std::vector<float>(viewer.model.verts.begin(), viewer.model.verts.end()), before);
     EXPECT_TRUE(CameraIsReset());
-    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);  // the default cube, kept, has its own texture
+    EXPECT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);  // the default cube, kept, has its own texture
     EXPECT_EQ(shell.repaints, 1);
 }
 
 TEST_F(OpenModelTest, CancelledDialogOnlyRepaints) {
-    DoCommand(viewer, CMD_TEX_DDS, shell);
+    DoCommand(viewer, CommandId::TexDDS, shell);
     DisturbCamera();
     const std::uint32_t verts = viewer.model.numVerts;
     shell = ScriptedShell{};
     shell.dialogAnswers = {std::nullopt};
-    EXPECT_TRUE(DoCommand(viewer, CMD_OPEN, shell));
+    EXPECT_TRUE(DoCommand(viewer, CommandId::Open, shell));
     EXPECT_EQ(shell.dialogs, 1);
     EXPECT_EQ(shell.repaints, 1);
     EXPECT_FALSE(CameraIsReset());
-    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_DDS);
+    EXPECT_EQ(viewer.checkedTexture, CommandId::TexDDS);
     EXPECT_EQ(viewer.textureMode, TextureMode::Dds);
     EXPECT_EQ(viewer.model.numVerts, verts);
 }
 
 TEST_F(OpenModelTest, OpenCommandLoadsThePickedFile) {
     shell.dialogAnswers = {WriteBin("picked.bin", 9.0f, 1)};
-    EXPECT_TRUE(DoCommand(viewer, CMD_OPEN, shell));
+    EXPECT_TRUE(DoCommand(viewer, CommandId::Open, shell));
     ASSERT_EQ(viewer.model.numVerts, 3u);
     EXPECT_EQ(viewer.model.verts[0], 9.0f);
     // A BIN model that declares a texture selects the model's own mode, with no image of its own.
-    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
+    EXPECT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);
     EXPECT_EQ(viewer.textureMode, TextureMode::ModelsOwn);
-    EXPECT_EQ(viewer.model.GetTexture(), 0u);
+    EXPECT_EQ(viewer.ownTexture.Name(), 0u);
     EXPECT_EQ(shell.repaints, 1);
     RenderFrame(viewer);
 }
@@ -216,17 +216,18 @@ TEST_F(OpenModelTest, ACancelledLoadKeepsThePreviousModelQuietly) {
 // if BMP had been picked by hand.
 TEST_F(OpenModelTest, TheOpenedModelShowsTheBmpItemItChecks) {
     const std::string plain = WriteText("plain.xml", TriangleXML(-3.0f));
-    for (const int before : {CMD_TEX_BMP_CUBEMAP, CMD_TEX_DDS_CUBEMAP, CMD_TEX_OFF, CMD_TEX_TGA, CMD_TEX_DDS,
-                             CMD_TEX_BMP_COMPRESSED, CMD_TEX_BMP}) {
-        SCOPED_TRACE(before);
+    for (const CommandId before :
+         {CommandId::TexBMPCubemap, CommandId::TexDDSCubemap, CommandId::TexOff, CommandId::TexTGA, CommandId::TexDDS,
+          CommandId::TexBMPCompressed, CommandId::TexBMP}) {
+        SCOPED_TRACE(static_cast<int>(before));
         DoCommand(viewer, before, shell);
         ASSERT_TRUE(OpenModel(viewer, plain, shell).ok);
-        EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+        EXPECT_EQ(viewer.checkedTexture, CommandId::TexBMP);
         RenderFrame(viewer);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         const RgbaImage opened = TestContext().ReadPixels();
 
-        DoCommand(viewer, CMD_TEX_BMP, shell);
+        DoCommand(viewer, CommandId::TexBMP, shell);
         RenderFrame(viewer);
         EXPECT_TRUE(TestContext().ReadPixels().pixels == opened.pixels) << "a different picture";
     }
@@ -271,24 +272,25 @@ TEST_F(OpenModelTest, FitHoldsThroughReloadsUntilAnotherModelIsOpened) {
 // falls back as opening a model without one does: BMP checked, and the
 // picture of picking BMP by hand, whatever test image was loaded before.
 TEST_F(OpenModelTest, AReloadThatTakesTheOwnTextureAwayFallsBackToBmp) {
-    for (const int before : {CMD_TEX_BMP_CUBEMAP, CMD_TEX_DDS_CUBEMAP, CMD_TEX_OFF, CMD_TEX_TGA, CMD_TEX_DDS,
-                             CMD_TEX_BMP_COMPRESSED, CMD_TEX_BMP}) {
-        SCOPED_TRACE(before);
+    for (const CommandId before :
+         {CommandId::TexBMPCubemap, CommandId::TexDDSCubemap, CommandId::TexOff, CommandId::TexTGA, CommandId::TexDDS,
+          CommandId::TexBMPCompressed, CommandId::TexBMP}) {
+        SCOPED_TRACE(static_cast<int>(before));
         DoCommand(viewer, before, shell);
         ASSERT_TRUE(OpenModel(viewer, WriteBin("own.bin", -3.0f, 1), shell).ok);
-        ASSERT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
+        ASSERT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);
 
         WriteBin("own.bin", -3.0f, 0);
         shell = ScriptedShell{};
         ASSERT_TRUE(ReloadModel(viewer, shell).ok);
-        EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+        EXPECT_EQ(viewer.checkedTexture, CommandId::TexBMP);
         EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
         EXPECT_EQ(shell.repaints, 1);
         RenderFrame(viewer);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         const RgbaImage reloaded = TestContext().ReadPixels();
 
-        DoCommand(viewer, CMD_TEX_BMP, shell);
+        DoCommand(viewer, CommandId::TexBMP, shell);
         RenderFrame(viewer);
         EXPECT_TRUE(TestContext().ReadPixels().pixels == reloaded.pixels) << "a different picture";
     }

@@ -89,19 +89,19 @@ TEST_F(PictureTest, EachKindOfTextureGivesItsOwnPicture) {
     // crate picture. Modes showing the same picture agree within the loss
     // of compression; different pictures differ clearly.
     struct Mode {
-        int id;
+        CommandId id;
         const char* name;
         int family;  // 0 off, 1 sphere map, 2 cube map, 3 the model's own
     };
-    const Mode modes[] = {{CMD_TEX_OFF, "off", 0},
-                          {CMD_TEX_BMP, "bmp", 1},
-                          {CMD_TEX_BMP_COMPRESSED, "bmp_compressed", 1},
-                          {CMD_TEX_TGA, "tga", 1},
-                          {CMD_TEX_TGA_COMPRESSED, "tga_compressed", 1},
-                          {CMD_TEX_DDS, "dds", 1},
-                          {CMD_TEX_BMP_CUBEMAP, "bmp_cubemap", 2},
-                          {CMD_TEX_DDS_CUBEMAP, "dds_cubemap", 2},
-                          {CMD_TEX_MODELS_OWN, "models_own", 3}};
+    const Mode modes[] = {{CommandId::TexOff, "off", 0},
+                          {CommandId::TexBMP, "bmp", 1},
+                          {CommandId::TexBMPCompressed, "bmp_compressed", 1},
+                          {CommandId::TexTGA, "tga", 1},
+                          {CommandId::TexTGACompressed, "tga_compressed", 1},
+                          {CommandId::TexDDS, "dds", 1},
+                          {CommandId::TexBMPCubemap, "bmp_cubemap", 2},
+                          {CommandId::TexDDSCubemap, "dds_cubemap", 2},
+                          {CommandId::TexModelsOwn, "models_own", 3}};
     ASSERT_NE(viewer.model.GetNumTextures(), 0u) << "the default viewer.model names a texture of its own";
     std::vector<RgbaImage> images;
     for (const Mode& mode : modes) {
@@ -141,15 +141,15 @@ TEST_F(PictureTest, EveryTestImageShowsSkyAtTheTop) {
     // ground below: a reader or flip that turned an image over shows it.
     ASSERT_TRUE(OpenModel(viewer, std::string(TESSA_SOURCE_DIR) + "/Assets/examples/sphere.xml", shell).ok);
     const struct {
-        int id;
+        CommandId id;
         const char* name;
-    } modes[] = {{CMD_TEX_BMP, "bmp"},
-                 {CMD_TEX_BMP_COMPRESSED, "bmp_compressed"},
-                 {CMD_TEX_TGA, "tga"},
-                 {CMD_TEX_TGA_COMPRESSED, "tga_compressed"},
-                 {CMD_TEX_DDS, "dds"},
-                 {CMD_TEX_BMP_CUBEMAP, "bmp_cubemap"},
-                 {CMD_TEX_DDS_CUBEMAP, "dds_cubemap"}};
+    } modes[] = {{CommandId::TexBMP, "bmp"},
+                 {CommandId::TexBMPCompressed, "bmp_compressed"},
+                 {CommandId::TexTGA, "tga"},
+                 {CommandId::TexTGACompressed, "tga_compressed"},
+                 {CommandId::TexDDS, "dds"},
+                 {CommandId::TexBMPCubemap, "bmp_cubemap"},
+                 {CommandId::TexDDSCubemap, "dds_cubemap"}};
     for (const auto& mode : modes) {
         DoCommand(viewer, mode.id, shell);
         const RgbaImage image = Frame(std::string("sphere_") + mode.name);
@@ -163,7 +163,7 @@ TEST_F(PictureTest, EveryTestImageShowsSkyAtTheTop) {
 }
 
 TEST_F(PictureTest, CubeMapFramesLeaveTheTextureStateAsTheyFoundIt) {
-    DoCommand(viewer, CMD_TEX_BMP_CUBEMAP, shell);
+    DoCommand(viewer, CommandId::TexBMPCubemap, shell);
     Frame("cubemap_state");
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_CUBE_MAP));
@@ -175,7 +175,7 @@ TEST_F(PictureTest, CubeMapFramesLeaveTheTextureStateAsTheyFoundIt) {
 
 TEST_F(PictureTest, WireframeDrawsOnlyTheEdges) {
     const Box solid = ModelPixels(Frame("solid"));
-    DoCommand(viewer, CMD_RENDER_WIREFRAME, shell);
+    DoCommand(viewer, CommandId::RenderWireframe, shell);
     const Box wire = ModelPixels(Frame("wireframe"));
     EXPECT_LT(wire.pixels, solid.pixels / 3);
     // The outline stays where it was.
@@ -184,11 +184,11 @@ TEST_F(PictureTest, WireframeDrawsOnlyTheEdges) {
 }
 
 TEST_F(PictureTest, LightingOffChangesTheShading) {
-    DoCommand(viewer, CMD_TEX_OFF, shell);
+    DoCommand(viewer, CommandId::TexOff, shell);
     // Turned, so that the faces in view are lit at an angle.
     viewer.modelRotY = 40.0f;
     const RgbaImage lit = Frame("lit_untextured");
-    DoCommand(viewer, CMD_LIGHT_OFF, shell);
+    DoCommand(viewer, CommandId::LightOff, shell);
     const RgbaImage unlit = Frame("unlit_untextured");
     EXPECT_EQ(ModelPixels(lit).pixels, ModelPixels(unlit).pixels);
     // Untextured and unlit, every face is the plain white of the current
@@ -203,7 +203,7 @@ TEST_F(PictureTest, LightingOffChangesTheShading) {
 
 TEST_F(PictureTest, FlippedWindingShowsTheInsideOnlyWhileCulling) {
     const RgbaImage normal = Frame("ccw_culled");
-    DoCommand(viewer, CMD_WINDING_CW, shell);
+    DoCommand(viewer, CommandId::WindingCW, shell);
     const RgbaImage inside = Frame("cw_culled");
     // The faces towards the eye are culled: the far faces' inner sides show,
     // lit from behind and therefore dark.
@@ -211,7 +211,7 @@ TEST_F(PictureTest, FlippedWindingShowsTheInsideOnlyWhileCulling) {
     const std::uint8_t* p = inside.At(kSize / 2, kSize / 2);
     EXPECT_LT(p[0] + p[1] + p[2], 60);
 
-    DoCommand(viewer, CMD_CULL_OFF, shell);
+    DoCommand(viewer, CommandId::CullOff, shell);
     const RgbaImage unculled = Frame("cw_unculled");
     // Without culling the depth test keeps the near faces: the first picture again.
     EXPECT_LT(MeanDifference(normal, unculled), 0.5);
@@ -225,7 +225,7 @@ TEST_F(PictureTest, DragAndKeysMoveThePicture) {
     const RgbaImage turned = Frame("after_drag");
     EXPECT_GT(MeanDifference(before, turned), 2.0);
 
-    DoCommand(viewer, CMD_RESET_CAMERA, shell);
+    DoCommand(viewer, CommandId::ResetCamera, shell);
     for (int i = 0; i < 5; ++i) KeyDown(viewer, ViewerKey::Down, shell);
     const Box far = ModelPixels(Frame("moved_back"));
     EXPECT_LT(far.pixels, ModelPixels(before).pixels);

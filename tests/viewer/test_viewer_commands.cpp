@@ -1,5 +1,5 @@
-// The menu commands on the real GL context: their GL state, the option
-// groups, and the start state the scene set-up leaves.
+// The menu commands on the real GL context: the GL state their frames set,
+// the option groups, and the start state the scene set-up leaves.
 #include <array>
 #include <cstring>
 #include <string>
@@ -55,7 +55,7 @@ TEST_F(CommandsTest, SceneSetUpLeavesTheStartState) {
     ASSERT_GT(viewer.model.numFaces, 0);
     EXPECT_NE(viewer.testTexture, 0u);
     // The default cube has a texture of its own.
-    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
+    EXPECT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);
     EXPECT_EQ(viewer.textureMode, TextureMode::ModelsOwn);
     for (std::size_t i = 0; i < 3 * std::size_t{viewer.model.numVerts}; i += 3) {
         const float* n = &viewer.model.normals[i];
@@ -67,25 +67,25 @@ TEST_F(CommandsTest, SceneSetUpLeavesTheStartState) {
 }
 
 struct TextureCase {
-    int id;
+    CommandId id;
     TextureMode mode;
     GLenum target;  // where the reloaded test texture is bound; 0: no reload
 };
 
 TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
     const TextureCase cases[] = {
-        {CMD_TEX_BMP, TextureMode::Bmp, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_BMP_COMPRESSED, TextureMode::BmpCompressed, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_BMP_CUBEMAP, TextureMode::BmpCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
-        {CMD_TEX_TGA, TextureMode::Tga, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_TGA_COMPRESSED, TextureMode::TgaCompressed, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_DDS, TextureMode::Dds, GL_TEXTURE_BINDING_2D},
-        {CMD_TEX_DDS_CUBEMAP, TextureMode::DdsCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
-        {CMD_TEX_MODELS_OWN, TextureMode::ModelsOwn, 0},
-        {CMD_TEX_OFF, TextureMode::Off, 0},
+        {CommandId::TexBMP, TextureMode::Bmp, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexBMPCompressed, TextureMode::BmpCompressed, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexBMPCubemap, TextureMode::BmpCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
+        {CommandId::TexTGA, TextureMode::Tga, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexTGACompressed, TextureMode::TgaCompressed, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexDDS, TextureMode::Dds, GL_TEXTURE_BINDING_2D},
+        {CommandId::TexDDSCubemap, TextureMode::DdsCubemap, GL_TEXTURE_BINDING_CUBE_MAP},
+        {CommandId::TexModelsOwn, TextureMode::ModelsOwn, 0},
+        {CommandId::TexOff, TextureMode::Off, 0},
     };
     for (const TextureCase& c : cases) {
-        SCOPED_TRACE(c.id);
+        SCOPED_TRACE(static_cast<int>(c.id));
         // Start from a known test texture bound nowhere.
         glBindTexture(GL_TEXTURE_2D, 0);
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
@@ -95,7 +95,6 @@ TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
         EXPECT_TRUE(DoCommand(viewer, c.id, shell));
         EXPECT_EQ(viewer.checkedTexture, c.id);
         EXPECT_EQ(viewer.textureMode, c.mode);
-        EXPECT_EQ(Enabled(GL_TEXTURE_2D), c.mode != TextureMode::Off);
         EXPECT_EQ(shell.repaints, repaints + 1);
         EXPECT_TRUE(shell.messages.empty()) << shell.messages.front().text;
         if (c.target != 0) {
@@ -106,60 +105,70 @@ TEST_F(CommandsTest, TextureItemsSetTheModeAndReloadOnlyImageModes) {
             EXPECT_EQ(viewer.testTexture, before);
             EXPECT_EQ(Integer(GL_TEXTURE_BINDING_2D), 0);
         }
-        // Whatever the mode, a frame draws without GL errors.
+        // Whatever the mode, a frame draws without GL errors, and texturing is on but for Off.
         RenderFrame(viewer);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        EXPECT_EQ(Enabled(GL_TEXTURE_2D), c.mode != TextureMode::Off);
     }
 }
 
+// A command sets the viewer's options; the frame that follows puts them in GL.
 TEST_F(CommandsTest, TwoWayGroupsSwitchTheirState) {
-    EXPECT_TRUE(DoCommand(viewer, CMD_LIGHT_OFF, shell));
+    const auto pickAndDraw = [this](CommandId id) {
+        const bool done = DoCommand(viewer, id, shell);
+        RenderFrame(viewer);
+        return done;
+    };
+    EXPECT_TRUE(pickAndDraw(CommandId::LightOff));
     EXPECT_FALSE(Enabled(GL_LIGHTING));
-    EXPECT_EQ(viewer.checkedLight, CMD_LIGHT_OFF);
-    EXPECT_TRUE(DoCommand(viewer, CMD_LIGHT_ON, shell));
+    EXPECT_EQ(viewer.checkedLight, CommandId::LightOff);
+    EXPECT_TRUE(pickAndDraw(CommandId::LightOn));
     EXPECT_TRUE(Enabled(GL_LIGHTING));
-    EXPECT_EQ(viewer.checkedLight, CMD_LIGHT_ON);
+    EXPECT_EQ(viewer.checkedLight, CommandId::LightOn);
 
-    EXPECT_TRUE(DoCommand(viewer, CMD_RENDER_WIREFRAME, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::RenderWireframe));
     EXPECT_EQ(PolygonMode(), (std::array<GLint, 2>{GL_LINE, GL_LINE}));
-    EXPECT_EQ(viewer.checkedRenderMode, CMD_RENDER_WIREFRAME);
-    EXPECT_TRUE(DoCommand(viewer, CMD_RENDER_SOLID, shell));
+    EXPECT_EQ(viewer.checkedRenderMode, CommandId::RenderWireframe);
+    EXPECT_TRUE(pickAndDraw(CommandId::RenderSolid));
     EXPECT_EQ(PolygonMode(), (std::array<GLint, 2>{GL_FILL, GL_FILL}));
-    EXPECT_EQ(viewer.checkedRenderMode, CMD_RENDER_SOLID);
+    EXPECT_EQ(viewer.checkedRenderMode, CommandId::RenderSolid);
 
-    EXPECT_TRUE(DoCommand(viewer, CMD_CULL_OFF, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::CullOff));
     EXPECT_FALSE(Enabled(GL_CULL_FACE));
-    EXPECT_EQ(viewer.checkedCulling, CMD_CULL_OFF);
-    EXPECT_TRUE(DoCommand(viewer, CMD_CULL_ON, shell));
+    EXPECT_EQ(viewer.checkedCulling, CommandId::CullOff);
+    EXPECT_TRUE(pickAndDraw(CommandId::CullOn));
     EXPECT_TRUE(Enabled(GL_CULL_FACE));
 
-    EXPECT_TRUE(DoCommand(viewer, CMD_WINDING_CW, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::WindingCW));
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CW);
-    EXPECT_EQ(viewer.checkedWinding, CMD_WINDING_CW);
-    EXPECT_TRUE(DoCommand(viewer, CMD_WINDING_CCW, shell));
+    EXPECT_EQ(viewer.checkedWinding, CommandId::WindingCW);
+    EXPECT_TRUE(pickAndDraw(CommandId::WindingCCW));
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CCW);
     // Picking the checked item again changes nothing.
-    EXPECT_TRUE(DoCommand(viewer, CMD_WINDING_CCW, shell));
+    EXPECT_TRUE(pickAndDraw(CommandId::WindingCCW));
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CCW);
-    EXPECT_EQ(viewer.checkedWinding, CMD_WINDING_CCW);
+    EXPECT_EQ(viewer.checkedWinding, CommandId::WindingCCW);
 
     EXPECT_EQ(shell.repaints, 9);
     // The groups are independent of each other.
-    EXPECT_EQ(viewer.checkedLight, CMD_LIGHT_ON);
-    EXPECT_EQ(viewer.checkedRenderMode, CMD_RENDER_SOLID);
+    EXPECT_EQ(viewer.checkedLight, CommandId::LightOn);
+    EXPECT_EQ(viewer.checkedRenderMode, CommandId::RenderSolid);
 }
 
 TEST_F(CommandsTest, CheckedItemsAreTheGroupGlobals) {
-    DoCommand(viewer, CMD_RENDER_WIREFRAME, shell);
-    DoCommand(viewer, CMD_TEX_TGA, shell);
-    for (const int id : {CMD_RENDER_WIREFRAME, CMD_TEX_TGA, CMD_LIGHT_ON, CMD_CULL_ON, CMD_WINDING_CCW})
-        EXPECT_TRUE(IsCheckedItem(viewer, id)) << id;
-    for (const int id : {CMD_RENDER_SOLID, CMD_TEX_BMP, CMD_LIGHT_OFF, CMD_CULL_OFF, CMD_WINDING_CW, CMD_OPEN})
-        EXPECT_FALSE(IsCheckedItem(viewer, id)) << id;
-    EXPECT_TRUE(IsOptionItem(CMD_TEX_OFF));
-    EXPECT_TRUE(IsOptionItem(CMD_WINDING_CW));
-    for (const int id : {CMD_OPEN, CMD_EXIT, CMD_FLIP_NORMALS, CMD_SCALE_UP, CMD_RESET_CAMERA, CMD_ABOUT})
-        EXPECT_FALSE(IsOptionItem(id)) << id;
+    DoCommand(viewer, CommandId::RenderWireframe, shell);
+    DoCommand(viewer, CommandId::TexTGA, shell);
+    for (const CommandId id :
+         {CommandId::RenderWireframe, CommandId::TexTGA, CommandId::LightOn, CommandId::CullOn, CommandId::WindingCCW})
+        EXPECT_TRUE(IsCheckedItem(viewer, id)) << static_cast<int>(id);
+    for (const CommandId id : {CommandId::RenderSolid, CommandId::TexBMP, CommandId::LightOff, CommandId::CullOff,
+                               CommandId::WindingCW, CommandId::Open})
+        EXPECT_FALSE(IsCheckedItem(viewer, id)) << static_cast<int>(id);
+    EXPECT_TRUE(IsOptionItem(CommandId::TexOff));
+    EXPECT_TRUE(IsOptionItem(CommandId::WindingCW));
+    for (const CommandId id : {CommandId::Open, CommandId::Exit, CommandId::FlipNormals, CommandId::ScaleUp,
+                               CommandId::ResetCamera, CommandId::About})
+        EXPECT_FALSE(IsOptionItem(id)) << static_cast<int>(id);
 }
 
 TEST_F(CommandsTest, ModelCommandsChangeTheGeometry) {
@@ -167,15 +176,15 @@ TEST_F(CommandsTest, ModelCommandsChangeTheGeometry) {
     const std::vector<float> verts(viewer.model.verts.begin(), viewer.model.verts.end());
     const std::vector<float> normals(viewer.model.normals.begin(), viewer.model.normals.end());
 
-    EXPECT_TRUE(DoCommand(viewer, CMD_SCALE_DOWN, shell));
-    EXPECT_TRUE(DoCommand(viewer, CMD_SCALE_UP, shell));
+    EXPECT_TRUE(DoCommand(viewer, CommandId::ScaleDown, shell));
+    EXPECT_TRUE(DoCommand(viewer, CommandId::ScaleUp, shell));
     // Down then up is 0.99 of the size, not the size before.
     for (std::size_t i = 0; i < verts.size(); ++i) ASSERT_NEAR(viewer.model.verts[i], verts[i] * 0.99, 1e-5) << i;
     EXPECT_EQ(std::memcmp(viewer.model.normals.data(), normals.data(), normals.size() * sizeof(float)), 0);
 
-    EXPECT_TRUE(DoCommand(viewer, CMD_FLIP_NORMALS, shell));
+    EXPECT_TRUE(DoCommand(viewer, CommandId::FlipNormals, shell));
     for (std::size_t i = 0; i < normals.size(); ++i) ASSERT_EQ(viewer.model.normals[i], -normals[i]) << i;
-    EXPECT_TRUE(DoCommand(viewer, CMD_FLIP_NORMALS, shell));
+    EXPECT_TRUE(DoCommand(viewer, CommandId::FlipNormals, shell));
     EXPECT_EQ(std::memcmp(viewer.model.normals.data(), normals.data(), normals.size() * sizeof(float)), 0);
     EXPECT_EQ(shell.repaints, 4);
 }
@@ -184,7 +193,7 @@ TEST_F(CommandsTest, ResetCameraPutsTheEyeBackAndZeroesTheAngles) {
     viewer.camera.MoveUp(3.0f);
     viewer.modelRotX = 40.0f;
     viewer.modelRotY = -12.0f;
-    EXPECT_TRUE(DoCommand(viewer, CMD_RESET_CAMERA, shell));
+    EXPECT_TRUE(DoCommand(viewer, CommandId::ResetCamera, shell));
     Vec3f eye;
     viewer.camera.GetOrigin(eye);
     EXPECT_EQ(eye.x, 0.0f);
@@ -196,20 +205,20 @@ TEST_F(CommandsTest, ResetCameraPutsTheEyeBackAndZeroesTheAngles) {
 }
 
 TEST_F(CommandsTest, ExitQuitsAndAboutShowsTheBox) {
-    EXPECT_TRUE(DoCommand(viewer, CMD_ABOUT, shell));
+    EXPECT_TRUE(DoCommand(viewer, CommandId::About, shell));
     EXPECT_EQ(shell.abouts, 1);
     EXPECT_EQ(shell.repaints, 1);
-    EXPECT_TRUE(DoCommand(viewer, CMD_EXIT, shell));
+    EXPECT_TRUE(DoCommand(viewer, CommandId::Exit, shell));
     EXPECT_EQ(shell.quits, 1);
 }
 
 TEST_F(CommandsTest, UnknownIdsDoNothing) {
     for (const int id : {0, 1, 2, 103, 106, 32771, 32802, 65535, -1}) {
-        EXPECT_FALSE(DoCommand(viewer, id, shell)) << id;
+        EXPECT_FALSE(DoCommand(viewer, static_cast<CommandId>(id), shell)) << id;
     }
     EXPECT_EQ(shell.repaints, 0);
     EXPECT_EQ(shell.quits, 0);
-    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_MODELS_OWN);
+    EXPECT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);
 }
 
 // Started where neither the current folder nor the start-up folder has the
@@ -228,7 +237,7 @@ TEST(ViewerStart, MissingDefaultModelAndTestTextureAreReportedAndTheViewerGoesOn
     EXPECT_NE(shell.messages[1].text.find("TexturedCube.xml"), std::string::npos) << shell.messages[1].text;
     EXPECT_EQ(viewer.model.numVerts, 0u);
     EXPECT_EQ(viewer.textureMode, TextureMode::Bmp);
-    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+    EXPECT_EQ(viewer.checkedTexture, CommandId::TexBMP);
     ResizeViewport(viewer, 64, 64);
     RenderFrame(viewer);
     ShutdownScene(viewer);
@@ -241,7 +250,7 @@ TEST_F(CommandsTest, ShutdownReleasesBothTexturesOnce) {
     ShutdownScene(viewer);
     EXPECT_FALSE(glIsTexture(test));
     EXPECT_EQ(viewer.testTexture, 0u);
-    EXPECT_EQ(viewer.model.GetTexture(), 0u);
+    EXPECT_EQ(viewer.ownTexture.Name(), 0u);
     ShutdownScene(viewer);  // a second teardown (close box after Escape) is harmless
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

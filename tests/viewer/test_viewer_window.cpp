@@ -13,6 +13,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -122,12 +123,12 @@ protected:
         return nullptr;
     }
     // Opens menu as the user does, and reports whether each of ids is checked.
-    std::vector<bool> CheckedWhenOpened(const QString& title, std::initializer_list<int> ids) {
+    std::vector<bool> CheckedWhenOpened(const QString& title, std::initializer_list<CommandId> ids) {
         QMenu* menu = Menu(title);
         menu->popup(window->mapToGlobal(QPoint(20, 40)));
         EXPECT_TRUE(QTest::qWaitForWindowExposed(menu));
         std::vector<bool> checked;
-        for (const int id : ids) checked.push_back(window->Action(id)->isChecked());
+        for (const CommandId id : ids) checked.push_back(window->Action(id)->isChecked());
         menu->hide();
         return checked;
     }
@@ -191,21 +192,22 @@ TEST_F(WindowTest, MenuBarTextsAndOrder) {
 
 TEST_F(WindowTest, CheckMarksFollowTheOptionGroups) {
     // The default cube has a texture of its own.
-    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Textures"), {CMD_TEX_BMP, CMD_TEX_MODELS_OWN}),
+    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Textures"), {CommandId::TexBMP, CommandId::TexModelsOwn}),
               (std::vector<bool>{false, true}));
-    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Render Mode"), {CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME}),
+    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Render Mode"), {CommandId::RenderSolid, CommandId::RenderWireframe}),
               (std::vector<bool>{true, false}));
 
-    window->Action(CMD_RENDER_WIREFRAME)->trigger();
-    EXPECT_EQ(State().checkedRenderMode, CMD_RENDER_WIREFRAME);
+    window->Action(CommandId::RenderWireframe)->trigger();
+    EXPECT_EQ(State().checkedRenderMode, CommandId::RenderWireframe);
     // The old mark goes at once; the new one shows when a menu opens.
-    EXPECT_FALSE(window->Action(CMD_RENDER_SOLID)->isChecked());
-    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Render Mode"), {CMD_RENDER_SOLID, CMD_RENDER_WIREFRAME}),
+    EXPECT_FALSE(window->Action(CommandId::RenderSolid)->isChecked());
+    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Render Mode"), {CommandId::RenderSolid, CommandId::RenderWireframe}),
               (std::vector<bool>{false, true}));
     // Opening the Options menu marks the items of every group.
-    window->Action(CMD_TEX_TGA)->trigger();
-    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Options"), {CMD_TEX_TGA, CMD_TEX_BMP, CMD_LIGHT_ON, CMD_CULL_ON,
-                                                             CMD_WINDING_CCW, CMD_RENDER_WIREFRAME}),
+    window->Action(CommandId::TexTGA)->trigger();
+    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Options"),
+                                {CommandId::TexTGA, CommandId::TexBMP, CommandId::LightOn, CommandId::CullOn,
+                                 CommandId::WindingCCW, CommandId::RenderWireframe}),
               (std::vector<bool>{true, false, true, true, true, true}));
     EXPECT_EQ(State().textureMode, TextureMode::Tga);
 }
@@ -292,14 +294,14 @@ TEST_F(WindowTest, NoMovementKeyWithAltMovesTheEye) {
 }
 
 TEST_F(WindowTest, ModelsOwnIsOfferedOnlyForAModelWithATextureOfItsOwn) {
-    EXPECT_TRUE(window->Action(CMD_TEX_MODELS_OWN)->isEnabled());  // the crate
+    EXPECT_TRUE(window->Action(CommandId::TexModelsOwn)->isEnabled());  // the crate
     window->OpenFile(TESSA_SOURCE_DIR "/Assets/examples/torus.bin");
-    EXPECT_FALSE(window->Action(CMD_TEX_MODELS_OWN)->isEnabled());
+    EXPECT_FALSE(window->Action(CommandId::TexModelsOwn)->isEnabled());
 }
 
 TEST_F(WindowTest, FFitsTheModelAndTheWheelMovesTheEye) {
     const float corner = State().model.verts[0];  // the default cube is already of the fitted size
-    window->RunCommand(CMD_SCALE_DOWN);
+    window->RunCommand(CommandId::ScaleDown);
     QTest::keyClick(&View(), Qt::Key_Up);
     ASSERT_TRUE(RealKey(QStringLiteral("f")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return State().fitted; }, 3000));
@@ -391,8 +393,8 @@ TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
     ASSERT_NE(first, 0.0f);
     QTest::keyClick(&View(), Qt::Key_Up);
     State().modelRotY = 30.0f;
-    window->RunCommand(CMD_TEX_OFF);
-    window->RunCommand(CMD_RENDER_WIREFRAME);
+    window->RunCommand(CommandId::TexOff);
+    window->RunCommand(CommandId::RenderWireframe);
 
     // Replaced by rename, as exporters do.
     const WriteResult written = WriteBIN(half, path + ".tmp");
@@ -402,7 +404,7 @@ TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
     EXPECT_EQ(Eye().z, 19.0f);
     EXPECT_EQ(State().modelRotY, 30.0f);
     EXPECT_EQ(State().textureMode, TextureMode::Off);
-    EXPECT_EQ(State().checkedRenderMode, CMD_RENDER_WIREFRAME);
+    EXPECT_EQ(State().checkedRenderMode, CommandId::RenderWireframe);
 
     // Caught half-written in place: the shown model stays, the title says why.
     ASSERT_TRUE(WriteFile(path, whole.substr(0, whole.size() / 2)));
@@ -418,6 +420,47 @@ TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
     State().model.Scale(2.0f);
     QTest::keyClick(&View(), Qt::Key_F5);
     EXPECT_EQ(State().model.verts[0], first);
+}
+
+// Taken out of the window and put back, the view gets a new GL context from
+// Qt (as when the window goes full screen or to another screen): the model
+// opened stays, with its options, and the picture is the one before.
+TEST_F(WindowTest, ANewContextKeepsTheModelTheOptionsAndThePicture) {
+    const std::string path = TESSA_SOURCE_DIR "/Assets/examples/sphere.xml";
+    window->OpenFile(path);
+    ASSERT_EQ(State().modelPath, path);
+    ASSERT_EQ(State().checkedTexture, CommandId::TexModelsOwn);
+    const std::uint32_t verts = State().model.numVerts;
+    State().modelRotY = 30.0f;
+    const std::vector<std::vector<CommandId>> cases = {
+        {CommandId::LightOff, CommandId::WindingCW},  // the sphere's own texture, unlit, inside out
+        {CommandId::TexTGA, CommandId::RenderWireframe, CommandId::CullOff},
+    };
+    for (const std::vector<CommandId>& picks : cases) {
+        SCOPED_TRACE(static_cast<int>(picks.front()));
+        for (const CommandId id : picks) window->RunCommand(id);
+        const QImage before = View().grabFramebuffer();
+        const QSize size = View().size();
+
+        QSignalSpy newContexts(&View(), &GLView::sceneReady);
+        QWidget* view = window->takeCentralWidget();
+        EXPECT_EQ(view, &View());
+        EXPECT_FALSE(View().IsSceneReady());  // the old context went with the window
+        window->setCentralWidget(view);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return newContexts.count() == 1 && View().size() == size; }, 5000));
+        ASSERT_TRUE(View().IsSceneReady());
+
+        EXPECT_EQ(State().modelPath, path);
+        EXPECT_EQ(State().model.numVerts, verts);
+        EXPECT_EQ(State().checkedTexture,
+                  picks.front() == CommandId::TexTGA ? CommandId::TexTGA : CommandId::TexModelsOwn);
+        const QImage after = View().grabFramebuffer();
+        EXPECT_TRUE(after == before);
+        if (after != before) {
+            before.save(QString::fromStdString(::testing::TempDir()) + QStringLiteral("new_context_before.png"));
+            after.save(QString::fromStdString(::testing::TempDir()) + QStringLiteral("new_context_after.png"));
+        }
+    }
 }
 
 // Watches for a modal box (the About box that a shortcut opens and runs
@@ -496,10 +539,10 @@ TEST_F(WindowTest, AboutBoxClosesOnOkEnterEscapeAndItsCloseBox) {
 
 TEST_F(WindowTest, ExitReleasesTheTexturesAndClosesTheWindow) {
     ASSERT_NE(State().testTexture, 0u);
-    window->Action(CMD_EXIT)->trigger();
+    window->Action(CommandId::Exit)->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(State().testTexture, 0u);
-    EXPECT_EQ(State().model.GetTexture(), 0u);
+    EXPECT_EQ(State().ownTexture.Name(), 0u);
 }
 
 TEST_F(WindowTest, EscapeDuringADragClosesTheWindow) {
@@ -576,7 +619,7 @@ TEST(WindowOpenFile, AModelNamedBeforeTheSceneIsUpOpensOnceItIs) {
     window.show();
     const Viewer& viewer = window.ViewerState();
     EXPECT_TRUE(QTest::qWaitFor([&] { return viewer.model.numVerts == 3 && viewer.model.verts[0] == 42.0f; }, 5000));
-    EXPECT_EQ(viewer.checkedTexture, CMD_TEX_BMP);
+    EXPECT_EQ(viewer.checkedTexture, CommandId::TexBMP);
     window.OpenFile(path + ".missing.bin");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find(path + ".missing.bin"), std::string::npos);

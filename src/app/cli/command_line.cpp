@@ -14,6 +14,7 @@
 
 #include "formats/model_format.h"
 #include "textures/texture_modes.h"
+#include "viewer/command_ids.h"
 
 namespace {
 
@@ -45,8 +46,8 @@ bool ParsePair(std::string_view text, std::string_view separators, T& first, T& 
 // while compiling: the table's rows name the GL loaders, and the command
 // line links no GL.
 constexpr auto kTextureNames = [] {
-    std::array<std::pair<std::string_view, int>, kTextureModes.size()> names{};
-    for (std::size_t i = 0; i < names.size(); ++i) names[i] = {kTextureModes[i].cliName, kTextureModes[i].command};
+    std::array<std::pair<std::string_view, CommandId>, kTextureModes.size()> names{};
+    for (std::size_t i = 0; i < names.size(); ++i) names[i] = {kTextureModes[i].cliName, CommandOf(kTextureModes[i])};
     return names;
 }();
 
@@ -193,7 +194,7 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
     return line;
 }
 
-std::optional<int> TextureCommandByName(std::string_view name) {
+std::optional<CommandId> TextureCommandByName(std::string_view name) {
     for (const auto& [text, command] : kTextureNames) {
         if (text == name) return command;
     }

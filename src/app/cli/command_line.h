@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "viewer/command_ids.h"
+
 // Exit statuses of the command-line modes.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitModelRefused = 1;  // --info: the viewer would refuse the model
@@ -23,8 +25,8 @@ struct SnapshotOptions {
     std::string outPath;
     int width = 800;
     int height = 600;
-    // The texture menu item to pick (a CMD_TEX_* id); none keeps the viewer's choice.
-    std::optional<int> textureCommand;
+    // The texture menu item to pick (a CommandId::Tex* item); none keeps the viewer's choice.
+    std::optional<CommandId> textureCommand;
     // Fit the model to the view before the other options (as the F key does).
     bool fit = false;
     bool wireframe = false;
@@ -50,5 +52,5 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args);
 // The usage text, every option and the exit statuses.
 std::string UsageText();
 
-// The CMD_TEX_* id for a --texture value ("off", "bmp", ... "own"); none for others.
-std::optional<int> TextureCommandByName(std::string_view name);
+// The CommandId::Tex* item for a --texture value ("off", "bmp", ... "own"); none for others.
+std::optional<CommandId> TextureCommandByName(std::string_view name);

@@ -3,6 +3,7 @@
 #include "app/cli/command_line.h"
 #include "formats/model_reader.h"
 #include "formats/model_writer.h"
+#include "formats/staged_output.h"
 
 int RunConvert(const std::string& in, const std::string& out, std::ostream& err) {
     const ModelFormatInfo* outFormat = FindModelFormatForPath(out);
@@ -22,6 +23,8 @@ int RunConvert(const std::string& in, const std::string& out, std::ostream& err)
         err << "tessaview: cannot read \"" << in << "\": " << read.reason << '\n';
         return kExitLoadFailed;
     }
+    // Interrupted, the convert leaves no half-written file behind.
+    const RemoveStagedFilesOnSignal removeOnSignal;
     if (const WriteResult written = WriteModel(mesh, out, outFormat->id); !written) {
         err << "tessaview: cannot write \"" << out << "\": " << written.reason << '\n';
         return kExitRenderFailed;

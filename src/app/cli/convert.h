@@ -5,7 +5,9 @@
 #include <ostream>
 #include <string>
 
-// Reads in and writes out; a failed write leaves no file at out. Returns
+// Reads in and writes out: creates or replaces out (and a companion file the
+// format needs, where its name is free) and nothing else, or fails and
+// changes nothing, also when interrupted by SIGINT, SIGTERM or SIGHUP. Returns
 // kExitOk, kExitUsage (no writer for out's extension), kExitLoadFailed (in
 // can't be read) or kExitRenderFailed (out can't be written); each failure
 // is explained on err.

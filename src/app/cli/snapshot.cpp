@@ -16,13 +16,13 @@ namespace {
 
 // The menu items that the options pick, in the order a user would pick them
 // after opening the model (opening re-points the texture group).
-std::vector<int> OptionCommands(const SnapshotOptions& options) {
-    std::vector<int> ids;
+std::vector<CommandId> OptionCommands(const SnapshotOptions& options) {
+    std::vector<CommandId> ids;
     if (options.textureCommand) ids.push_back(*options.textureCommand);
-    if (options.noLight) ids.push_back(CMD_LIGHT_OFF);
-    if (options.wireframe) ids.push_back(CMD_RENDER_WIREFRAME);
-    if (options.noCull) ids.push_back(CMD_CULL_OFF);
-    if (options.clockwise) ids.push_back(CMD_WINDING_CW);
+    if (options.noLight) ids.push_back(CommandId::LightOff);
+    if (options.wireframe) ids.push_back(CommandId::RenderWireframe);
+    if (options.noCull) ids.push_back(CommandId::CullOff);
+    if (options.clockwise) ids.push_back(CommandId::WindingCW);
     return ids;
 }
 
@@ -61,7 +61,7 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, st
     InitViewer(viewer, shell, modelPath.empty() ? DefaultModel::Load : DefaultModel::Skip);
     if (readAhead) readAhead->Open(viewer, shell);
     if (options.fit) FitModel(viewer, shell);
-    for (const int id : OptionCommands(options)) DoCommand(viewer, id, shell);
+    for (const CommandId id : OptionCommands(options)) DoCommand(viewer, id, shell);
     // In the window this item draws with whatever texture happens to be
     // bound; a picture of that would only mislead.
     if (viewer.textureMode == TextureMode::ModelsOwn && viewer.model.GetNumTextures() == 0)

@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
 
 #include <cmath>
+#include <optional>
 
 #include "viewer/scene.h"
 #include "viewer/viewer.h"
@@ -32,13 +34,13 @@ ViewerKey ToViewerKey(int key) {
 // Ctrl with the keypad's minus or plus: the scale commands. Qt ignores the
 // keypad modifier when it matches shortcuts, so these can't be QAction
 // shortcuts without also firing on the main keyboard's keys.
-int KeypadCommand(const QKeyEvent& event) {
+std::optional<CommandId> KeypadCommand(const QKeyEvent& event) {
     const Qt::KeyboardModifiers mods = event.modifiers();
-    if (!(mods & Qt::ControlModifier) || !(mods & Qt::KeypadModifier)) return 0;
+    if (!(mods & Qt::ControlModifier) || !(mods & Qt::KeypadModifier)) return std::nullopt;
     switch (event.key()) {
-    case Qt::Key_Minus: return CMD_SCALE_DOWN;
-    case Qt::Key_Plus: return CMD_SCALE_UP;
-    default: return 0;
+    case Qt::Key_Minus: return CommandId::ScaleDown;
+    case Qt::Key_Plus: return CommandId::ScaleUp;
+    default: return std::nullopt;
     }
 }
 
@@ -70,8 +72,21 @@ QSurfaceFormat GLView::ViewerFormat() {
 }
 
 void GLView::Shutdown() {
+    // Also before the widget's own destructor deletes the context, which
+    // would call back into a GLView that is gone.
+    disconnect(contextGoes_);
     if (!sceneReady_ || shutDown_) return;
     shutDown_ = true;
+    makeCurrent();
+    ShutdownScene(viewer_);
+    doneCurrent();
+}
+
+void GLView::ReleaseContext() {
+    disconnect(contextGoes_);
+    if (!sceneReady_) return;
+    sceneReady_ = false;
+    // Qt lets a slot of this signal make the dying context current once more.
     makeCurrent();
     ShutdownScene(viewer_);
     doneCurrent();
@@ -86,7 +101,14 @@ bool GLView::MakeCurrentIfReady() {
 void GLView::initializeGL() {
     // The program may have chosen the directory already (installed assets).
     if (viewer_.startupDir.empty()) viewer_.startupDir = QDir::currentPath().toStdString();
-    InitViewer(viewer_, shell_);
+    if (shutDown_) return;
+    if (!sceneSetUp_) {
+        InitViewer(viewer_, shell_);
+        sceneSetUp_ = true;
+    } else {
+        RestoreScene(viewer_, shell_);
+    }
+    contextGoes_ = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GLView::ReleaseContext);
     sceneReady_ = true;
     emit sceneReady();
 }
@@ -102,7 +124,7 @@ void GLView::paintGL() {
 }
 
 bool GLView::event(QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride && KeypadCommand(static_cast<QKeyEvent&>(*event)) != 0) {
+    if (event->type() == QEvent::ShortcutOverride && KeypadCommand(static_cast<QKeyEvent&>(*event))) {
         event->accept();
         return true;
     }
@@ -110,8 +132,8 @@ bool GLView::event(QEvent* event) {
 }
 
 void GLView::keyPressEvent(QKeyEvent* event) {
-    if (const int command = KeypadCommand(*event)) {
-        if (MakeCurrentIfReady()) DoCommand(viewer_, command, shell_);
+    if (const std::optional<CommandId> command = KeypadCommand(*event)) {
+        if (MakeCurrentIfReady()) DoCommand(viewer_, *command, shell_);
         return;
     }
     // Alt with a key belongs to the menus, never to the eye.

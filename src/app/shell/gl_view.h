@@ -3,6 +3,12 @@
 // GL itself is called only through the scene and viewer functions.
 // The scene set-up records the current directory as the viewer's startupDir
 // unless the program has set one before.
+//
+// Qt gives the widget a new GL context when it moves to another top-level
+// window or screen (re-parenting, full screen). Before the old one goes the
+// viewer's textures are released in it; the new one gets them uploaded
+// again (RestoreScene), while the model, the view and the options, which
+// live in the Viewer, stay.
 #pragma once
 
 #include <QOpenGLWidget>
@@ -16,10 +22,12 @@ public:
     GLView(Viewer& viewer, ViewerShell& shell, QWidget* parent = nullptr);
     ~GLView() override;
 
-    // Releases the viewer's textures with the context current; once.
+    // Releases the viewer's textures with the context current; once. No
+    // context made later sets the scene up again.
     void Shutdown();
     // Makes the context current when it exists (for commands that call GL).
     bool MakeCurrentIfReady();
+    // A context exists and the scene is set up in it.
     bool IsSceneReady() const { return sceneReady_; }
 
     // The format the viewer asks for: compatibility profile, RGBA 8888,
@@ -27,7 +35,8 @@ public:
     static QSurfaceFormat ViewerFormat();
 
 signals:
-    // The scene set-up has run (the first frame follows).
+    // The scene set-up has run in a new context (the first frame follows):
+    // once at the start, and again after each change of context.
     void sceneReady();
 
 protected:
@@ -42,8 +51,14 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // The context is about to be destroyed: its textures go with it.
+    void ReleaseContext();
+
     Viewer& viewer_;
     ViewerShell& shell_;
     bool sceneReady_ = false;
+    // InitViewer has run once; a later context is restored, not set up anew.
+    bool sceneSetUp_ = false;
     bool shutDown_ = false;
+    QMetaObject::Connection contextGoes_;
 };

@@ -32,8 +32,6 @@ QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(),
 constexpr int kOuterWidth = 800;
 constexpr int kOuterHeight = 600;
 constexpr int kProgressSteps = 1000;
-// Writers touch a file several times in a row: reload once they pause.
-constexpr int kReloadSettleMs = 250;
 
 }  // namespace
 
@@ -45,18 +43,18 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
 
     actions_ = BuildMenuBar(*menuBar());
     for (QAction* action : std::as_const(actions_)) {
-        const int id = action->data().toInt();
+        const auto id = static_cast<CommandId>(action->data().toInt());
         connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
     }
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::SyncCheckMarks);
 
-    actions_.value(CMD_OPEN)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
+    Action(CommandId::Open)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
     auto* reload = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(reload, &QShortcut::activated, this, &MainWindow::ReloadShownModel);
     for (const Qt::Key key : {Qt::Key_Slash, Qt::Key_Question}) {
         auto* about = new QShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, key)), this);
-        connect(about, &QShortcut::activated, this, [this] { RunCommand(CMD_ABOUT); });
+        connect(about, &QShortcut::activated, this, [this] { RunCommand(CommandId::About); });
     }
 
     view_ = new GLView(viewer_, *this, this);
@@ -65,14 +63,7 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
     // Boxes and loads wait until the set-up has returned: they run event loops.
     connect(view_, &GLView::sceneReady, this, [this] { QTimer::singleShot(0, this, &MainWindow::SceneIsReady); });
 
-    reloadTimer_.setSingleShot(true);
-    reloadTimer_.setInterval(kReloadSettleMs);
-    connect(&reloadTimer_, &QTimer::timeout, this, &MainWindow::ReloadShownModel);
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reloadTimer_.start(); });
-    // A file replaced by rename drops out of the watch; its folder tells when it is back.
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (!watcher_.files().contains(followedFile_) && QFileInfo::exists(followedFile_)) reloadTimer_.start();
-    });
+    connect(&follower_, &FileFollower::changed, this, &MainWindow::ReloadShownModel);
 
     // The outer size, frame included; corrected once the frame is known.
     resize(kOuterWidth, kOuterHeight);
@@ -106,9 +97,9 @@ QStringList MainWindow::FileFilters() {
            QStringList{QStringLiteral("All (*)")};
 }
 
-void MainWindow::RunCommand(int id) {
-    // Commands change GL state and upload textures: they need the view's context.
-    if (!view_->MakeCurrentIfReady() && id != CMD_EXIT && id != CMD_ABOUT) return;
+void MainWindow::RunCommand(CommandId id) {
+    // Texture items upload their test image and Open the model's own: commands need the view's context.
+    if (!view_->MakeCurrentIfReady() && id != CommandId::Exit && id != CommandId::About) return;
     DoCommand(viewer_, id, *this);
     DropStaleCheckMarks();
     SyncEnabledItems();
@@ -130,29 +121,15 @@ void MainWindow::OpenFile(const std::string& path) {
 }
 
 void MainWindow::FollowShownModel() {
-    const QString path = QFile::decodeName(viewer_.modelPath.c_str());
-    const QString file = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
-    if (file == followedFile_) return;
-    if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
-    if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
-    followedFile_ = file;
+    if (!follower_.Follow(QFile::decodeName(viewer_.modelPath.c_str()))) return;
     reloadProblem_.clear();
-    WatchFollowedFile();
     UpdateTitle();
 }
 
-// Adds what is missing from the watch: after a change signal the file may be
-// a new one under the same name.
-void MainWindow::WatchFollowedFile() {
-    if (followedFile_.isEmpty()) return;
-    const QString folder = QFileInfo(followedFile_).absolutePath();
-    if (!watcher_.directories().contains(folder)) watcher_.addPath(folder);
-    if (!watcher_.files().contains(followedFile_) && QFileInfo::exists(followedFile_)) watcher_.addPath(followedFile_);
-}
-
 void MainWindow::ReloadShownModel() {
-    if (followedFile_.isEmpty() || reloading_) return;
-    WatchFollowedFile();
+    if (follower_.File().isEmpty() || reloading_) return;
+    // F5 by hand also picks up a file that came back without a signal.
+    follower_.Rewatch();
     if (!view_->MakeCurrentIfReady()) return;
     reloading_ = true;
     reloadProblem_.clear();
@@ -166,8 +143,8 @@ void MainWindow::ReloadShownModel() {
 
 void MainWindow::UpdateTitle() {
     QString title = QStringLiteral("Tessaview");
-    if (!followedFile_.isEmpty()) {
-        QString name = QFileInfo(followedFile_).fileName();
+    if (!follower_.File().isEmpty()) {
+        QString name = QFileInfo(follower_.File()).fileName();
         // One line: a reason from the loader may hold several.
         if (!reloadProblem_.empty()) name += QStringLiteral(" (%1)").arg(ToQString(reloadProblem_).simplified());
         title = name + QStringLiteral(" - ") + title;
@@ -183,19 +160,21 @@ void MainWindow::SceneIsReady() {
 
 void MainWindow::SyncCheckMarks() {
     for (QAction* action : std::as_const(actions_))
-        if (action->isCheckable()) action->setChecked(IsCheckedItem(viewer_, action->data().toInt()));
+        if (action->isCheckable())
+            action->setChecked(IsCheckedItem(viewer_, static_cast<CommandId>(action->data().toInt())));
     SyncEnabledItems();
 }
 
 void MainWindow::SyncEnabledItems() {
     // Without an own texture the item would draw with whatever texture was bound last.
-    actions_.value(CMD_TEX_MODELS_OWN)->setEnabled(viewer_.model.GetNumTextures() != 0);
+    Action(CommandId::TexModelsOwn)->setEnabled(viewer_.model.GetNumTextures() != 0);
 }
 
 // A pick removes the old item's check mark at once; the new one shows when a menu opens.
 void MainWindow::DropStaleCheckMarks() {
     for (QAction* action : std::as_const(actions_))
-        if (action->isChecked() && !IsCheckedItem(viewer_, action->data().toInt())) action->setChecked(false);
+        if (action->isChecked() && !IsCheckedItem(viewer_, static_cast<CommandId>(action->data().toInt())))
+            action->setChecked(false);
 }
 
 void MainWindow::ShowMessage(std::string_view text, std::string_view caption) {

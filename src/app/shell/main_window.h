@@ -4,12 +4,9 @@
 // its title names it, and a change on disk reloads it.
 #pragma once
 
-#include <QFileSystemWatcher>
 #include <QHash>
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -19,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/shell/file_follower.h"
+#include "viewer/command_ids.h"
 #include "viewer/viewer_shell.h"
 #include "viewer/viewer_state.h"
 
@@ -45,9 +44,9 @@ public:
     // The viewer the window drives (tests read and set it as a user would see it).
     Viewer& ViewerState() { return viewer_; }
     // The action of a command id (nullptr for an unknown id).
-    QAction* Action(int id) const { return actions_.value(id); }
+    QAction* Action(CommandId id) const { return actions_.value(static_cast<int>(id)); }
     // Runs a command as a menu pick does, with the GL context current.
-    void RunCommand(int id);
+    void RunCommand(CommandId id);
     // Opens a model as File > Open does after its dialog (for a model named
     // on the command line or dropped on the window). Before the scene is set
     // up the file waits for it.
@@ -86,12 +85,12 @@ private:
     void SceneIsReady();
     void FitOuterSize();
     void FollowShownModel();
-    void WatchFollowedFile();
     void UpdateTitle();
 
     ShellDialogs dialogs_;
     Viewer viewer_;
     GLView* view_ = nullptr;
+    // Keyed by the command id's number, which is also each action's data.
     QHash<int, QAction*> actions_;
     std::unique_ptr<QProgressDialog> progress_;
     std::uint64_t progressTotal_ = 0;
@@ -100,11 +99,8 @@ private:
     std::vector<std::string> pendingFiles_;
     bool sizeFitted_ = false;
 
-    // The shown model's file (absolute; empty for the default model), its
-    // watch, and the short wait that lets a file being written settle.
-    QString followedFile_;
-    QFileSystemWatcher watcher_;
-    QTimer reloadTimer_;
+    // Follows the shown model's file (none for the default model).
+    FileFollower follower_;
     bool reloading_ = false;
     // What the last reload could not do; shown in the title, not in a box.
     std::string reloadProblem_;

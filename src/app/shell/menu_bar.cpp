@@ -12,29 +12,28 @@
 
 #include "textures/texture_modes.h"
 #include "viewer/commands.h"
-#include "viewer/viewer.h"
 
 namespace {
 
-// One entry of a popup: an item with its command, or a separator (id 0).
+// One entry of a popup: an item with its command, or a separator (no text).
 struct Entry {
     std::string_view text;
-    int id;
+    CommandId id;
 };
-constexpr Entry kSeparator{{}, 0};
+constexpr Entry kSeparator{{}, {}};
 
 void AddEntries(QMenu& menu, std::span<const Entry> entries, QHash<int, QAction*>& actions) {
     for (const Entry& entry : entries) {
-        if (entry.id == 0) {
+        if (entry.text.empty()) {
             menu.addSeparator();
             continue;
         }
         // The text after the tab is what the menu shows as the shortcut.
         QAction* action =
             menu.addAction(QString::fromUtf8(entry.text.data(), static_cast<qsizetype>(entry.text.size())));
-        action->setData(entry.id);
+        action->setData(static_cast<int>(entry.id));
         action->setCheckable(IsOptionItem(entry.id));
-        actions.insert(entry.id, action);
+        actions.insert(static_cast<int>(entry.id), action);
     }
 }
 
@@ -50,7 +49,7 @@ std::vector<Entry> TextureEntries() {
     std::vector<Entry> entries;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (i > 0 && rows[i]->menuSlot > rows[i - 1]->menuSlot + 1) entries.push_back(kSeparator);
-        entries.push_back({rows[i]->menuText, rows[i]->command});
+        entries.push_back({rows[i]->menuText, CommandOf(*rows[i])});
     }
     return entries;
 }
@@ -61,25 +60,26 @@ QHash<int, QAction*> BuildMenuBar(QMenuBar& bar) {
     QHash<int, QAction*> actions;
 
     QMenu* file = bar.addMenu(QStringLiteral("&File"));
-    AddEntries(*file, {{"&Open\tCtrl+O", CMD_OPEN}, {"E&xit", CMD_EXIT}}, actions);
+    AddEntries(*file, {{"&Open\tCtrl+O", CommandId::Open}, {"E&xit", CommandId::Exit}}, actions);
 
     QMenu* options = bar.addMenu(QStringLiteral("&Options"));
     AddEntries(*options->addMenu(QStringLiteral("&Textures")), TextureEntries(), actions);
-    AddEntries(*options->addMenu(QStringLiteral("&Light")), {{"&On", CMD_LIGHT_ON}, {"O&ff", CMD_LIGHT_OFF}}, actions);
+    AddEntries(*options->addMenu(QStringLiteral("&Light")),
+               {{"&On", CommandId::LightOn}, {"O&ff", CommandId::LightOff}}, actions);
     AddEntries(*options->addMenu(QStringLiteral("&Render Mode")),
-               {{"&Solid", CMD_RENDER_SOLID}, {"&Wireframe", CMD_RENDER_WIREFRAME}}, actions);
-    AddEntries(*options->addMenu(QStringLiteral("&Backface Culling")), {{"&On", CMD_CULL_ON}, {"O&ff", CMD_CULL_OFF}},
-               actions);
+               {{"&Solid", CommandId::RenderSolid}, {"&Wireframe", CommandId::RenderWireframe}}, actions);
+    AddEntries(*options->addMenu(QStringLiteral("&Backface Culling")),
+               {{"&On", CommandId::CullOn}, {"O&ff", CommandId::CullOff}}, actions);
     AddEntries(*options->addMenu(QStringLiteral("&Winding Order")),
-               {{"&Clockwise", CMD_WINDING_CW}, {"C&ounter Clockwise", CMD_WINDING_CCW}}, actions);
+               {{"&Clockwise", CommandId::WindingCW}, {"C&ounter Clockwise", CommandId::WindingCCW}}, actions);
     AddEntries(*options->addMenu(QStringLiteral("&Model")),
-               {{"Filp &Normals", CMD_FLIP_NORMALS},
-                {"Scale &Down 10%\tCtrl+-", CMD_SCALE_DOWN},
-                {"Scale &Up 10%%\tCtrl++", CMD_SCALE_UP}},
+               {{"Filp &Normals", CommandId::FlipNormals},
+                {"Scale &Down 10%\tCtrl+-", CommandId::ScaleDown},
+                {"Scale &Up 10%%\tCtrl++", CommandId::ScaleUp}},
                actions);
-    AddEntries(*options, {{"Reset &Camera", CMD_RESET_CAMERA}}, actions);
+    AddEntries(*options, {{"Reset &Camera", CommandId::ResetCamera}}, actions);
 
     QMenu* help = bar.addMenu(QStringLiteral("&Help"));
-    AddEntries(*help, {{"&About ...", CMD_ABOUT}}, actions);
+    AddEntries(*help, {{"&About ...", CommandId::About}}, actions);
     return actions;
 }

@@ -8,11 +8,14 @@
 #include <array>
 #include <bit>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "formats/file_descriptor.h"
+#include "formats/staged_output.h"
 #include "mesh/mesh_limits.h"
 
 // The blocks are copied to and from the arrays byte for byte.
@@ -166,6 +169,7 @@ LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out) {
     copy(arrays.faces);
     if (header.numFaces > 0 && MaxIndex(arrays.faces.span()) >= header.numVerts)
         return LoadResult::Failure(BadIndex(arrays.faces.span(), header.numVerts));
+    if (std::string why = CheckFinitePositions(arrays.verts.span()); !why.empty()) return LoadResult::Failure(why);
     arrays.MoveInto(out, header);
     return LoadResult::Success();
 }
@@ -198,18 +202,24 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
         const std::span<const std::uint32_t> indices(reinterpret_cast<const std::uint32_t*>(piece), size / 4);
         maxIndex = std::max(maxIndex, MaxIndex(indices));
     };
-    if (!reader.Read(arrays.verts.data(), arrays.verts.size() * sizeof(float)) ||
+    bool finite = true;
+    const auto trackFinite = [&finite](const std::uint8_t* piece, std::size_t size) {
+        // Pieces are whole multiples of 4 bytes, and the array is aligned.
+        finite = finite && AllFinite({reinterpret_cast<const float*>(piece), size / 4});
+    };
+    if (!reader.Read(arrays.verts.data(), arrays.verts.size() * sizeof(float), trackFinite) ||
         !reader.Read(arrays.normals.data(), arrays.normals.size() * sizeof(float)) ||
         !reader.Read(arrays.uvs.data(), arrays.uvs.size() * sizeof(float)) ||
         !reader.Read(arrays.faces.data(), arrays.faces.size() * sizeof(std::uint32_t), trackMax))
         return reader.Result();
     if (header.numFaces > 0 && maxIndex >= header.numVerts)
         return LoadResult::Failure(BadIndex(arrays.faces.span(), header.numVerts));
+    if (!finite) return LoadResult::Failure(CheckFinitePositions(arrays.verts.span()));
     arrays.MoveInto(out, header);
     return LoadResult::Success();
 }
 
-bool PutBIN(const Mesh& mesh, const std::function<bool(std::span<const std::uint8_t>)>& put) {
+bool PutBIN(const Mesh& mesh, const BytePut& put) {
     std::array<std::uint8_t, kBinHeaderBytes> header{};
     std::memcpy(header.data(), &mesh.numVerts, 4);
     std::memcpy(header.data() + 4, &mesh.numFaces, 4);
@@ -223,13 +233,8 @@ bool PutBIN(const Mesh& mesh, const std::function<bool(std::span<const std::uint
 
 WriteResult WriteBIN(const Mesh& mesh, const std::string& path) {
     if (std::string why = CheckMeshArrays(mesh); !why.empty()) return WriteResult::Failure(std::move(why));
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) return WriteResult::Failure("cannot create " + path + ": " + std::strerror(errno));
-    const bool written = PutBIN(mesh, [&file](std::span<const std::uint8_t> bytes) {
-        return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    });
-    // Closing flushes the buffer: its failure is a failed write too.
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) return WriteResult::Failure("cannot write " + path + ": " + std::strerror(errno));
+    std::string error;
+    if (!WriteStraightTo(path, [&mesh](const BytePut& put) { return PutBIN(mesh, put); }, error))
+        return WriteResult::Failure(std::move(error));
     return WriteResult::Success();
 }

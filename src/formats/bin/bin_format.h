@@ -33,7 +33,8 @@ std::uint64_t BinFileBytes(const BinHeader& header);
 std::string CheckBinHeader(const BinHeader& header, std::uint64_t availableBytes);
 
 // Reads a BIN model from memory into out, which is only written when the
-// whole model is valid (counts, size, every face index < vertex count).
+// whole model is valid (counts, size, every face index < vertex count,
+// every position finite).
 LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out);
 
 // Reads a BIN file into out with one read per block (in pieces of a few MB
@@ -45,7 +46,7 @@ LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progr
 // Hands mesh in the BIN layout to put, piece by piece in file order (header,
 // then the blocks); stops at the first put that returns false and returns
 // false. The mesh's arrays must match its counts (CheckMeshArrays).
-bool PutBIN(const Mesh& mesh, const std::function<bool(std::span<const std::uint8_t>)>& put);
+bool PutBIN(const Mesh& mesh, const BytePut& put);
 
 // Writes mesh in the BIN layout straight to path (callers that must not
 // leave a partial file use WriteModel). Refused with the reason when the

@@ -4,17 +4,22 @@
 #include <poll.h>
 #include <stdio_ext.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstring>
+#include <new>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "formats/bin/bin_format.h"
 #include "formats/file_descriptor.h"
@@ -42,7 +47,87 @@ constexpr int kPollMilliseconds = 100;
 // A larger pipe moves a big model with fewer switches between the processes.
 constexpr int kPipeBytes = 1 << 20;
 
+// ChildLimitsFor's proportions.
+constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+constexpr std::uint64_t kMemoryPerInputByte = 64;
+constexpr std::uint64_t kLeastMemoryBytes = 256 * kMiB;
+constexpr std::uint64_t kLeastCpuSeconds = 10;
+constexpr std::uint64_t kInputBytesPerCpuSecond = kMiB;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+std::uint64_t SaturatingProduct(std::uint64_t a, std::uint64_t b) {
+    return b != 0 && a > UINT64_MAX / b ? UINT64_MAX : a * b;
+}
+
+// Whole units of unit bytes that hold bytes.
+std::uint64_t UnitsFor(std::uint64_t bytes, std::uint64_t unit) { return bytes / unit + (bytes % unit != 0 ? 1 : 0); }
+
+std::uint64_t CpuSecondsFor(std::uint64_t inputBytes) { return UnitsFor(inputBytes, kInputBytesPerCpuSecond); }
+
 // ---- the child ----
+
+// The child's limits as they stand, for the handlers that report a limit
+// hit: a new handler and a signal handler take no arguments, so the child
+// keeps them here. Written only in the child, before the import runs and
+// when AllowMoreChildInput raises them; 0 is no limit.
+struct LimitState {
+    int pipeFd = -1;
+    std::uint64_t inheritedBytes = 0;  // the address space at the fork
+    std::uint64_t memoryBytes = 0;     // beyond inheritedBytes
+    std::uint64_t cpuSeconds = 0;
+};
+
+LimitState& ChildLimitState() {
+    static LimitState state;
+    return state;
+}
+
+// Text built on the stack: the handlers that use it run out of memory or in
+// a signal handler, where nothing may be allocated.
+class FixedText {
+public:
+    FixedText& operator<<(std::string_view text) {
+        const std::size_t n = std::min(text.size(), data_.size() - size_);
+        std::memcpy(data_.data() + size_, text.data(), n);
+        size_ += n;
+        return *this;
+    }
+    FixedText& operator<<(std::uint64_t value) {
+        const auto [end, error] = std::to_chars(data_.data() + size_, data_.data() + data_.size(), value);
+        if (error == std::errc{}) size_ = static_cast<std::size_t>(end - data_.data());
+        return *this;
+    }
+    std::string_view View() const { return {data_.data(), size_}; }
+
+private:
+    std::array<char, 160> data_{};
+    std::size_t size_ = 0;
+};
+
+// SIGXCPU waits while a record is written, so that the refusal its handler
+// sends never lands inside another record.
+class RecordWrite {
+public:
+    RecordWrite() {
+        sigset_t cpu;
+        sigemptyset(&cpu);
+        sigaddset(&cpu, SIGXCPU);
+        pthread_sigmask(SIG_BLOCK, &cpu, &previous_);
+    }
+    ~RecordWrite() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    RecordWrite(const RecordWrite&) = delete;
+    RecordWrite& operator=(const RecordWrite&) = delete;
+
+private:
+    sigset_t previous_{};
+};
 
 bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
@@ -66,10 +151,12 @@ bool SendHeader(int fd, Record kind, std::uint64_t payloadBytes) {
 }
 
 bool SendProgress(int fd, std::uint64_t done) {
+    const RecordWrite whole;
     return SendHeader(fd, Record::Progress, kProgressBytes) && WriteAll(fd, BytesOf(done));
 }
 
 bool SendRefusal(int fd, std::string_view reason) {
+    const RecordWrite whole;
     reason = reason.substr(0, kMaxReasonBytes);
     return SendHeader(fd, Record::Refusal, reason.size()) &&
            WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(reason.data()), reason.size()});
@@ -81,6 +168,7 @@ bool SendModel(int fd, const Mesh& mesh) {
     if (path.size() > kMaxPathBytes) return SendRefusal(fd, "the texture path is too long");
     const auto pathBytes = static_cast<std::uint32_t>(path.size());
     const BinHeader header{mesh.numVerts, mesh.numFaces, mesh.numTextures};
+    const RecordWrite whole;
     return SendHeader(fd, Record::Model, 4 + path.size() + BinFileBytes(header)) && WriteAll(fd, BytesOf(pathBytes)) &&
            WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(path.data()), path.size()}) &&
            PutBIN(mesh, [fd](std::span<const std::uint8_t> bytes) { return WriteAll(fd, bytes); });
@@ -109,8 +197,76 @@ void DetachFromParent(int pipeFd, pid_t parent) {
     __fpurge(stderr);
 }
 
-[[noreturn]] void RunChild(int pipeFd, pid_t parent, const ChildImport& import, bool reportProgress) {
+// The address space of this process, from /proc (nothing where that is not mounted).
+std::optional<std::uint64_t> AddressSpaceBytes() {
+    const FileDescriptor statm(open("/proc/self/statm", O_RDONLY | O_CLOEXEC));
+    std::array<char, 64> text{};
+    const ssize_t got = statm.valid() ? read(statm.get(), text.data(), text.size() - 1) : -1;
+    std::uint64_t pages = 0;
+    if (got <= 0 || std::from_chars(text.data(), text.data() + got, pages).ec != std::errc{}) return std::nullopt;
+    const long pageBytes = sysconf(_SC_PAGESIZE);
+    return pageBytes > 0 ? std::optional(pages * static_cast<std::uint64_t>(pageBytes)) : std::nullopt;
+}
+
+// The new handler: an allocation beyond the memory limit ends the child with
+// a refusal (the library would catch the exception and report it as its own
+// failure, or not at all).
+[[noreturn]] void RefuseOverMemoryLimit() {
+    const LimitState& state = ChildLimitState();
+    FixedText text;
+    text << "the import exceeded its memory limit of " << UnitsFor(state.memoryBytes, kMiB) << " MiB";
+    SendRefusal(state.pipeFd, text.View());
+    _exit(1);
+}
+
+// SIGXCPU's handler.
+void RefuseOverTimeLimit(int) {
+    const LimitState& state = ChildLimitState();
+    FixedText text;
+    text << "the import exceeded its time limit of " << state.cpuSeconds << " s of processor time";
+    SendRefusal(state.pipeFd, text.View());
+    _exit(1);
+}
+
+bool SetSoftLimit(int resource, std::uint64_t value) {
+    rlimit limit{};
+    if (getrlimit(resource, &limit) != 0 || value > limit.rlim_max) return false;
+    limit.rlim_cur = value;
+    return setrlimit(resource, &limit) == 0;
+}
+
+// The address space the child may reach: what it inherited and the memory limit.
+std::uint64_t AddressSpaceLimit(const LimitState& state) {
+    return state.inheritedBytes + std::min(state.memoryBytes, UINT64_MAX - state.inheritedBytes);
+}
+
+// Sets the child's limits, and the handlers that refuse the import when it
+// hits them. No core file either: a crash of a process this large would
+// write one of gigabytes.
+void ApplyLimits(int pipeFd, const ChildLimits& limits) {
+    LimitState& state = ChildLimitState();
+    state.pipeFd = pipeFd;
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    struct sigaction onLimit {};
+    onLimit.sa_handler = RefuseOverTimeLimit;
+    if (limits.cpuSeconds != 0 && sigaction(SIGXCPU, &onLimit, nullptr) == 0 &&
+        SetSoftLimit(RLIMIT_CPU, limits.cpuSeconds))
+        state.cpuSeconds = limits.cpuSeconds;
+    const std::optional<std::uint64_t> inherited = AddressSpaceBytes();
+    if (kAddressSanitizer || limits.memoryBytes == 0 || !inherited) return;
+    state.inheritedBytes = *inherited;
+    state.memoryBytes = limits.memoryBytes;
+    if (SetSoftLimit(RLIMIT_AS, AddressSpaceLimit(state)))
+        std::set_new_handler(RefuseOverMemoryLimit);
+    else
+        state.memoryBytes = 0;
+}
+
+[[noreturn]] void RunChild(int pipeFd, pid_t parent, const ChildImport& import, bool reportProgress,
+                           const ChildLimits& limits) {
     DetachFromParent(pipeFd, parent);
+    ApplyLimits(pipeFd, limits);
     bool sent = false;
     try {
         std::uint64_t lastDone = UINT64_MAX;
@@ -148,11 +304,15 @@ public:
     // True once the child has ended (and is reaped).
     bool Ended() { return reaped_ || Wait(WNOHANG); }
     // Waits for the end of a child that closed its pipe; the reason it gave no result.
-    std::string WhyNoResult() {
+    std::string WhyNoResult(const ChildLimits& limits) {
         if (!reaped_) Wait(0);
         if (!reaped_) return "the import process was lost";
         if (WIFSIGNALED(status_)) {
             const int sig = WTERMSIG(status_);
+            // The child's own handler refuses first; this is for one that could not.
+            if (sig == SIGXCPU && limits.cpuSeconds != 0)
+                return "the import exceeded its time limit of " + std::to_string(limits.cpuSeconds) +
+                       " s of processor time";
             const char* name = sigabbrev_np(sig);
             return "the import library stopped on this file (signal " + std::to_string(sig) +
                    (name ? std::string(", SIG") + name : std::string()) + ")";
@@ -257,8 +417,28 @@ LoadResult SystemFailure(const char* what) {
 
 }  // namespace
 
+ChildLimits ChildLimitsFor(std::uint64_t inputBytes) {
+    const std::uint64_t memory = std::max(kLeastMemoryBytes, SaturatingProduct(inputBytes, kMemoryPerInputByte));
+    return {std::min(memory, PhysicalMemoryBytes()), kLeastCpuSeconds + CpuSecondsFor(inputBytes)};
+}
+
+void AllowMoreChildInput(std::uint64_t moreBytes) {
+    LimitState& state = ChildLimitState();
+    if (state.memoryBytes != 0) {
+        const std::uint64_t more = SaturatingProduct(moreBytes, kMemoryPerInputByte);
+        const std::uint64_t most = std::max(state.memoryBytes, PhysicalMemoryBytes());
+        const std::uint64_t raised = std::min(most, state.memoryBytes + std::min(more, UINT64_MAX - state.memoryBytes));
+        const std::uint64_t previous = std::exchange(state.memoryBytes, raised);
+        if (!SetSoftLimit(RLIMIT_AS, AddressSpaceLimit(state))) state.memoryBytes = previous;
+    }
+    if (state.cpuSeconds != 0) {
+        const std::uint64_t previous = std::exchange(state.cpuSeconds, state.cpuSeconds + CpuSecondsFor(moreBytes));
+        if (!SetSoftLimit(RLIMIT_CPU, state.cpuSeconds)) state.cpuSeconds = previous;
+    }
+}
+
 LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBytes, Mesh& out,
-                                const LoadProgress& progress) {
+                                const LoadProgress& progress, const ChildLimits& limits) {
     std::array<int, 2> ends{};
     if (pipe2(ends.data(), O_CLOEXEC) != 0) return SystemFailure("cannot start the import process");
     FileDescriptor readEnd(ends[0]), writeEnd(ends[1]);
@@ -267,7 +447,7 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) return SystemFailure("cannot start the import process");
-    if (pid == 0) RunChild(writeEnd.get(), parent, import, static_cast<bool>(progress));
+    if (pid == 0) RunChild(writeEnd.get(), parent, import, static_cast<bool>(progress), limits);
     writeEnd.Close();  // so that the child's end closing ends the stream
     Child child(pid);
 
@@ -308,5 +488,5 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
         case Record::Model: return AcceptModel(payload, out);
         }
     }
-    return LoadResult::Failure(child.WhyNoResult());
+    return LoadResult::Failure(child.WhyNoResult(limits));
 }

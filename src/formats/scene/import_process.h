@@ -21,12 +21,36 @@
 // passed on to the parent.
 using ChildImport = std::function<LoadResult(Mesh& out, const LoadProgress& progress)>;
 
+// What the child may use, so that a file that makes a library allocate or
+// compute without end costs a refusal rather than the machine: its address
+// space may grow by memoryBytes beyond what it inherits at the fork, and it
+// may take cpuSeconds of processor time; 0 leaves either unlimited. Hitting
+// either refuses the import with a reason that names the limit. Builds with
+// AddressSanitizer get no memory limit: its allocator reports a failed
+// allocation and ends the process instead of letting the program handle it.
+struct ChildLimits {
+    std::uint64_t memoryBytes = 0;
+    std::uint64_t cpuSeconds = 0;
+};
+
+// Limits in proportion to inputBytes, the size of what the import reads:
+// memory 64 times as much, at least 256 MiB and at most the machine's memory
+// (mesh_limits.h); processor time 10 seconds and one more for each MiB begun.
+ChildLimits ChildLimitsFor(std::uint64_t inputBytes);
+
+// In the child, for an input the import finds it must read besides the one
+// its limits were set for (a file another file refers to): raises both
+// limits by what ChildLimitsFor gives per byte, for moreBytes. Elsewhere, and
+// for a limit that was not set, it does nothing.
+void AllowMoreChildInput(std::uint64_t moreBytes);
+
 // Runs import in a child process and moves the model it sends into out,
 // which is only written when that model is valid. progress sees the bytes
 // the child reports done of totalBytes, and is also asked every
 // tenth of a second while the child is quiet, so that a cancel is honoured
 // at any time: the child is then killed (result.cancelled). A child that
-// dies by a signal or ends without a result is refused with a reason. No
-// child is left behind, running or unreaped, whatever happens.
+// dies by a signal, ends without a result or exceeds its limits is refused
+// with a reason. No child is left behind, running or unreaped, whatever
+// happens.
 LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBytes, Mesh& out,
-                                const LoadProgress& progress = {});
+                                const LoadProgress& progress = {}, const ChildLimits& limits = {});

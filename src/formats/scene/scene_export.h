@@ -5,10 +5,20 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "formats/model_format.h"
+#include "formats/staged_output.h"
 #include "mesh/mesh.h"
 
-// Writes straight to path and the files beside it (WriteModel stages them).
-// The mesh's arrays must match its counts. Refused with the library's reason.
-WriteResult ExportScene(const Mesh& mesh, const std::string& path, const ModelFormatInfo& format);
+// The names of the files the exporter puts beside path for mesh (the .bin of
+// a .gltf, the .mtl of a textured .obj), in path's folder.
+std::vector<std::string> SceneCompanions(const std::string& path, const ModelFormatInfo& format, const Mesh& mesh);
+
+// Writes mesh as path, and the files beside it, into output's staging: the
+// exporter's only file access is output's new files, each write checked (the
+// exporters don't check their own). Nothing is moved into place (that is
+// output.Commit). The mesh's arrays must match its counts. Refused with the
+// first write's failure, or the library's reason.
+WriteResult ExportScene(const Mesh& mesh, StagedOutput& output, const std::string& path,
+                        const ModelFormatInfo& format);

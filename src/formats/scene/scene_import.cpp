@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <assimp/BaseImporter.h>
+#include <assimp/DefaultIOSystem.h>
+#include <assimp/IOStream.hpp>
 #include <assimp/IOSystem.hpp>
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
@@ -18,6 +20,8 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "formats/file_descriptor.h"
@@ -68,6 +72,28 @@ public:
     void Close(Assimp::IOStream*) override {}
 };
 
+// The library's own file access, which counts each file it opens besides
+// the model (a glTF's buffers, an OBJ's material library) as more input of
+// the import process, whose limits grow with it.
+class CountingIOSystem : public Assimp::DefaultIOSystem {
+public:
+    explicit CountingIOSystem(const std::string& model) { FirstOpening(model.c_str()); }
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
+        if (stream && FirstOpening(file)) AllowMoreChildInput(stream->FileSize());
+        return stream;
+    }
+
+private:
+    // True the first time a file is seen (the library opens some twice).
+    bool FirstOpening(const char* path) {
+        struct stat info {};
+        return stat(path, &info) == 0 && seen_.insert({info.st_dev, info.st_ino}).second;
+    }
+
+    std::set<std::pair<dev_t, ino_t>> seen_;
+};
+
 // Passes the library's progress on as bytes of the file.
 class ProgressRelay : public Assimp::ProgressHandler {
 public:
@@ -102,6 +128,13 @@ std::string NotImported() { return "not an extension of a model format the impor
 std::string CheckHead(const ModelFormatInfo& format, std::span<const std::uint8_t> head, std::uint64_t fileBytes) {
     if (fileBytes == 0) return "the file is empty";
     return format.signature ? format.signature(head, fileBytes) : std::string{};
+}
+
+// Empty when the counts the file declares fit its bytes, else why not; run
+// after CheckHead.
+std::string CheckCounts(const ModelFormatInfo& format, std::span<const std::uint8_t> head, std::uint64_t fileBytes,
+                        const ReadFileAt& read) {
+    return format.counts ? format.counts(head, fileBytes, read) : std::string{};
 }
 
 std::string LibraryError(Assimp::Importer& importer) {
@@ -173,6 +206,7 @@ LoadResult MeshFromScene(const aiScene& scene, const std::filesystem::path& fold
         }
         v += part.mNumVertices;
     }
+    if (std::string why = CheckFinitePositions(mesh.verts.span()); !why.empty()) return LoadResult::Failure(why);
     mesh.texturePath = OwnTexture(scene, folder);
     mesh.numTextures = mesh.texturePath.empty() ? 0 : 1;
     out = std::move(mesh);
@@ -201,6 +235,7 @@ LoadResult ImportFile(const std::string& path, const ModelFormatInfo& format, st
         // library's default handler.)
         ProgressRelay* relay = nullptr;
         if (progress) importer.SetProgressHandler(relay = new ProgressRelay(progress, fileBytes));
+        importer.SetIOHandler(new CountingIOSystem(path));  // owned by the importer too
         const aiScene* scene = importer.ReadFile(path, kPostProcessing);
         if (relay && relay->Cancelled()) return LoadResult{false, true, "loading was cancelled"};
         if (!scene) return LoadResult::Failure(LibraryError(importer));
@@ -208,9 +243,25 @@ LoadResult ImportFile(const std::string& path, const ModelFormatInfo& format, st
     });
 }
 
+// Fills into from offset on until it is full or the file ends.
+std::optional<std::size_t> ReadAt(int fd, std::uint64_t offset, std::span<std::uint8_t> into) {
+    std::size_t got = 0;
+    while (got < into.size()) {
+        const ssize_t r = pread(fd, into.data() + got, into.size() - got, static_cast<off_t>(offset + got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return std::nullopt;
+        if (r == 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    return got;
+}
+
+LoadResult ReadFailure() { return LoadResult::Failure("cannot read the file: " + std::string(std::strerror(errno))); }
+
 }  // namespace
 
-LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress) {
+LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress,
+                     const std::optional<ChildLimits>& limits) {
     const ModelFormatInfo* format = ImportedFormat(FindModelFormatForPath(path));
     if (!format) return LoadResult::Failure(NotImported());
 
@@ -220,19 +271,23 @@ LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& pro
     if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return LoadResult::Failure("not a readable file");
     const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes, kSignatureHeadBytes)));
-    std::size_t got = 0;
-    while (got < head.size()) {
-        const ssize_t r = pread(file.get(), head.data() + got, head.size() - got, static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return LoadResult::Failure("cannot read the file: " + std::string(std::strerror(errno)));
-        got += static_cast<std::size_t>(r);
-    }
+    const std::optional<std::size_t> got = ReadAt(file.get(), 0, head);
+    if (!got) return ReadFailure();
+    if (*got < head.size()) return LoadResult::Failure("cannot read the file: it ended early");
     if (std::string why = CheckHead(*format, head, fileBytes); !why.empty()) return LoadResult::Failure(why);
+    // The walk over a large file honours a cancel; its progress is the import's.
+    bool cancelled = false;
+    const ReadFileAt read = [&](std::uint64_t offset, std::span<std::uint8_t> into) -> std::optional<std::size_t> {
+        cancelled = progress && !progress(0, fileBytes);
+        return cancelled ? std::nullopt : ReadAt(file.get(), offset, into);
+    };
+    if (std::string why = CheckCounts(*format, head, fileBytes, read); !why.empty())
+        return cancelled ? LoadResult{false, true, "loading was cancelled"} : LoadResult::Failure(why);
 
     const ChildImport import = [&](Mesh& mesh, const LoadProgress& report) {
         return ImportFile(path, *format, fileBytes, mesh, report);
     };
-    return ImportInChildProcess(import, fileBytes, out, progress);
+    return ImportInChildProcess(import, fileBytes, out, progress, limits.value_or(ChildLimitsFor(fileBytes)));
 }
 
 LoadResult ParseScene(std::span<const std::uint8_t> bytes, ModelFormat id, Mesh& out) {
@@ -240,6 +295,15 @@ LoadResult ParseScene(std::span<const std::uint8_t> bytes, ModelFormat id, Mesh&
     if (!format) return LoadResult::Failure(NotImported());
     const auto head = bytes.first(std::min(bytes.size(), kSignatureHeadBytes));
     if (std::string why = CheckHead(*format, head, bytes.size()); !why.empty()) return LoadResult::Failure(why);
+    const ReadFileAt read = [bytes](std::uint64_t offset, std::span<std::uint8_t> into) -> std::optional<std::size_t> {
+        if (offset >= bytes.size()) return 0;
+        const auto rest = bytes.subspan(static_cast<std::size_t>(offset));
+        const std::size_t n = std::min(into.size(), rest.size());
+        std::copy_n(rest.begin(), n, into.begin());
+        return n;
+    };
+    if (std::string why = CheckCounts(*format, head, bytes.size(), read); !why.empty())
+        return LoadResult::Failure(why);
     return Import(*format, {}, out, [&](Assimp::Importer& importer, const auto& convert) {
         importer.SetIOHandler(new NoFilesIOSystem);  // the importer owns it from here
         // The library's memory reader is given the format's first extension as its hint.

@@ -15,14 +15,20 @@
 // The library (Debian's 5.2.5) is built with its assertions on and reads out
 // of bounds on some hostile binary PLY files: a bad file can abort or crash
 // the process that reads it. ReadScene therefore runs the library in a child
-// process (import_process.h); ParseScene runs it in the caller's.
+// process (import_process.h), with memory and processor time in proportion
+// to the file and the files it refers to; ParseScene runs it in the
+// caller's. Counts the file declares are checked against its bytes before the
+// library sees it (its declaration's counts check), and a position that is
+// not finite refuses the model.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "formats/model_format.h"
+#include "formats/scene/import_process.h"
 #include "mesh/mesh.h"
 
 // Reads a file of a format the import library reads (by its extension) into out, which should be
@@ -30,10 +36,14 @@
 // that it names (an OBJ's material library, a glTF's buffers) are read too.
 // Refused with a reason for an unknown extension, a wrong signature, what
 // the library reports for a file it can't read, no triangles, or counts
-// beyond the mesh's limits, and when the library stops the child process
-// (an abort, a crash: the reason names the signal). progress sees fractions
-// of the file's size; false cancels (result.cancelled).
-LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress = {});
+// beyond the mesh's limits, declared counts the file can't hold, a position
+// that is not finite, when the library stops the child process (an abort, a
+// crash: the reason names the signal) and when the import exceeds its
+// limits: ChildLimitsFor the file's size unless limits are given, raised for
+// each file it refers to. progress sees fractions of the file's size; false
+// cancels (result.cancelled).
+LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress = {},
+                     const std::optional<ChildLimits>& limits = std::nullopt);
 
 // The same from memory, in the calling process (tests of what the library
 // makes of a file): nothing but these bytes is read, so references to other

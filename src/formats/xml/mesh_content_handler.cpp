@@ -82,6 +82,32 @@ TagKind TagKindOf(std::string_view n) {
     }
 }
 
+namespace {
+
+// An element's name for messages, by its kind.
+std::string_view NameOf(TagKind kind) {
+    switch (kind) {
+    case TagKind::NumVerts: return "numVerts";
+    case TagKind::NumFaces: return "numFaces";
+    case TagKind::NumTextures: return "numTextures";
+    case TagKind::VertX: return "vertX";
+    case TagKind::VertY: return "vertY";
+    case TagKind::VertZ: return "vertZ";
+    case TagKind::VertNX: return "vertNX";
+    case TagKind::VertNY: return "vertNY";
+    case TagKind::VertNZ: return "vertNZ";
+    case TagKind::VertU: return "vertU";
+    case TagKind::VertV: return "vertV";
+    case TagKind::FaceA: return "faceA";
+    case TagKind::FaceB: return "faceB";
+    case TagKind::FaceC: return "faceC";
+    case TagKind::Texture: return "texture";
+    default: return "an element";
+    }
+}
+
+}  // namespace
+
 MeshContentHandler::MeshContentHandler(Mesh& target, TextureHook textureHook)
     : mesh(&target), textureHook_(std::move(textureHook)) {
     UpdateCapacities();
@@ -93,6 +119,11 @@ void MeshContentHandler::CollectLong(std::string_view text) {
         spilled_ = true;
     }
     if (tag != TagKind::Texture) {
+        if (long_.size() + text.size() > kMaxNumberText) {
+            Refuse("the number in \"" + std::string(NameOf(tag)) + "\" is longer than " +
+                   std::to_string(kMaxNumberText) + " bytes");
+            return;
+        }
         long_.append(text);
         return;
     }

@@ -97,9 +97,14 @@ constexpr bool CollectsText(TagKind kind) {
 
 class MeshContentHandler {
 public:
-    // Longest texture path; a longer one refuses the model. A number's text
-    // is kept whole, however long: any digit of it can change the value.
+    // Longest texture path; a longer one refuses the model.
     static constexpr std::size_t kMaxText = 64 * 1024;
+    // Longest text of a number, leading white space not counted (it is
+    // skipped, never kept); a longer one refuses the model. Up to here the
+    // text is kept whole, as any digit of it can change the value: far above
+    // any real number (leading zeros and trailing blanks included), and far
+    // below the machine, so that one leaf costs a bounded amount of memory.
+    static constexpr std::size_t kMaxNumberText = 1024 * 1024;
     // Entries a count may declare beyond those the document gives and still
     // be kept as declared; a longer unsupplied tail is dropped at the end.
     static constexpr std::size_t kUnsuppliedSlack = std::size_t{1} << 16;
@@ -154,6 +159,11 @@ public:
     // Set once a value refuses the model; no text is applied after that.
     bool Failed() const { return !failure_.empty(); }
     const std::string& Failure() const { return failure_; }
+    // Whether the current element's text is used (a number, a texture path).
+    bool CollectingText() const { return collecting_; }
+    // Refuses the model (the first reason stays), also for what the parser
+    // finds in a text that counts, such as an entity it could not resolve.
+    void Refuse(std::string why);
 
     // For loads that parse the vertex and face lists elsewhere, in pieces:
     // how far this handler wrote into the arrays, and taking up in the face
@@ -197,7 +207,6 @@ private:
     void UpdateCapacities();
     bool CheckFaceIndices();
     bool DropUnsuppliedTails();
-    void Refuse(std::string why);
 
     TextureHook textureHook_;
     // Entries the arrays have room for, kept with every (re)allocation.

@@ -134,6 +134,18 @@ void OnCharacters(void* data, const xmlChar* text, int length) {
     StopIfRefused(state);
 }
 
+// A reference to an entity libxml2 could not resolve: it reports one here,
+// instead of as an error, where a DTD it did not read (an external one) might
+// declare it. Dropped, it would join the text around it ("1&e;5" would read
+// as 15), so in a text that counts it refuses the model.
+void OnReference(void* data, const xmlChar* name) {
+    auto& state = *static_cast<State*>(data);
+    if (!state.handler.CollectingText()) return;
+    state.handler.Refuse("the entity reference &" + std::string(reinterpret_cast<const char*>(name)) +
+                         "; is not declared in the document, so its text can't be read");
+    StopIfRefused(state);
+}
+
 // Structured errors of the parser; without this handler libxml2 would print
 // them. Only errors count: warnings are dropped.
 void OnError(void* data, xmlErrorPtr error) {
@@ -192,6 +204,7 @@ xmlSAXHandler MakeSaxHandler() {
     // White space is text like any other (a texture path keeps it).
     sax.ignorableWhitespace = OnCharacters;
     sax.serror = OnError;
+    sax.reference = OnReference;
     // No entityDecl/getEntity: entities a DTD declares are never stored, so
     // referring to one is an error rather than an expansion.
     return sax;

@@ -1,5 +1,7 @@
 #include "formats/xml/xml_writer.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -7,6 +9,7 @@
 #include <memory>
 #include <string_view>
 
+#include "formats/staged_output.h"
 #include "mesh/mesh_limits.h"
 
 namespace {
@@ -16,7 +19,7 @@ constexpr std::size_t kBlock = std::size_t{1} << 20;
 
 class XmlText {
 public:
-    explicit XmlText(std::FILE* file) : file_(file) { buffer_.reserve(kBlock + 4096); }
+    explicit XmlText(const BytePut& put) : put_(put) { buffer_.reserve(kBlock + 4096); }
 
     void Raw(std::string_view text) { buffer_ += text; }
     void Real(std::string_view tag, float v) {
@@ -51,7 +54,8 @@ public:
     }
     bool FlushIfFull() { return buffer_.size() < kBlock || Flush(); }
     bool Flush() {
-        const bool ok = buffer_.empty() || std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(buffer_.data());
+        const bool ok = buffer_.empty() || put_({bytes, buffer_.size()});
         buffer_.clear();
         return ok;
     }
@@ -68,7 +72,7 @@ private:
         buffer_ += '>';
     }
 
-    std::FILE* file_;
+    const BytePut& put_;
     std::string buffer_;
 };
 
@@ -83,14 +87,16 @@ bool XmlCanCarry(std::string_view text) {
 
 }  // namespace
 
-WriteResult WriteXML(const Mesh& mesh, const std::string& path) {
-    if (std::string why = CheckMeshArrays(mesh); !why.empty()) return WriteResult::Failure(std::move(why));
+std::string XmlWriteProblem(const Mesh& mesh) {
+    if (std::string why = CheckMeshArrays(mesh); !why.empty()) return why;
+    if (NamesOwnTexture(mesh) && !XmlCanCarry(mesh.texturePath))
+        return "the texture path holds a control character that XML cannot carry";
+    return {};
+}
+
+bool PutXML(const Mesh& mesh, const BytePut& put) {
     const bool hasTexture = NamesOwnTexture(mesh);
-    if (hasTexture && !XmlCanCarry(mesh.texturePath))
-        return WriteResult::Failure("the texture path holds a control character that XML cannot carry");
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) return WriteResult::Failure("cannot create " + path + ": " + std::strerror(errno));
-    XmlText xml(file.get());
+    XmlText xml(put);
     xml.Raw("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<mesh>\n\t");
     xml.Integer("numVerts", mesh.numVerts);
     xml.Raw("\n\t");
@@ -129,9 +135,13 @@ WriteResult WriteXML(const Mesh& mesh, const std::string& path) {
         written = xml.FlushIfFull();
     }
     xml.Raw("\t</faceList>\n</mesh>\n");
-    written = written && xml.Flush();
-    // Closing flushes the stream's own buffer: its failure is a failed write too.
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) return WriteResult::Failure("cannot write " + path + ": " + std::strerror(errno));
+    return written && xml.Flush();
+}
+
+WriteResult WriteXML(const Mesh& mesh, const std::string& path) {
+    if (std::string why = XmlWriteProblem(mesh); !why.empty()) return WriteResult::Failure(std::move(why));
+    std::string error;
+    if (!WriteStraightTo(path, [&mesh](const BytePut& put) { return PutXML(mesh, put); }, error))
+        return WriteResult::Failure(std::move(error));
     return WriteResult::Success();
 }

@@ -34,7 +34,6 @@ std::vector<std::uint8_t> TriangleFile(std::uint32_t numTextures = 0) {
 // A loaded model with an own texture, which no refused load may change.
 Mesh PreviousModel() {
     Mesh mesh = MakeMesh(4, 2, 1);
-    mesh.texture = 7;
     mesh.texturePath = "Assets/crate.bmp";
     return mesh;
 }
@@ -60,9 +59,7 @@ TEST_F(BinFile, RoundTripKeepsEveryBit) {
     const LoadResult result = ReadBIN(path, loaded);
     ASSERT_TRUE(result) << result.reason;
     MeshSnapshot got = Snapshot(loaded), want = Snapshot(source);
-    EXPECT_EQ(got.texture, 7u);  // the file layer leaves the own texture to its caller
     got.vertsAddress = want.vertsAddress = nullptr;
-    got.texture = want.texture;
     got.texturePath = want.texturePath;
     EXPECT_EQ(got, want);
 }
@@ -101,7 +98,6 @@ TEST_F(BinFile, TextureCountIsCopiedAndBytesAfterTheModelAreIgnored) {
     Mesh mesh;
     ASSERT_TRUE(ReadBIN(Write(bytes), mesh));
     EXPECT_EQ(mesh.numTextures, 1u);
-    EXPECT_EQ(mesh.texture, 0u);
     EXPECT_EQ(mesh.uvs.size(), 6u);
 }
 

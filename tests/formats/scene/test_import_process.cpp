@@ -193,8 +193,9 @@ TEST_P(MalformedRecord, IsRefusedWithAReason) {
 INSTANTIATE_TEST_SUITE_P(SizeWrongForItsKind, MalformedRecord, testing::ValuesIn(kForgedRecords),
                          [](const testing::TestParamInfo<ForgedRecord>& test) { return test.param.name; });
 
-// Files on which the import library aborts or crashes (found by fuzz_scene):
-// refused with the signal, the previous model stays.
+// Files on which the import library aborts or crashes (found by fuzz_scene,
+// with headers that pass the count check): refused with the signal, the
+// previous model stays.
 TEST(SceneImportProcess, LibraryAbortAndCrashAreRefusedWithTheirSignal) {
     const std::pair<const char*, const char*> files[] = {{"library_abort_triangulate.ply", "signal 6"},
                                                          {"library_crash_ply_reader.ply", "signal 11"}};

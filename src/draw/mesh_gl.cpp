@@ -1,4 +1,4 @@
-#include "model/mesh_gl.h"
+#include "draw/mesh_gl.h"
 
 #include <epoxy/gl.h>
 
@@ -9,27 +9,24 @@
 #include "formats/texture_format.h"
 #include "textures/texture_loaders.h"
 
-void ClearTexture(Mesh& mesh) {
-    if (mesh.texture != 0) glDeleteTextures(1, &mesh.texture);
-    mesh.texture = 0;
+void ClearTexture(Mesh& mesh, GlTexture& texture) {
+    texture.Reset();
     mesh.texturePath.clear();
     mesh.numTextures = 0;
 }
 
-bool LoadTexture(Mesh& mesh, const std::string& assetDir, MessageSink& messages) {
+bool LoadTexture(Mesh& mesh, GlTexture& texture, const std::string& assetDir, MessageSink& messages) {
     // A second "texture" element replaces the first: its object goes.
-    if (mesh.texture != 0) glDeleteTextures(1, &mesh.texture);
-    mesh.texture = 0;
-    glGenTextures(1, &mesh.texture);
+    const unsigned int name = texture.Generate();
     bool loaded = false;
     // A relative path missing here may be one of the installed assets.
     const std::string file = ResolveAssetPath(mesh.texturePath, assetDir);
     switch (OwnTextureFormatForPath(mesh.texturePath)) {
-    case OwnTextureFormat::BMP: loaded = LoadBMPTexture(file, mesh.texture, messages); break;
-    case OwnTextureFormat::TGA: loaded = LoadTGATexture(file, mesh.texture, messages); break;
+    case OwnTextureFormat::BMP: loaded = LoadBMPTexture(file, name, messages); break;
+    case OwnTextureFormat::TGA: loaded = LoadTGATexture(file, name, messages); break;
     case OwnTextureFormat::Unknown: break;
     }
-    if (!loaded) ClearTexture(mesh);
+    if (!loaded) ClearTexture(mesh, texture);
     return loaded;
 }
 
@@ -66,46 +63,48 @@ void Draw(const Mesh& mesh) {
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-void ReplaceModel(Mesh& model, Mesh&& fresh) {
+void ReplaceModel(Mesh& model, GlTexture& texture, Mesh&& fresh, GlTexture&& freshTexture) {
     if (&fresh == &model) return;
-    ClearTexture(model);
     model = std::move(fresh);
-    // The moved-from mesh must not think it still owns the texture object.
-    fresh.texture = 0;
+    texture = std::move(freshTexture);
+    // The moved-from mesh must not think it still has a texture.
     fresh.texturePath.clear();
     fresh.numVerts = 0;
     fresh.numFaces = 0;
     fresh.numTextures = 0;
 }
 
-LoadResult LoadModel(Mesh& model, const std::string& path, ModelFormat format, const std::string& assetDir,
-                     MessageSink& messages, const LoadProgress& progress) {
+LoadResult LoadModel(Mesh& model, GlTexture& texture, const std::string& path, ModelFormat format,
+                     const std::string& assetDir, MessageSink& messages, const LoadProgress& progress) {
     Mesh fresh;
+    // Uploaded while the file is parsed; released with it if the file is then refused.
+    GlTexture freshTexture;
     const LoadResult result = ReadModel(
-        path, format, fresh, [&assetDir, &messages](Mesh& mesh) { LoadTexture(mesh, assetDir, messages); }, progress);
-    if (result)
-        ReplaceModel(model, std::move(fresh));
-    else
-        ClearTexture(fresh);  // uploaded while parsing a file that was then refused
+        path, format, fresh,
+        [&freshTexture, &assetDir, &messages](Mesh& mesh) { LoadTexture(mesh, freshTexture, assetDir, messages); },
+        progress);
+    if (result) ReplaceModel(model, texture, std::move(fresh), std::move(freshTexture));
     return result;
 }
 
-LoadResult AdoptModel(Mesh& model, Mesh&& fresh, LoadResult read, const std::string& assetDir, MessageSink& messages) {
+LoadResult AdoptModel(Mesh& model, GlTexture& texture, Mesh&& fresh, LoadResult read, const std::string& assetDir,
+                      MessageSink& messages) {
     if (!read) return read;
+    GlTexture freshTexture;
     // What LoadModel's hook does after an import that names an own texture.
-    if (NamesOwnTexture(fresh)) LoadTexture(fresh, assetDir, messages);
-    ReplaceModel(model, std::move(fresh));
+    if (NamesOwnTexture(fresh)) LoadTexture(fresh, freshTexture, assetDir, messages);
+    ReplaceModel(model, texture, std::move(fresh), std::move(freshTexture));
     return read;
 }
 
-LoadResult LoadXML(Mesh& model, const std::string& path, const std::string& assetDir, MessageSink& messages,
-                   const LoadProgress& progress) {
-    return LoadModel(model, path, ModelFormat::XML, assetDir, messages, progress);
+LoadResult LoadXML(Mesh& model, GlTexture& texture, const std::string& path, const std::string& assetDir,
+                   MessageSink& messages, const LoadProgress& progress) {
+    return LoadModel(model, texture, path, ModelFormat::XML, assetDir, messages, progress);
 }
 
-LoadResult LoadBIN(Mesh& model, const std::string& path, const LoadProgress& progress) {
+LoadResult LoadBIN(Mesh& model, GlTexture& texture, const std::string& path, const LoadProgress& progress) {
     Mesh fresh;
     const LoadResult result = ReadModel(path, ModelFormat::BIN, fresh, {}, progress);
-    if (result) ReplaceModel(model, std::move(fresh));
+    if (result) ReplaceModel(model, texture, std::move(fresh), GlTexture{});
     return result;
 }

@@ -7,13 +7,13 @@
 #include "textures/encode/image_encoders.h"
 #include "textures/encode/sample_images.h"
 #include "support/recording_sink.h"
+#include "draw/mesh_gl.h"
 #include "formats/bin/bin_format.h"
+#include "formats/xml/xml_documents.h"
 #include "mesh/mesh.h"
-#include "model/mesh_gl.h"
 #include "mesh/model_test_support.h"
 #include "support/gl_test_support.h"
 #include "support/memory_limit.h"
-#include "formats/xml/xml_documents.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ protected:
         glColor3f(1, 1, 1);
     }
     void TearDown() override {
-        ClearTexture(model);
+        ClearTexture(model, texture);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 
@@ -68,8 +68,7 @@ protected:
 
     // Gives model an uploaded own texture, as an XML load would.
     void GiveModelAnOwnTexture() {
-        glGenTextures(1, &model.texture);
-        glBindTexture(GL_TEXTURE_2D, model.texture);
+        glBindTexture(GL_TEXTURE_2D, texture.Generate());
         const std::uint8_t pixel[4] = {1, 2, 3, 4};
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
         model.texturePath = "Assets/own.bmp";
@@ -87,13 +86,14 @@ protected:
     TempDir textures_;
     RecordingSink sink_;
     Mesh model;
+    GlTexture texture;  // the GL texture of model's own image
 };
 
 // Pixel at GL window coordinates (x, y), origin bottom left.
 const std::uint8_t* At(const RgbaImage& image, int x, int y) { return image.At(x, kSize - 1 - y); }
 
 TEST_F(ModelGL, BinTriangleCoversItsPixelsAndZeroFacesDrawNothing) {
-    ASSERT_TRUE(LoadBIN(model, TriangleBin()));
+    ASSERT_TRUE(LoadBIN(model, texture, TriangleBin()));
     glTranslatef(8, 8, 0);
     Draw(model);
     RgbaImage image = TestContext().ReadPixels();
@@ -114,7 +114,7 @@ TEST_F(ModelGL, BinTriangleCoversItsPixelsAndZeroFacesDrawNothing) {
     if (HasFailure()) SaveTestImage(image, "model_triangle");
 
     glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_TRUE(LoadBIN(model, TriangleBin(0)));
+    ASSERT_TRUE(LoadBIN(model, texture, TriangleBin(0)));
     EXPECT_EQ(model.numVerts, 3u);
     Draw(model);
     image = TestContext().ReadPixels();
@@ -186,8 +186,8 @@ TEST_F(ModelGL, TextureCoordinatesGoWithATextureCountAndClientStateIsRestored) {
     for (const std::uint32_t numTextures : {1u, 0u}) {
         SCOPED_TRACE(numTextures);
         glClear(GL_COLOR_BUFFER_BIT);
-        ASSERT_TRUE(LoadBIN(model, TriangleBin(1, numTextures)));
-        EXPECT_EQ(model.texture, 0u);  // a BIN model never has an own texture
+        ASSERT_TRUE(LoadBIN(model, texture, TriangleBin(1, numTextures)));
+        EXPECT_EQ(texture.Name(), 0u);  // a BIN model never has an own texture
         Draw(model);
         const RgbaImage image = TestContext().ReadPixels();
         if (numTextures)
@@ -204,18 +204,19 @@ TEST_F(ModelGL, TextureCoordinatesGoWithATextureCountAndClientStateIsRestored) {
 
 TEST_F(ModelGL, BinLoadReplacesTheModelAndReleasesItsOwnTexture) {
     GiveModelAnOwnTexture();
-    const GLuint own = model.texture;
-    ASSERT_TRUE(LoadBIN(model, TriangleBin(1, 1)));
+    const GLuint own = texture.Name();
+    ASSERT_TRUE(LoadBIN(model, texture, TriangleBin(1, 1)));
     EXPECT_FALSE(glIsTexture(own));
-    EXPECT_EQ(model.texture, 0u);
+    EXPECT_EQ(texture.Name(), 0u);
     EXPECT_EQ(model.texturePath, "");
     EXPECT_EQ(model.numTextures, 1u);
 }
 
 TEST_F(ModelGL, RefusedBinFilesLeaveTheModelAndItsTextureUntouched) {
-    ASSERT_TRUE(LoadBIN(model, TriangleBin()));
+    ASSERT_TRUE(LoadBIN(model, texture, TriangleBin()));
     GiveModelAnOwnTexture();
     const MeshSnapshot before = Snapshot(model);
+    const GLuint own = texture.Name();
 
     std::vector<std::uint8_t> good(120);
     {
@@ -240,15 +241,17 @@ TEST_F(ModelGL, RefusedBinFilesLeaveTheModelAndItsTextureUntouched) {
         SCOPED_TRACE(i);
         const std::string path = dir_.File("bad" + std::to_string(i) + ".bin");
         ASSERT_TRUE(WriteFile(path, files[i].data(), files[i].size()));
-        const LoadResult result = LoadBIN(model, path);
+        const LoadResult result = LoadBIN(model, texture, path);
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.reason.empty());
         EXPECT_EQ(Snapshot(model), before);
-        EXPECT_TRUE(glIsTexture(model.texture));
+        EXPECT_EQ(texture.Name(), own);
+        EXPECT_TRUE(glIsTexture(texture.Name()));
     }
-    EXPECT_FALSE(LoadBIN(model, dir_.File("missing.bin")).ok);
+    EXPECT_FALSE(LoadBIN(model, texture, dir_.File("missing.bin")).ok);
     EXPECT_EQ(Snapshot(model), before);
-    const LoadResult cancelled = LoadBIN(model, TriangleBin(), [](std::uint64_t, std::uint64_t) { return false; });
+    const LoadResult cancelled =
+        LoadBIN(model, texture, TriangleBin(), [](std::uint64_t, std::uint64_t) { return false; });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(Snapshot(model), before);
 }
@@ -256,20 +259,20 @@ TEST_F(ModelGL, RefusedBinFilesLeaveTheModelAndItsTextureUntouched) {
 TEST_F(ModelGL, XmlExampleLoadsItsOwnTexture) {
     const std::string bmp = WriteBmp("spheremap.bmp");
     GiveModelAnOwnTexture();
-    const GLuint previous = model.texture;
-    const LoadResult result = LoadXML(model, WriteXml(ExampleModel(bmp)), {}, sink_);
+    const GLuint previous = texture.Name();
+    const LoadResult result = LoadXML(model, texture, WriteXml(ExampleModel(bmp)), {}, sink_);
     ASSERT_TRUE(result) << result.reason;
     EXPECT_EQ(model.numVerts, 3u);
     EXPECT_EQ(model.numFaces, 1);
     EXPECT_EQ(model.numTextures, 1u);
     EXPECT_EQ(model.texturePath, bmp);
-    ASSERT_NE(model.texture, 0u);
-    EXPECT_TRUE(glIsTexture(model.texture));
-    if (model.texture != previous) {
+    ASSERT_NE(texture.Name(), 0u);
+    EXPECT_TRUE(glIsTexture(texture.Name()));
+    if (texture.Name() != previous) {
         EXPECT_FALSE(glIsTexture(previous));
     }
     GLint width = 0;
-    glBindTexture(GL_TEXTURE_2D, model.texture);
+    glBindTexture(GL_TEXTURE_2D, texture.Name());
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 4);
     EXPECT_TRUE(sink_.shown.empty());
@@ -306,10 +309,10 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
     for (const TextureCase& c : cases) {
         SCOPED_TRACE(c.what);
         sink_.shown.clear();
-        const LoadResult result = LoadXML(model, WriteXml(InMesh(c.body)), {}, sink_);
+        const LoadResult result = LoadXML(model, texture, WriteXml(InMesh(c.body)), {}, sink_);
         ASSERT_TRUE(result) << result.reason;
         EXPECT_EQ(model.numTextures, c.numTextures);
-        EXPECT_EQ(model.texture != 0, c.hasTexture);
+        EXPECT_EQ(texture.Name() != 0, c.hasTexture);
         EXPECT_EQ(model.texturePath.empty(), !c.hasTexture);
         ASSERT_EQ(static_cast<int>(sink_.shown.size()), c.messages);
         for (const auto& [text, caption] : sink_.shown) {
@@ -322,44 +325,48 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
 
 TEST_F(ModelGL, ASecondTextureElementReleasesTheFirst) {
     const std::string a = WriteBmp("a.bmp"), b = WriteBmp("b.bmp");
-    ClearTexture(model);
+    ClearTexture(model, texture);
     const int liveBefore = LiveTextures();
-    ASSERT_TRUE(LoadXML(
-        model, WriteXml(InMesh("<textureList><texture>" + a + "</texture><texture>" + b + "</texture></textureList>")),
-        {}, sink_));
+    ASSERT_TRUE(
+        LoadXML(model, texture,
+                WriteXml(InMesh("<textureList><texture>" + a + "</texture><texture>" + b + "</texture></textureList>")),
+                {}, sink_));
     EXPECT_EQ(model.texturePath, b);
     EXPECT_EQ(LiveTextures(), liveBefore + 1);
-    ClearTexture(model);
+    ClearTexture(model, texture);
     EXPECT_EQ(LiveTextures(), liveBefore);
 }
 
 TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
     const ScopedMemoryLimit memory(32 * ScopedMemoryLimit::kGiB);  // refusals must not depend on the host
     const std::string bmp = WriteBmp("own.bmp");
-    ASSERT_TRUE(LoadXML(model, WriteXml(ExampleModel(bmp)), {}, sink_));
+    ASSERT_TRUE(LoadXML(model, texture, WriteXml(ExampleModel(bmp)), {}, sink_));
     const MeshSnapshot before = Snapshot(model);
+    const GLuint own = texture.Name();
     const int liveBefore = LiveTextures();
-    const std::string texture = "<numTextures>1</numTextures><textureList><texture>" + bmp + "</texture></textureList>";
+    const std::string ownImage =
+        "<numTextures>1</numTextures><textureList><texture>" + bmp + "</texture></textureList>";
     const std::vector<std::string> documents = {
-        ExampleModel(bmp).substr(0, 700),                                 // broken off
-        "<mesh>" + texture + "<numVerts>1</numVerts></numFaces></mesh>",  // not well-formed
-        InMesh(texture + "<numVerts>1</numVerts><vertList><vertex/><vertex><vertX>1</vertX></vertex></vertList>"),
-        InMesh(texture + "<numVerts>2</numVerts><numFaces>1</numFaces>"
-                         "<faceList><face><faceA>2</faceA></face></faceList>"),  // index beyond the vertices
-        InMesh(texture + "<numVerts>4294967295</numVerts>"),
+        ExampleModel(bmp).substr(0, 700),                                  // broken off
+        "<mesh>" + ownImage + "<numVerts>1</numVerts></numFaces></mesh>",  // not well-formed
+        InMesh(ownImage + "<numVerts>1</numVerts><vertList><vertex/><vertex><vertX>1</vertX></vertex></vertList>"),
+        InMesh(ownImage + "<numVerts>2</numVerts><numFaces>1</numFaces>"
+                          "<faceList><face><faceA>2</faceA></face></faceList>"),  // index beyond the vertices
+        InMesh(ownImage + "<numVerts>4294967295</numVerts>"),
         "",
     };
     for (const std::string& document : documents) {
         SCOPED_TRACE(document);
-        const LoadResult result = LoadXML(model, WriteXml(document), {}, sink_);
+        const LoadResult result = LoadXML(model, texture, WriteXml(document), {}, sink_);
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.reason.empty());
         EXPECT_EQ(Snapshot(model), before);
+        EXPECT_EQ(texture.Name(), own);
         EXPECT_EQ(LiveTextures(), liveBefore);
     }
-    EXPECT_FALSE(LoadXML(model, dir_.File("missing.xml"), {}, sink_).ok);
-    const LoadResult cancelled =
-        LoadXML(model, WriteXml(ExampleModel(bmp)), {}, sink_, [](std::uint64_t, std::uint64_t) { return false; });
+    EXPECT_FALSE(LoadXML(model, texture, dir_.File("missing.xml"), {}, sink_).ok);
+    const LoadResult cancelled = LoadXML(model, texture, WriteXml(ExampleModel(bmp)), {}, sink_,
+                                         [](std::uint64_t, std::uint64_t) { return false; });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(Snapshot(model), before);
     EXPECT_EQ(LiveTextures(), liveBefore);
@@ -369,12 +376,12 @@ TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
 TEST_F(ModelGL, DefaultModelFromTheAssets) {
     const std::string path = "Assets/TexturedCube.xml";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " has not been generated";
-    const LoadResult result = LoadXML(model, path, {}, sink_);
+    const LoadResult result = LoadXML(model, texture, path, {}, sink_);
     ASSERT_TRUE(result) << result.reason;
     EXPECT_EQ(model.numVerts, 24u);
     EXPECT_EQ(model.numFaces, 12);
     EXPECT_NE(model.numTextures, 0u);
-    EXPECT_NE(model.texture, 0u);
+    EXPECT_NE(texture.Name(), 0u);
     EXPECT_EQ(model.texturePath, "Assets/crate.bmp");
     EXPECT_TRUE(sink_.shown.empty());
 }
