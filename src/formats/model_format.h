@@ -8,8 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,9 +29,6 @@ using WriteCheck = std::string (*)(const Mesh& mesh);
 // non-empty file of fileBytes bytes) starts as the format starts, else why not.
 using SignatureCheck = std::string (*)(std::span<const std::uint8_t> head, std::uint64_t fileBytes);
 
-// Fills into with up to into.size() bytes of the file from offset; returns
-// the count filled (less only at the file's end), or nothing on a read error.
-using ReadFileAt = std::function<std::optional<std::size_t>(std::uint64_t offset, std::span<std::uint8_t> into)>;
 // Empty when the counts a file of fileBytes bytes declares are held by its
 // bytes, else why not; run after the signature check, with head as there and
 // read giving any of the file's bytes.

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/model_format.h"
+#include "mesh/load_result.h"
 
 enum class PlyEncoding { Ascii, BinaryLittleEndian, BinaryBigEndian };
 

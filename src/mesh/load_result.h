@@ -4,8 +4,10 @@
 // the user is the caller's (a MessageSink, a message on standard error).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -39,6 +41,10 @@ using BytePut = std::function<bool(std::span<const std::uint8_t>)>;
 // Called now and then during a load with the bytes read so far and the
 // file's size; returning false cancels the load.
 using LoadProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// Fills into with up to into.size() bytes of the file from offset; returns
+// the count filled (less only at the file's end), or nothing on a read error.
+using ReadFileAt = std::function<std::optional<std::size_t>(std::uint64_t offset, std::span<std::uint8_t> into)>;
 
 // Called for each own texture a file names, once its path is stored in
 // texturePath (it uploads it, checks the file, or does nothing).
