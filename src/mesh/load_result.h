@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 class Mesh;
 
@@ -16,6 +17,9 @@ struct LoadResult {
     bool ok = true;
     bool cancelled = false;  // the progress callback asked to stop
     std::string reason;      // empty when ok
+    // What was left out of a model that loaded (a reference not read), one
+    // line each, for the user.
+    std::vector<std::string> warnings = {};
 
     static LoadResult Success() { return {}; }
     static LoadResult Failure(std::string why) { return {false, false, std::move(why)}; }
@@ -30,6 +34,13 @@ struct WriteResult {
     static WriteResult Success() { return {}; }
     static WriteResult Failure(std::string why) { return {false, std::move(why)}; }
     explicit operator bool() const { return ok; }
+};
+
+// How a model's references to other files are read.
+struct ReadOptions {
+    // A file the model refers to is read only inside the model's own folder
+    // tree (after `..` and symbolic links are resolved) unless this is set.
+    bool allowOutsideReferences = false;
 };
 
 // Called now and then during a load with the bytes read so far and the

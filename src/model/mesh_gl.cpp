@@ -16,7 +16,25 @@ void ClearTexture(Mesh& mesh) {
     mesh.numTextures = 0;
 }
 
-bool LoadTexture(Mesh& mesh, const std::string& assetDir, MessageSink& messages) {
+namespace {
+
+// The loaders' messages about a model's own texture: the model is shown
+// without it, so they are warnings, and they name the file.
+class OwnTextureMessages : public MessageSink {
+public:
+    OwnTextureMessages(MessageSink& messages, const std::string& file) : messages_(messages), file_(file) {}
+    void ShowMessage(std::string_view text, std::string_view caption) override {
+        messages_.ShowWarning(std::string(text) + ": " + file_ + " (the model is shown without it)", caption);
+    }
+
+private:
+    MessageSink& messages_;
+    const std::string& file_;
+};
+
+}  // namespace
+
+bool LoadTexture(Mesh& mesh, const std::string& assetDir, MessageSink& sink) {
     // A second "texture" element replaces the first: its object goes.
     if (mesh.texture != 0) glDeleteTextures(1, &mesh.texture);
     mesh.texture = 0;
@@ -24,6 +42,7 @@ bool LoadTexture(Mesh& mesh, const std::string& assetDir, MessageSink& messages)
     bool loaded = false;
     // A relative path missing here may be one of the installed assets.
     const std::string file = ResolveAssetPath(mesh.texturePath, assetDir);
+    OwnTextureMessages messages(sink, file);
     switch (OwnTextureFormatForPath(mesh.texturePath)) {
     case OwnTextureFormat::BMP: loaded = LoadBMPTexture(file, mesh.texture, messages); break;
     case OwnTextureFormat::TGA: loaded = LoadTGATexture(file, mesh.texture, messages); break;
@@ -79,10 +98,11 @@ void ReplaceModel(Mesh& model, Mesh&& fresh) {
 }
 
 LoadResult LoadModel(Mesh& model, const std::string& path, ModelFormat format, const std::string& assetDir,
-                     MessageSink& messages, const LoadProgress& progress) {
+                     MessageSink& messages, const LoadProgress& progress, const ReadOptions& options) {
     Mesh fresh;
     const LoadResult result = ReadModel(
-        path, format, fresh, [&assetDir, &messages](Mesh& mesh) { LoadTexture(mesh, assetDir, messages); }, progress);
+        path, format, fresh, [&assetDir, &messages](Mesh& mesh) { LoadTexture(mesh, assetDir, messages); }, progress,
+        options);
     if (result)
         ReplaceModel(model, std::move(fresh));
     else

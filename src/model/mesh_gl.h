@@ -26,7 +26,7 @@ void ReplaceModel(Mesh& model, Mesh&& fresh);
 // released). Otherwise model stays exactly as it was and the result says
 // why. assetDir is where relative own-texture paths are also looked for.
 LoadResult LoadModel(Mesh& model, const std::string& path, ModelFormat format, const std::string& assetDir,
-                     MessageSink& messages, const LoadProgress& progress = {});
+                     MessageSink& messages, const LoadProgress& progress = {}, const ReadOptions& options = {});
 // Swaps in a mesh that ReadModel read without GL and without a texture hook
 // (any format but XML, whose textures are loaded while it is parsed): its own
 // texture is loaded as LoadModel would, then it replaces model. A failed

@@ -2,16 +2,13 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
-#include <memory>
+#include <cerrno>
 #include <utility>
 
-namespace {
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-}  // namespace
+#include <unistd.h>
+
+#include "base/regular_file.h"
+
 
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
     bytes.clear();
@@ -20,29 +17,25 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, st
         error = path.empty() ? "no file name" : "file name too long or malformed";
         return false;
     }
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    const OpenedFile file = OpenRegularFile(path);
     if (!file) {
-        error = "cannot open " + path;
+        error = "cannot open " + path + " (" + file.error + ")";
         return false;
     }
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-        error = "cannot seek in " + path;
-        return false;
-    }
-    const long size = std::ftell(file.get());
-    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-        error = "cannot size " + path;
-        return false;
-    }
-    if (static_cast<std::uint64_t>(size) > kMaxImageBytes) {
+    if (file.size > kMaxImageBytes) {
         error = "file too large: " + path;
         return false;
     }
-    bytes.resize(static_cast<std::size_t>(size));
-    if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-        bytes.clear();
-        error = "cannot read " + path;
-        return false;
+    bytes.resize(static_cast<std::size_t>(file.size));
+    for (std::size_t got = 0; got < bytes.size();) {
+        const ssize_t r = read(file.file.get(), bytes.data() + got, bytes.size() - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {
+            bytes.clear();
+            error = "cannot read " + path;
+            return false;
+        }
+        got += static_cast<std::size_t>(r);
     }
     return true;
 }

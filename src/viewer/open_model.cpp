@@ -59,6 +59,7 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
         viewer.fitted = false;
     }
     if (!result.ok && !result.cancelled) shell.ShowMessage(LoadFailureText(path, result.reason), "Error");
+    for (const std::string& line : result.warnings) shell.ShowWarning(line, "Warning");
 
     ResetCamera(viewer);
     if (viewer.model.GetNumTextures() != 0) {
@@ -78,16 +79,17 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
 
 LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell) {
     return OpenWith(viewer, path, shell, [&](ModelFormat format, const LoadProgress& progress) {
-        return LoadModel(viewer.model, path, format, viewer.startupDir, shell, progress);
+        return LoadModel(viewer.model, path, format, viewer.startupDir, shell, progress, viewer.read);
     });
 }
 
-ModelReadAhead::ModelReadAhead(const std::string& path) : path_(path), format_(ModelFormatForPath(path)) {
+ModelReadAhead::ModelReadAhead(const std::string& path, const ReadOptions& options)
+    : path_(path), format_(ModelFormatForPath(path)) {
     if (format_ == ModelFormat::Unknown) format_ = ModelFormat::BIN;
     if (format_ == ModelFormat::XML) return;
-    pending_ = std::async(std::launch::async, [path = path_, format = format_] {
+    pending_ = std::async(std::launch::async, [path = path_, format = format_, options] {
         Read read;
-        read.result = ReadModel(path, format, read.mesh);
+        read.result = ReadModel(path, format, read.mesh, {}, {}, options);
         return read;
     });
 }
@@ -95,7 +97,7 @@ ModelReadAhead::ModelReadAhead(const std::string& path) : path_(path), format_(M
 LoadResult ModelReadAhead::Open(Viewer& viewer, ViewerShell& shell) {
     return OpenWith(viewer, path_, shell, [&](ModelFormat format, const LoadProgress& progress) {
         if (format != format_ || !pending_.valid())
-            return LoadModel(viewer.model, path_, format, viewer.startupDir, shell, progress);
+            return LoadModel(viewer.model, path_, format, viewer.startupDir, shell, progress, viewer.read);
         Read read = pending_.get();
         return AdoptModel(viewer.model, std::move(read.mesh), std::move(read.result), viewer.startupDir, shell);
     });
@@ -107,7 +109,7 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     {
         ProgressScope progress(viewer.modelPath, shell);
         result = LoadModel(viewer.model, viewer.modelPath, viewer.modelFormat, viewer.startupDir, shell,
-                           progress.Callback());
+                           progress.Callback(), viewer.read);
     }
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);

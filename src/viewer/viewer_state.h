@@ -42,6 +42,8 @@ struct Viewer {
     bool testTexturePending = false;
     // The directory the test assets and the default model are found under.
     std::string startupDir;
+    // Which files a model refers to are read (--allow-outside-references).
+    ReadOptions read;
 
     // The checked item of each option group, as a command id. Menus show
     // these items checked whenever they open.

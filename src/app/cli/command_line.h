@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "mesh/load_result.h"
+
 // Exit statuses of the command-line modes.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitModelRefused = 1;  // --info: the viewer would refuse the model
@@ -41,6 +43,7 @@ struct CommandLine {
     std::string model;       // empty: none given; --convert: the input
     std::string convertOut;  // --convert: the output
     SnapshotOptions snapshot;
+    ReadOptions read;  // for the model in every mode
     std::string error;  // why the arguments are refused (mode Invalid)
 };
 

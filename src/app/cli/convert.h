@@ -5,8 +5,10 @@
 #include <ostream>
 #include <string>
 
+#include "mesh/load_result.h"
+
 // Reads in and writes out; a failed write leaves no file at out. Returns
 // kExitOk, kExitUsage (no writer for out's extension), kExitLoadFailed (in
 // can't be read) or kExitRenderFailed (out can't be written); each failure
 // is explained on err.
-int RunConvert(const std::string& in, const std::string& out, std::ostream& err);
+int RunConvert(const std::string& in, const std::string& out, const ReadOptions& options, std::ostream& err);

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <assimp/BaseImporter.h>
+#include <assimp/DefaultIOStream.h>
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/IOSystem.hpp>
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
@@ -14,13 +16,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
-#include "formats/file_descriptor.h"
+#include "base/regular_file.h"
 #include "formats/scene/import_process.h"
 #include "mesh/mesh_limits.h"
 
@@ -66,6 +69,92 @@ public:
     char getOsSeparator() const override { return '/'; }
     Assimp::IOStream* Open(const char*, const char*) override { return nullptr; }
     void Close(Assimp::IOStream*) override {}
+};
+
+// The model's folder with `..` and symbolic links resolved; empty when it
+// can't be resolved.
+std::filesystem::path RealFolder(const std::string& modelPath) {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(modelPath, ec).parent_path();
+    if (ec) return {};
+    std::filesystem::path real = std::filesystem::canonical(folder, ec);
+    return ec ? std::filesystem::path{} : real;
+}
+
+// Whether path, with `..` and symbolic links resolved, lies in the folder
+// tree of realFolder. A path that does not resolve is not inside.
+bool InsideFolder(const std::filesystem::path& realFolder, const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(path, ec);
+    if (ec || realFolder.empty()) return false;
+    return std::mismatch(realFolder.begin(), realFolder.end(), real.begin(), real.end()).first == realFolder.end();
+}
+
+constexpr std::string_view kOutsideRule = "it lies outside the model's folder (see --allow-outside-references)";
+
+// The line that says a reference was not read, naming it as the model does
+// (relative to the model's folder where it can).
+std::string NotRead(const std::filesystem::path& realFolder, const std::string& path, std::string_view why) {
+    std::string name = path;
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(path, ec).lexically_normal();
+    if (const auto relative = whole.lexically_relative(realFolder); !ec && !relative.empty()) name = relative.string();
+    return "the model refers to " + name + ", which was not read: " + std::string(why);
+}
+
+// A stream over a file opened by OpenRegularFile (the base's constructor is
+// the library's own).
+class RegularFileStream : public Assimp::DefaultIOStream {
+public:
+    RegularFileStream(std::FILE* file, const std::string& name) : DefaultIOStream(file, name) {}
+};
+
+// The files the library reads for a model: only regular files, opened
+// without blocking, and (unless allowed) only inside the model's own folder
+// tree. What it refuses is kept as a warning naming the reference and the rule.
+class ModelFolderIOSystem : public Assimp::DefaultIOSystem {
+public:
+    ModelFolderIOSystem(const std::string& modelPath, const ReadOptions& options, std::vector<std::string>& warnings)
+        : modelPath_(modelPath), options_(options), warnings_(warnings), folder_(RealFolder(modelPath)) {}
+
+    // The library's own Exists opens the file, which blocks on a FIFO.
+    bool Exists(const char* file) const override {
+        std::error_code ec;
+        return file && std::filesystem::exists(file, ec);
+    }
+
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        if (!file || !mode || std::string_view(mode).find_first_of("wa+") != std::string_view::npos) return nullptr;
+        const std::string path(file);
+        const bool reference = path != modelPath_;
+        std::error_code ec;
+        // A file that isn't there is only missing: the library says so.
+        if (reference && !std::filesystem::exists(path, ec)) return nullptr;
+        if (reference && !options_.allowOutsideReferences && !InsideFolder(folder_, path)) {
+            Warn(path, kOutsideRule);
+            return nullptr;
+        }
+        OpenedFile opened = OpenRegularFile(path);
+        if (!opened) {
+            if (reference && opened.error.starts_with("not a regular file")) Warn(path, opened.error);
+            return nullptr;
+        }
+        std::FILE* stream = fdopen(opened.file.get(), "rb");
+        if (!stream) return nullptr;
+        opened.file.Release();  // the stream owns it now
+        return new RegularFileStream(stream, path);
+    }
+
+private:
+    void Warn(const std::string& path, std::string_view why) {
+        const std::string line = NotRead(folder_, path, why);
+        if (std::find(warnings_.begin(), warnings_.end(), line) == warnings_.end()) warnings_.push_back(line);
+    }
+
+    std::string modelPath_;
+    ReadOptions options_;
+    std::vector<std::string>& warnings_;
+    std::filesystem::path folder_;
 };
 
 // Passes the library's progress on as bytes of the file.
@@ -194,11 +283,13 @@ LoadResult Import(const ModelFormatInfo& format, const std::filesystem::path& fo
 
 // The library's part of ReadScene: run in a process of its own.
 LoadResult ImportFile(const std::string& path, const ModelFormatInfo& format, std::uint64_t fileBytes, Mesh& out,
-                      const LoadProgress& progress) {
+                      const LoadProgress& progress, const ReadOptions& options) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return Import(format, folder, out, [&](Assimp::Importer& importer, const auto& convert) {
-        // The importer owns the relay from here. (Setting none would leak the
-        // library's default handler.)
+    std::vector<std::string> warnings;
+    LoadResult result = Import(format, folder, out, [&](Assimp::Importer& importer, const auto& convert) {
+        // The importer owns the relay and the IO system from here. (Setting
+        // no relay would leak the library's default handler.)
+        importer.SetIOHandler(new ModelFolderIOSystem(path, options, warnings));
         ProgressRelay* relay = nullptr;
         if (progress) importer.SetProgressHandler(relay = new ProgressRelay(progress, fileBytes));
         const aiScene* scene = importer.ReadFile(path, kPostProcessing);
@@ -206,19 +297,35 @@ LoadResult ImportFile(const std::string& path, const ModelFormatInfo& format, st
         if (!scene) return LoadResult::Failure(LibraryError(importer));
         return convert(*scene);
     });
+    // A model that could not do without what was refused says why.
+    if (!result && !result.cancelled)
+        for (const std::string& line : warnings) result.reason += "; " + line;
+    // The own texture is read later, by the caller: the same rule applies.
+    // (One that does not exist is left to be reported as missing.)
+    std::error_code ec;
+    if (result && !out.texturePath.empty() && !options.allowOutsideReferences &&
+        std::filesystem::exists(out.texturePath, ec)) {
+        const std::filesystem::path realFolder = RealFolder(path);
+        if (!InsideFolder(realFolder, out.texturePath)) {
+            warnings.push_back(NotRead(realFolder, out.texturePath, kOutsideRule));
+            out.texturePath.clear();
+            out.numTextures = 0;
+        }
+    }
+    if (result) result.warnings = std::move(warnings);
+    return result;
 }
 
 }  // namespace
 
-LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress) {
+LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress, const ReadOptions& options) {
     const ModelFormatInfo* format = ImportedFormat(FindModelFormatForPath(path));
     if (!format) return LoadResult::Failure(NotImported());
 
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid()) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
-    struct stat info {};
-    if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return LoadResult::Failure("not a readable file");
-    const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
+    const OpenedFile opened = OpenRegularFile(path);
+    if (!opened) return LoadResult::Failure(opened.error);
+    const FileDescriptor& file = opened.file;
+    const std::uint64_t fileBytes = opened.size;
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes, kSignatureHeadBytes)));
     std::size_t got = 0;
     while (got < head.size()) {
@@ -230,7 +337,7 @@ LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& pro
     if (std::string why = CheckHead(*format, head, fileBytes); !why.empty()) return LoadResult::Failure(why);
 
     const ChildImport import = [&](Mesh& mesh, const LoadProgress& report) {
-        return ImportFile(path, *format, fileBytes, mesh, report);
+        return ImportFile(path, *format, fileBytes, mesh, report, options);
     };
     return ImportInChildProcess(import, fileBytes, out, progress);
 }

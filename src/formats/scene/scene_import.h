@@ -33,7 +33,11 @@
 // beyond the mesh's limits, and when the library stops the child process
 // (an abort, a crash: the reason names the signal). progress sees fractions
 // of the file's size; false cancels (result.cancelled).
-LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress = {});
+// Files it refers to are opened only when regular, and only inside the
+// model's folder tree unless options allow; what was refused is named in
+// result.warnings (or in the reason, when the model can't do without it).
+LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress = {},
+                     const ReadOptions& options = {});
 
 // The same from memory, in the calling process (tests of what the library
 // makes of a file): nothing but these bytes is read, so references to other

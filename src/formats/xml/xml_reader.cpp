@@ -1,7 +1,5 @@
 #include "formats/xml/xml_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "formats/file_descriptor.h"
+#include "base/regular_file.h"
 #include "formats/xml/document_bytes.h"
 #include "formats/xml/xml_parallel.h"
 
@@ -44,16 +42,14 @@ LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& tex
 }
 
 LoadResult ReadXML(const std::string& path, Mesh& out, const TextureHook& textureHook, const LoadProgress& progress) {
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid()) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
-    const int fd = file.get();
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return LoadResult::Failure("not a readable file");
-    const auto total = static_cast<std::uint64_t>(info.st_size);
+    const OpenedFile file = OpenRegularFile(path);
+    if (!file) return LoadResult::Failure(file.error);
+    const int fd = file.file.get();
+    const std::uint64_t total = file.size;
 
     XmlModelParser parser(out, textureHook, path);
     std::uint64_t fed = 0;
-    if (const unsigned pieces = S_ISREG(info.st_mode) ? XmlPieceCount(total) : 1; pieces >= 2) {
+    if (const unsigned pieces = XmlPieceCount(total); pieces >= 2) {
         const ListsOutcome lists = ParseListsInParallel(parser, out, FileBytes(fd, total), pieces, progress);
         if (lists.done) return *lists.done;
         fed = lists.resumeAt;
