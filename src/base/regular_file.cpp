@@ -21,7 +21,8 @@ OpenedFile OpenRegularFile(const std::string& path) {
         return opened;
     }
     if (!S_ISREG(info.st_mode)) {
-        opened.error = S_ISDIR(info.st_mode) ? "not a regular file (a folder)" : "not a regular file";
+        // (A folder keeps the reason the readers always gave it.)
+        opened.error = S_ISDIR(info.st_mode) ? "not a readable file" : "not a regular file";
         return opened;
     }
     opened.file = std::move(file);
