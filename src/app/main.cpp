@@ -17,5 +17,5 @@ int main(int argc, char** argv) {
     // The toolkit sees the program name only: the command line has been
     // read, and a model file whose name looks like a toolkit option stays a model.
     int toolkitArgc = 1;
-    return RunViewer(toolkitArgc, argv, line.model, StartupDirForThisProcess());
+    return RunViewer(toolkitArgc, argv, line.model, StartupDirForThisProcess(), line.read);
 }

@@ -15,12 +15,31 @@ void ClearTexture(Mesh& mesh, GlTexture& texture) {
     mesh.numTextures = 0;
 }
 
-bool LoadTexture(Mesh& mesh, GlTexture& texture, const std::string& assetDir, MessageSink& messages) {
+namespace {
+
+// The loaders' messages about a model's own texture: the model is shown
+// without it, so they are warnings, and they name the file.
+class OwnTextureMessages : public MessageSink {
+public:
+    OwnTextureMessages(MessageSink& messages, const std::string& file) : messages_(messages), file_(file) {}
+    void ShowMessage(std::string_view text, std::string_view caption) override {
+        messages_.ShowWarning(std::string(text) + ": " + file_ + " (the model is shown without it)", caption);
+    }
+
+private:
+    MessageSink& messages_;
+    const std::string& file_;
+};
+
+}  // namespace
+
+bool LoadTexture(Mesh& mesh, GlTexture& texture, const std::string& assetDir, MessageSink& sink) {
     // A second "texture" element replaces the first: its object goes.
     const unsigned int name = texture.Generate();
     bool loaded = false;
     // A relative path missing here may be one of the installed assets.
     const std::string file = ResolveAssetPath(mesh.texturePath, assetDir);
+    OwnTextureMessages messages(sink, file);
     switch (OwnTextureFormatForPath(mesh.texturePath)) {
     case OwnTextureFormat::BMP: loaded = LoadBMPTexture(file, name, messages); break;
     case OwnTextureFormat::TGA: loaded = LoadTGATexture(file, name, messages); break;
@@ -75,14 +94,15 @@ void ReplaceModel(Mesh& model, GlTexture& texture, Mesh&& fresh, GlTexture&& fre
 }
 
 LoadResult LoadModel(Mesh& model, GlTexture& texture, const std::string& path, ModelFormat format,
-                     const std::string& assetDir, MessageSink& messages, const LoadProgress& progress) {
+                     const std::string& assetDir, MessageSink& messages, const LoadProgress& progress,
+                     const ReadOptions& options) {
     Mesh fresh;
     // Uploaded while the file is parsed; released with it if the file is then refused.
     GlTexture freshTexture;
     const LoadResult result = ReadModel(
         path, format, fresh,
         [&freshTexture, &assetDir, &messages](Mesh& mesh) { LoadTexture(mesh, freshTexture, assetDir, messages); },
-        progress);
+        progress, options);
     if (result) ReplaceModel(model, texture, std::move(fresh), std::move(freshTexture));
     return result;
 }

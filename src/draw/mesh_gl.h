@@ -32,7 +32,8 @@ void ReplaceModel(Mesh& model, GlTexture& texture, Mesh&& fresh, GlTexture&& fre
 // the result says why. assetDir is where relative own-texture paths are
 // also looked for.
 LoadResult LoadModel(Mesh& model, GlTexture& texture, const std::string& path, ModelFormat format,
-                     const std::string& assetDir, MessageSink& messages, const LoadProgress& progress = {});
+                     const std::string& assetDir, MessageSink& messages, const LoadProgress& progress = {},
+                     const ReadOptions& options = {});
 // Swaps in a mesh that ReadModel read without GL and without a texture hook
 // (any format but XML, whose textures are loaded while it is parsed): its own
 // texture is loaded as LoadModel would, then it replaces model. A failed

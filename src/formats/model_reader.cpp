@@ -3,10 +3,10 @@
 #include "formats/scene/scene_import.h"
 
 LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, const TextureHook& textureHook,
-                     const LoadProgress& progress) {
+                     const LoadProgress& progress, const ReadOptions& options) {
     const ModelFormatInfo* info = FindModelFormat(format);
     if (!info || !info->CanRead()) return LoadResult::Failure("the file's format is not known");
-    LoadResult result = info->read ? info->read(path, out, textureHook, progress) : ReadScene(path, out, progress);
+    LoadResult result = info->read ? info->read(path, out, textureHook, progress) : ReadScene(path, out, progress, options);
     // The file named its own texture; what is done with it (an upload, a
     // check) is the caller's, as while an XML file is read.
     if (result && !info->texturesWhileReading && NamesOwnTexture(out) && textureHook) textureHook(out);

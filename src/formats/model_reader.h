@@ -11,6 +11,7 @@
 // Fills out, which should be fresh. textureHook runs for each own texture
 // the file names: while the file is read for a format that says so (XML),
 // else once the whole file is read. A format that can't be read (Unknown)
-// is refused.
+// is refused. options say which files it refers to are read (the import
+// library's formats); result.warnings name those left out.
 LoadResult ReadModel(const std::string& path, ModelFormat format, Mesh& out, const TextureHook& textureHook = {},
-                     const LoadProgress& progress = {});
+                     const LoadProgress& progress = {}, const ReadOptions& options = {});

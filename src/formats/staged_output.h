@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/file_descriptor.h"
+#include "base/file_descriptor.h"
 #include "mesh/load_result.h"
 
 // How files are staged: unnamed where the file system allows (the default),

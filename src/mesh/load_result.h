@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 class Mesh;
 
@@ -19,6 +20,9 @@ struct LoadResult {
     bool ok = true;
     bool cancelled = false;  // the progress callback asked to stop
     std::string reason;      // empty when ok
+    // What was left out of a model that loaded (a reference not read), one
+    // line each, for the user.
+    std::vector<std::string> warnings = {};
 
     static LoadResult Success() { return {}; }
     static LoadResult Failure(std::string why) { return {false, false, std::move(why)}; }
@@ -37,6 +41,12 @@ struct WriteResult {
 
 // Receives a file's bytes in order; false stops the writer.
 using BytePut = std::function<bool(std::span<const std::uint8_t>)>;
+// How a model's references to other files are read.
+struct ReadOptions {
+    // A file the model refers to is read only inside the model's own folder
+    // tree (after `..` and symbolic links are resolved) unless this is set.
+    bool allowOutsideReferences = false;
+};
 
 // Called now and then during a load with the bytes read so far and the
 // file's size; returning false cancels the load.

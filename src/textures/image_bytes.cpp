@@ -1,33 +1,30 @@
 #include "textures/image_bytes.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <memory>
 #include <utility>
 
-namespace {
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-}  // namespace
+#include "base/regular_file.h"
 
 ReadResult<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {
     using Result = ReadResult<std::vector<std::uint8_t>>;
     // A path the system cannot take is a missing file, never a shortened one.
     if (path.empty() || path.size() >= PATH_MAX || path.find('\0') != std::string::npos)
         return Result::Failure(path.empty() ? "no file name" : "file name too long or malformed");
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) return Result::Failure("cannot open " + path);
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return Result::Failure("cannot seek in " + path);
-    const long size = std::ftell(file.get());
-    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return Result::Failure("cannot size " + path);
-    if (static_cast<std::uint64_t>(size) > kMaxImageBytes) return Result::Failure("file too large: " + path);
+    const OpenedFile file = OpenRegularFile(path);
+    if (!file) return Result::Failure("cannot open " + path + " (" + file.error + ")");
+    if (file.size > kMaxImageBytes) return Result::Failure("file too large: " + path);
     Result read;
-    read.value.resize(static_cast<std::size_t>(size));
-    if (!read.value.empty() && std::fread(read.value.data(), 1, read.value.size(), file.get()) != read.value.size())
-        return Result::Failure("cannot read " + path);
+    read.value.resize(static_cast<std::size_t>(file.size));
+    for (std::size_t got = 0; got < read.value.size();) {
+        const ssize_t r = ::read(file.file.get(), read.value.data() + got, read.value.size() - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return Result::Failure("cannot read " + path);
+        got += static_cast<std::size_t>(r);
+    }
     return read;
 }
 

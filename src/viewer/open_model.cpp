@@ -62,6 +62,7 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
         viewer.fitted = false;
     }
     if (!result.ok && !result.cancelled) shell.ShowMessage(LoadFailureText(path, result.reason), "Error");
+    for (const std::string& line : result.warnings) shell.ShowWarning(line, "Warning");
 
     ResetCamera(viewer);
     if (viewer.model.GetNumTextures() != 0) {
@@ -81,17 +82,19 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
 
 LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell) {
     return OpenWith(viewer, path, shell, [&](ModelFormat format, const LoadProgress& progress) {
-        return LoadModel(viewer.model, viewer.ownTexture, path, format, viewer.startupDir, shell, progress);
+        return LoadModel(viewer.model, viewer.ownTexture, path, format, viewer.startupDir, shell, progress,
+                         viewer.read);
     });
 }
 
-ModelReadAhead::ModelReadAhead(const std::string& path) : path_(path), format_(ModelFormatForPath(path)) {
+ModelReadAhead::ModelReadAhead(const std::string& path, const ReadOptions& options)
+    : path_(path), format_(ModelFormatForPath(path)) {
     if (format_ == ModelFormat::Unknown) format_ = ModelFormat::BIN;
     // Its textures load while it is read, which needs the GL context.
     if (const ModelFormatInfo* info = FindModelFormat(format_); !info || info->texturesWhileReading) return;
-    pending_ = std::async(std::launch::async, [path = path_, format = format_] {
+    pending_ = std::async(std::launch::async, [path = path_, format = format_, options] {
         Read read;
-        read.result = ReadModel(path, format, read.mesh);
+        read.result = ReadModel(path, format, read.mesh, {}, {}, options);
         return read;
     });
 }
@@ -99,7 +102,8 @@ ModelReadAhead::ModelReadAhead(const std::string& path) : path_(path), format_(M
 LoadResult ModelReadAhead::Open(Viewer& viewer, ViewerShell& shell) {
     return OpenWith(viewer, path_, shell, [&](ModelFormat format, const LoadProgress& progress) {
         if (format != format_ || !pending_.valid())
-            return LoadModel(viewer.model, viewer.ownTexture, path_, format, viewer.startupDir, shell, progress);
+            return LoadModel(viewer.model, viewer.ownTexture, path_, format, viewer.startupDir, shell, progress,
+                             viewer.read);
         Read read = pending_.get();
         return AdoptModel(viewer.model, viewer.ownTexture, std::move(read.mesh), std::move(read.result),
                           viewer.startupDir, shell);
@@ -112,7 +116,7 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     {
         ProgressScope progress(viewer.modelPath, shell);
         result = LoadModel(viewer.model, viewer.ownTexture, viewer.modelPath, viewer.modelFormat, viewer.startupDir,
-                           shell, progress.Callback());
+                           shell, progress.Callback(), viewer.read);
     }
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);

@@ -28,7 +28,7 @@ class ModelReadAhead {
 public:
     // Starts reading path when its format (by the format rule, or BIN for a
     // name no reader claims, as a snapshot answers) can be read ahead.
-    explicit ModelReadAhead(const std::string& path);
+    ModelReadAhead(const std::string& path, const ReadOptions& options);
     // The open flow of OpenModel, with the model read ahead when it is that
     // path in that format, else read as OpenModel reads it.
     LoadResult Open(Viewer& viewer, ViewerShell& shell);

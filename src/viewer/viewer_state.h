@@ -47,6 +47,8 @@ struct Viewer {
     bool testTexturePending = false;
     // The directory the test assets and the default model are found under.
     std::string startupDir;
+    // Which files a model refers to are read (--allow-outside-references).
+    ReadOptions read;
 
     // The checked item of each option group, as a command id: the options
     // themselves, which every frame applies (GL keeps none of them between

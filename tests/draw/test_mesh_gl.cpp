@@ -316,8 +316,12 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
         EXPECT_EQ(model.texturePath.empty(), !c.hasTexture);
         ASSERT_EQ(static_cast<int>(sink_.shown.size()), c.messages);
         for (const auto& [text, caption] : sink_.shown) {
-            EXPECT_EQ(text, c.what == std::string("a missing TGA") ? "Texture File Not Found (TGA)"
-                                                                   : "Texture File Not Found (BMP)");
+            // The message names the file, and says the model is shown without it.
+            const std::string file = c.what == std::string("a missing TGA") ? textures_.Path().string() + "/x.tga"
+                                                                            : missing;
+            EXPECT_EQ(text, (c.what == std::string("a missing TGA") ? "Texture File Not Found (TGA): "
+                                                                    : "Texture File Not Found (BMP): ") +
+                                file + " (the model is shown without it)");
             EXPECT_EQ(caption, "Error");
         }
     }

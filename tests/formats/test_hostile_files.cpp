@@ -368,7 +368,7 @@ TEST_F(HostileFile, TheImportProcessHasLimitsOfMemoryAndTime) {
     Mesh scene;
     EXPECT_EQ(ReadScene(collada("1000000000"), scene).reason, "the import exceeded its memory limit of 256 MiB");
     const std::string fiftyMillion = collada("50000000");
-    EXPECT_EQ(ReadScene(fiftyMillion, scene, {}, ChildLimits{16 * kMiB, 0}).reason,
+    EXPECT_EQ(ReadScene(fiftyMillion, scene, {}, {}, ChildLimits{16 * kMiB, 0}).reason,
               "the import exceeded its memory limit of 16 MiB");
     const std::string libraryReason = ReadScene(fiftyMillion, scene).reason;
     EXPECT_EQ(libraryReason.find("limit"), std::string::npos) << libraryReason;
@@ -383,7 +383,7 @@ TEST_F(HostileFile, TheImportProcessHasLimitsOfMemoryAndTime) {
     const std::string bufferLength = "\"byteLength\":36}]";  // the buffer's; the view's stays
     gltf.replace(gltf.rfind(bufferLength), bufferLength.size(),
                  "\"byteLength\":" + std::to_string(buffer.size()) + "}]");
-    const LoadResult referred = ReadScene(Write("big.gltf", ToBytes(gltf)), scene, {}, ChildLimits{16 * kMiB, 0});
+    const LoadResult referred = ReadScene(Write("big.gltf", ToBytes(gltf)), scene, {}, {}, ChildLimits{16 * kMiB, 0});
     ASSERT_TRUE(referred) << referred.reason;
     EXPECT_EQ(scene.numFaces, 2);
 

@@ -306,7 +306,7 @@ TEST_F(OpenModelTest, ReadAheadOfAnXmlModelLoadsEachTextureItNames) {
                "<numTextures>1</numTextures><textureList><texture>no-such-texture.bmp</texture>"
                "<texture>Assets/crate.bmp</texture></textureList>");
     const std::string path = WriteText("two-textures.xml", xml);
-    ModelReadAhead ahead(path);
+    ModelReadAhead ahead(path, {});
     const LoadResult result = ahead.Open(viewer, shell);
     ASSERT_TRUE(result.ok) << result.reason;
     EXPECT_EQ(viewer.model.verts[0], 2.0f);

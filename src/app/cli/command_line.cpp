@@ -73,6 +73,8 @@ cxxopts::Options MakeOptions() {
                  "problem found")
         ("convert", "write the model IN as OUT, each in the format its extension names", cxxopts::value<std::string>(),
          "IN OUT")
+        ("allow-outside-references", "read files the model refers to (buffers, images, material libraries) "
+                                     "also outside the model's own folder tree")
         ("help", "this text")
         ("version", "the program's version");
     options.add_options("snapshot")
@@ -91,7 +93,7 @@ cxxopts::Options MakeOptions() {
 }
 
 // Checks and stores the values cxxopts found; the first refusal goes to line.error.
-void ReadOptions(const cxxopts::ParseResult& parsed, CommandLine& line) {
+void TakeOptions(const cxxopts::ParseResult& parsed, CommandLine& line) {
     SnapshotOptions& s = line.snapshot;
     const auto text = [&](const char* name) { return parsed.count(name) ? parsed[name].as<std::string>() : ""; };
     const auto refuse = [&](std::string why) {
@@ -163,7 +165,8 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
     std::vector<std::string> models;
     try {
         const cxxopts::ParseResult parsed = MakeOptions().parse(static_cast<int>(argv.size()), argv.data());
-        ReadOptions(parsed, line);
+        TakeOptions(parsed, line);
+        line.read.allowOutsideReferences = parsed["allow-outside-references"].as<bool>();
         snapshot = parsed.count("snapshot") > 0;
         info = parsed.count("info") > 0;
         convert = parsed.count("convert") > 0;

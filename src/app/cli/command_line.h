@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "viewer/command_ids.h"
+#include "mesh/load_result.h"
 
 // Exit statuses of the command-line modes.
 inline constexpr int kExitOk = 0;
@@ -43,6 +44,7 @@ struct CommandLine {
     std::string model;       // empty: none given; --convert: the input
     std::string convertOut;  // --convert: the output
     SnapshotOptions snapshot;
+    ReadOptions read;  // for the model in every mode
     std::string error;  // why the arguments are refused (mode Invalid)
 };
 

@@ -5,7 +5,7 @@
 #include "formats/model_writer.h"
 #include "formats/staged_output.h"
 
-int RunConvert(const std::string& in, const std::string& out, std::ostream& err) {
+int RunConvert(const std::string& in, const std::string& out, const ReadOptions& options, std::ostream& err) {
     const ModelFormatInfo* outFormat = FindModelFormatForPath(out);
     if (!outFormat || !outFormat->CanWrite()) {
         err << "tessaview: cannot write \"" << out << "\": no writer for that extension ("
@@ -19,10 +19,12 @@ int RunConvert(const std::string& in, const std::string& out, std::ostream& err)
         inFormat = ModelFormat::BIN;
     }
     Mesh mesh;
-    if (const LoadResult read = ReadModel(in, inFormat, mesh); !read) {
+    const LoadResult read = ReadModel(in, inFormat, mesh, {}, {}, options);
+    if (!read) {
         err << "tessaview: cannot read \"" << in << "\": " << read.reason << '\n';
         return kExitLoadFailed;
     }
+    for (const std::string& line : read.warnings) err << "tessaview: warning: " << line << '\n';
     // Interrupted, the convert leaves no half-written file behind.
     const RemoveStagedFilesOnSignal removeOnSignal;
     if (const WriteResult written = WriteModel(mesh, out, outFormat->id); !written) {

@@ -84,7 +84,7 @@ void PrintTriple(std::ostream& out, const char* name, const std::array<float, 3>
 
 }  // namespace
 
-ModelInfo InspectModel(const std::string& path, const std::string& startupDir) {
+ModelInfo InspectModel(const std::string& path, const std::string& startupDir, const ReadOptions& options) {
     ModelInfo info;
     info.path = path;
     ModelFormat format = ModelFormatForPath(path);
@@ -102,7 +102,7 @@ ModelInfo InspectModel(const std::string& path, const std::string& startupDir) {
         }
     };
     Mesh mesh;
-    info.result = ReadModel(path, format, mesh, hook);
+    info.result = ReadModel(path, format, mesh, hook, {}, options);
     if (info.Refused()) return info;
     MeasureGeometry(mesh, info);
     if (format == ModelFormat::BIN && info.numTextures != 0)
@@ -111,6 +111,7 @@ ModelInfo InspectModel(const std::string& path, const std::string& startupDir) {
                                 "no image of the model's own");
     else
         AddWarnings(info);
+    info.warnings.insert(info.warnings.end(), info.result.warnings.begin(), info.result.warnings.end());
     return info;
 }
 

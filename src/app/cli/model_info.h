@@ -42,7 +42,9 @@ struct ModelInfo {
 
 // Reads and checks the model at path. A relative texture path is looked up
 // in the current directory first and then under startupDir, as the viewer does.
-ModelInfo InspectModel(const std::string& path, const std::string& startupDir);
+// options say which files the model refers to are read; those left out are
+// warnings.
+ModelInfo InspectModel(const std::string& path, const std::string& startupDir, const ReadOptions& options = {});
 
 // The report, one "name: value" line per fact, problems last.
 void PrintModelInfo(const ModelInfo& info, std::ostream& out);

@@ -9,10 +9,10 @@ int RunHeadless(const CommandLine& line, std::ostream& out, std::ostream& err) {
     switch (line.mode) {
     case CliMode::Help: out << UsageText(); return kExitOk;
     case CliMode::Version: out << kVersionText << '\n'; return kExitOk;
-    case CliMode::Snapshot: return RunSnapshot(line.model, line.snapshot, err);
-    case CliMode::Convert: return RunConvert(line.model, line.convertOut, err);
+    case CliMode::Snapshot: return RunSnapshot(line.model, line.snapshot, line.read, err);
+    case CliMode::Convert: return RunConvert(line.model, line.convertOut, line.read, err);
     case CliMode::Info: {
-        const ModelInfo info = InspectModel(line.model, StartupDirForThisProcess());
+        const ModelInfo info = InspectModel(line.model, StartupDirForThisProcess(), line.read);
         PrintModelInfo(info, out);
         return info.Refused() ? kExitModelRefused : kExitOk;
     }

@@ -39,10 +39,11 @@ void MakeOpaque(RgbaImage& image) {
 
 }  // namespace
 
-int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, std::ostream& err) {
+int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, const ReadOptions& read,
+                std::ostream& err) {
     // The model file is read while the GL context is made and the driver loads.
     std::optional<ModelReadAhead> readAhead;
-    if (!modelPath.empty()) readAhead.emplace(modelPath);
+    if (!modelPath.empty()) readAhead.emplace(modelPath, read);
     std::string error;
     const std::unique_ptr<HeadlessContext> context = HeadlessContext::Create(options.width, options.height, error);
     if (!context) {
@@ -53,6 +54,7 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, st
 
     Viewer viewer;
     viewer.startupDir = StartupDirForThisProcess();
+    viewer.read = read;
     // One frame: only the test texture it draws with is uploaded.
     viewer.deferTestTextures = true;
     StreamShell shell(err);

@@ -11,4 +11,5 @@
 // Renders model (the default model when empty) with options and writes the
 // picture to options.outPath. Every message goes to err. Returns an exit
 // status: kExitOk, kExitLoadFailed (nothing is written) or kExitRenderFailed.
-int RunSnapshot(const std::string& model, const SnapshotOptions& options, std::ostream& err);
+int RunSnapshot(const std::string& model, const SnapshotOptions& options, const ReadOptions& read,
+                std::ostream& err);

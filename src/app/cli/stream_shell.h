@@ -15,6 +15,9 @@ public:
     int Messages() const { return messages_; }
 
     void ShowMessage(std::string_view text, std::string_view caption) override;
+    // Written as "warning: text" and not counted: the picture shows the
+    // model without what the warning names, as the window does.
+    void ShowWarning(std::string_view text, std::string_view caption) override;
     // Nobody is there to answer: Yes, so that a model with an unknown
     // extension is read as BIN (a file that isn't one is then refused).
     bool AskYesNo(std::string_view text, std::string_view caption) override;

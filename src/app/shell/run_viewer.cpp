@@ -9,7 +9,8 @@
 #include "app/shell/gl_view.h"
 #include "app/shell/main_window.h"
 
-int RunViewer(int& argc, char** argv, const std::string& model, const std::string& startupDir) {
+int RunViewer(int& argc, char** argv, const std::string& model, const std::string& startupDir,
+              const ReadOptions& read) {
     QSurfaceFormat::setDefaultFormat(GLView::ViewerFormat());
     QApplication app(argc, argv);
     // QApplication adopts the user's locale; model files always use a decimal point.
@@ -18,6 +19,7 @@ int RunViewer(int& argc, char** argv, const std::string& model, const std::strin
     QApplication::setWindowIcon(AppIcon());
 
     MainWindow window({}, startupDir);
+    window.ViewerState().read = read;
     window.show();
     if (!model.empty()) {
         window.OpenFile(model);

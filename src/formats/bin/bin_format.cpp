@@ -14,7 +14,7 @@
 #include <cstring>
 #include <memory>
 
-#include "formats/file_descriptor.h"
+#include "base/regular_file.h"
 #include "formats/staged_output.h"
 #include "mesh/mesh_limits.h"
 
@@ -175,13 +175,10 @@ LoadResult ParseBIN(std::span<const std::uint8_t> bytes, Mesh& out) {
 }
 
 LoadResult ReadBIN(const std::string& path, Mesh& out, const LoadProgress& progress) {
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
-    struct stat info {};
-    if (fstat(file.get(), &info) != 0)
-        return LoadResult::Failure(std::string("cannot read the file: ") + std::strerror(errno));
-    if (!S_ISREG(info.st_mode)) return LoadResult::Failure("not a regular file");
-    const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
+    const OpenedFile opened = OpenRegularFile(path);
+    if (!opened) return LoadResult::Failure(opened.error);
+    const FileDescriptor& file = opened.file;
+    const std::uint64_t fileBytes = opened.size;
     if (fileBytes < kBinHeaderBytes)
         return LoadResult::Failure("the file has " + std::to_string(fileBytes) +
                                    " bytes, shorter than the 12-byte header");

@@ -20,9 +20,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "formats/bin/bin_format.h"
-#include "formats/file_descriptor.h"
+#include "base/file_descriptor.h"
 #include "mesh/mesh_limits.h"
 
 // The stream from child to parent is a series of records, each a kind byte
@@ -30,16 +31,18 @@
 //   Progress  uint64 bytes of the file done
 //   Refusal   the reason (at most kMaxReasonBytes)
 //   Model     uint32 path size, the own texture's path, the model in the BIN layout
+//   Warning   one line for the user (at most kMaxReasonBytes), before Model
 // Refusal and Model end the stream.
 
 namespace {
 
-enum class Record : std::uint8_t { Progress = 1, Refusal = 2, Model = 3 };
+enum class Record : std::uint8_t { Progress = 1, Refusal = 2, Model = 3, Warning = 4 };
 
 constexpr std::size_t kRecordHeaderBytes = 9;
 constexpr std::size_t kProgressBytes = 8;
 constexpr std::size_t kMaxReasonBytes = 4096;
 constexpr std::size_t kMaxPathBytes = 4096;
+constexpr std::size_t kMaxWarnings = 64;
 constexpr std::uint64_t kMaxModelBytes =
     4 + kMaxPathBytes + kBinHeaderBytes + MeshArrayBytes(UINT32_MAX, static_cast<std::uint64_t>(INT32_MAX));
 // How long the parent waits for the child before asking progress again.
@@ -155,11 +158,18 @@ bool SendProgress(int fd, std::uint64_t done) {
     return SendHeader(fd, Record::Progress, kProgressBytes) && WriteAll(fd, BytesOf(done));
 }
 
-bool SendRefusal(int fd, std::string_view reason) {
+bool SendText(int fd, Record kind, std::string_view text) {
     const RecordWrite whole;
-    reason = reason.substr(0, kMaxReasonBytes);
-    return SendHeader(fd, Record::Refusal, reason.size()) &&
-           WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(reason.data()), reason.size()});
+    text = text.substr(0, kMaxReasonBytes);
+    return SendHeader(fd, kind, text.size()) &&
+           WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+bool SendRefusal(int fd, std::string_view reason) { return SendText(fd, Record::Refusal, reason); }
+
+bool SendWarnings(int fd, const std::vector<std::string>& warnings) {
+    return std::all_of(warnings.begin(), warnings.end(),
+                       [fd](const std::string& line) { return SendText(fd, Record::Warning, line); });
 }
 
 bool SendModel(int fd, const Mesh& mesh) {
@@ -277,7 +287,7 @@ void ApplyLimits(int pipeFd, const ChildLimits& limits) {
         };
         Mesh mesh;
         const LoadResult result = import(mesh, reportProgress ? report : LoadProgress{});
-        sent = result ? SendModel(pipeFd, mesh)
+        sent = result ? SendWarnings(pipeFd, result.warnings) && SendModel(pipeFd, mesh)
                       : SendRefusal(pipeFd, result.reason.empty() ? "the import gave no reason" : result.reason);
     } catch (const std::exception& e) {
         sent = SendRefusal(pipeFd, std::string("the import failed: ") + e.what());
@@ -367,7 +377,7 @@ private:
         std::uint64_t bytes = 0;
         std::memcpy(&bytes, header_.data() + 1, 8);
         const bool fits = (kind_ == Record::Progress && bytes == kProgressBytes) ||
-                          (kind_ == Record::Refusal && bytes <= kMaxReasonBytes) ||
+                          ((kind_ == Record::Refusal || kind_ == Record::Warning) && bytes <= kMaxReasonBytes) ||
                           (kind_ == Record::Model && bytes <= kMaxModelBytes && FitsInPhysicalMemory(bytes));
         if (!fits) {
             problem_ = "the import process sent a record of kind " + std::to_string(header_[0]) + " with " +
@@ -452,6 +462,7 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
     Child child(pid);
 
     std::uint64_t done = 0;
+    std::vector<std::string> warnings;
     RecordReader reader;
     for (;;) {
         pollfd wait{readEnd.get(), POLLIN, 0};
@@ -485,7 +496,16 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
         case Record::Refusal:
             if (payload.empty()) return LoadResult::Failure("the import gave no reason");
             return LoadResult::Failure(std::string(reinterpret_cast<const char*>(payload.data()), payload.size()));
-        case Record::Model: return AcceptModel(payload, out);
+        case Record::Warning:  // bounded: a hostile file may name many references
+            if (warnings.size() < kMaxWarnings)
+                warnings.emplace_back(reinterpret_cast<const char*>(payload.data()), payload.size());
+            reader.Next();
+            break;
+        case Record::Model: {
+            LoadResult result = AcceptModel(payload, out);
+            if (result) result.warnings = std::move(warnings);
+            return result;
+        }
         }
     }
     return LoadResult::Failure(child.WhyNoResult(limits));

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <assimp/BaseImporter.h>
+#include <assimp/DefaultIOStream.h>
 #include <assimp/DefaultIOSystem.h>
 #include <assimp/IOStream.hpp>
 #include <assimp/IOSystem.hpp>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -24,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "formats/file_descriptor.h"
+#include "base/regular_file.h"
 #include "formats/scene/import_process.h"
 #include "mesh/mesh_limits.h"
 
@@ -72,26 +74,102 @@ public:
     void Close(Assimp::IOStream*) override {}
 };
 
-// The library's own file access, which counts each file it opens besides
-// the model (a glTF's buffers, an OBJ's material library) as more input of
-// the import process, whose limits grow with it.
-class CountingIOSystem : public Assimp::DefaultIOSystem {
+// The model's folder with `..` and symbolic links resolved; empty when it
+// can't be resolved.
+std::filesystem::path RealFolder(const std::string& modelPath) {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(modelPath, ec).parent_path();
+    if (ec) return {};
+    std::filesystem::path real = std::filesystem::canonical(folder, ec);
+    return ec ? std::filesystem::path{} : real;
+}
+
+// Whether path, with `..` and symbolic links resolved, lies in the folder
+// tree of realFolder. A path that does not resolve is not inside.
+bool InsideFolder(const std::filesystem::path& realFolder, const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(path, ec);
+    if (ec || realFolder.empty()) return false;
+    return std::mismatch(realFolder.begin(), realFolder.end(), real.begin(), real.end()).first == realFolder.end();
+}
+
+constexpr std::string_view kOutsideRule = "it lies outside the model's folder (see --allow-outside-references)";
+
+// The line that says a reference was not read, naming it as the model does
+// (relative to the model's folder where it can).
+std::string NotRead(const std::filesystem::path& realFolder, const std::string& path, std::string_view why) {
+    std::string name = path;
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(path, ec).lexically_normal();
+    if (const auto relative = whole.lexically_relative(realFolder); !ec && !relative.empty()) name = relative.string();
+    return "the model refers to " + name + ", which was not read: " + std::string(why);
+}
+
+// A stream over a file opened by OpenRegularFile (the base's constructor is
+// the library's own).
+class RegularFileStream : public Assimp::DefaultIOStream {
 public:
-    explicit CountingIOSystem(const std::string& model) { FirstOpening(model.c_str()); }
+    RegularFileStream(std::FILE* file, const std::string& name) : DefaultIOStream(file, name) {}
+};
+
+// The files the library reads for a model: only regular files, opened
+// without blocking, and (unless allowed) only inside the model's own folder
+// tree. What it refuses is kept as a warning naming the reference and the rule.
+// Each file it opens besides the model (a glTF's buffers, an OBJ's material
+// library) counts as more input of the import process, whose limits grow with it.
+class ModelFolderIOSystem : public Assimp::DefaultIOSystem {
+public:
+    ModelFolderIOSystem(const std::string& modelPath, const ReadOptions& options, std::vector<std::string>& warnings)
+        : modelPath_(modelPath), options_(options), warnings_(warnings), folder_(RealFolder(modelPath)) {
+        FirstOpening(opened_, modelPath.c_str());
+    }
+
+    // The library's own Exists opens the file, which blocks on a FIFO.
+    bool Exists(const char* file) const override {
+        std::error_code ec;
+        return file && std::filesystem::exists(file, ec);
+    }
+
     Assimp::IOStream* Open(const char* file, const char* mode) override {
-        Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
-        if (stream && FirstOpening(file)) AllowMoreChildInput(stream->FileSize());
-        return stream;
+        if (!file || !mode || std::string_view(mode).find_first_of("wa+") != std::string_view::npos) return nullptr;
+        const std::string path(file);
+        const bool reference = path != modelPath_;
+        std::error_code ec;
+        // A file that isn't there is only missing: the library says so.
+        if (reference && !std::filesystem::exists(path, ec)) return nullptr;
+        if (reference && !options_.allowOutsideReferences && !InsideFolder(folder_, path)) {
+            Warn(path, kOutsideRule);
+            return nullptr;
+        }
+        OpenedFile opened = OpenRegularFile(path);
+        if (!opened) {
+            if (reference && opened.error.starts_with("not a regular file")) Warn(path, opened.error);
+            return nullptr;
+        }
+        std::FILE* stream = fdopen(opened.file.get(), "rb");
+        if (!stream) return nullptr;
+        opened.file.Release();  // the stream owns it now
+        if (FirstOpening(opened_, file)) AllowMoreChildInput(opened.size);
+        return new RegularFileStream(stream, path);
     }
 
 private:
     // True the first time a file is seen (the library opens some twice).
-    bool FirstOpening(const char* path) {
+    static bool FirstOpening(std::set<std::pair<dev_t, ino_t>>& seen, const char* path) {
         struct stat info {};
-        return stat(path, &info) == 0 && seen_.insert({info.st_dev, info.st_ino}).second;
+        return stat(path, &info) == 0 && seen.insert({info.st_dev, info.st_ino}).second;
     }
 
-    std::set<std::pair<dev_t, ino_t>> seen_;
+    void Warn(const std::string& path, std::string_view why) {
+        const std::string line = NotRead(folder_, path, why);
+        if (std::find(warnings_.begin(), warnings_.end(), line) == warnings_.end()) warnings_.push_back(line);
+    }
+
+    std::string modelPath_;
+    ReadOptions options_;
+    std::vector<std::string>& warnings_;
+    std::filesystem::path folder_;
+    std::set<std::pair<dev_t, ino_t>> opened_;
 };
 
 // Passes the library's progress on as bytes of the file.
@@ -228,19 +306,37 @@ LoadResult Import(const ModelFormatInfo& format, const std::filesystem::path& fo
 
 // The library's part of ReadScene: run in a process of its own.
 LoadResult ImportFile(const std::string& path, const ModelFormatInfo& format, std::uint64_t fileBytes, Mesh& out,
-                      const LoadProgress& progress) {
+                      const LoadProgress& progress, const ReadOptions& options) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return Import(format, folder, out, [&](Assimp::Importer& importer, const auto& convert) {
-        // The importer owns the relay from here. (Setting none would leak the
-        // library's default handler.)
+    std::vector<std::string> warnings;
+    LoadResult result = Import(format, folder, out, [&](Assimp::Importer& importer, const auto& convert) {
+        // The importer owns the relay and the IO system from here. (Setting
+        // no relay would leak the library's default handler.)
+        importer.SetIOHandler(new ModelFolderIOSystem(path, options, warnings));
         ProgressRelay* relay = nullptr;
         if (progress) importer.SetProgressHandler(relay = new ProgressRelay(progress, fileBytes));
-        importer.SetIOHandler(new CountingIOSystem(path));  // owned by the importer too
         const aiScene* scene = importer.ReadFile(path, kPostProcessing);
         if (relay && relay->Cancelled()) return LoadResult{false, true, "loading was cancelled"};
         if (!scene) return LoadResult::Failure(LibraryError(importer));
         return convert(*scene);
     });
+    // A model that could not do without what was refused says why.
+    if (!result && !result.cancelled)
+        for (const std::string& line : warnings) result.reason += "; " + line;
+    // The own texture is read later, by the caller: the same rule applies.
+    // (One that does not exist is left to be reported as missing.)
+    std::error_code ec;
+    if (result && !out.texturePath.empty() && !options.allowOutsideReferences &&
+        std::filesystem::exists(out.texturePath, ec)) {
+        const std::filesystem::path realFolder = RealFolder(path);
+        if (!InsideFolder(realFolder, out.texturePath)) {
+            warnings.push_back(NotRead(realFolder, out.texturePath, kOutsideRule));
+            out.texturePath.clear();
+            out.numTextures = 0;
+        }
+    }
+    if (result) result.warnings = std::move(warnings);
+    return result;
 }
 
 // Fills into from offset on until it is full or the file ends.
@@ -260,16 +356,15 @@ LoadResult ReadFailure() { return LoadResult::Failure("cannot read the file: " +
 
 }  // namespace
 
-LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress,
+LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress, const ReadOptions& options,
                      const std::optional<ChildLimits>& limits) {
     const ModelFormatInfo* format = ImportedFormat(FindModelFormatForPath(path));
     if (!format) return LoadResult::Failure(NotImported());
 
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid()) return LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)));
-    struct stat info {};
-    if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return LoadResult::Failure("not a readable file");
-    const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
+    const OpenedFile opened = OpenRegularFile(path);
+    if (!opened) return LoadResult::Failure(opened.error);
+    const FileDescriptor& file = opened.file;
+    const std::uint64_t fileBytes = opened.size;
     std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(fileBytes, kSignatureHeadBytes)));
     const std::optional<std::size_t> got = ReadAt(file.get(), 0, head);
     if (!got) return ReadFailure();
@@ -285,7 +380,7 @@ LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& pro
         return cancelled ? LoadResult{false, true, "loading was cancelled"} : LoadResult::Failure(why);
 
     const ChildImport import = [&](Mesh& mesh, const LoadProgress& report) {
-        return ImportFile(path, *format, fileBytes, mesh, report);
+        return ImportFile(path, *format, fileBytes, mesh, report, options);
     };
     return ImportInChildProcess(import, fileBytes, out, progress, limits.value_or(ChildLimitsFor(fileBytes)));
 }

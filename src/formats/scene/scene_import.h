@@ -42,8 +42,11 @@
 // limits: ChildLimitsFor the file's size unless limits are given, raised for
 // each file it refers to. progress sees fractions of the file's size; false
 // cancels (result.cancelled).
+// Files it refers to are opened only when regular, and only inside the
+// model's folder tree unless options allow; what was refused is named in
+// result.warnings (or in the reason, when the model can't do without it).
 LoadResult ReadScene(const std::string& path, Mesh& out, const LoadProgress& progress = {},
-                     const std::optional<ChildLimits>& limits = std::nullopt);
+                     const ReadOptions& options = {}, const std::optional<ChildLimits>& limits = std::nullopt);
 
 // The same from memory, in the calling process (tests of what the library
 // makes of a file): nothing but these bytes is read, so references to other

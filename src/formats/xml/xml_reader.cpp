@@ -1,7 +1,5 @@
 #include "formats/xml/xml_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "formats/file_descriptor.h"
+#include "base/regular_file.h"
 #include "formats/xml/document_bytes.h"
 #include "formats/xml/xml_parallel.h"
 
@@ -49,18 +47,15 @@ namespace {
 // pieces: as many as the file's size and the machine's cores are worth when unset.
 XmlLoadResult ReadXmlFile(const std::string& path, Mesh& out, const TextureHook& textureHook,
                           const LoadProgress& progress, std::optional<unsigned> pieces) {
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid()) return {LoadResult::Failure("cannot open the file: " + std::string(std::strerror(errno)))};
-    const int fd = file.get();
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return {LoadResult::Failure("not a readable file")};
-    const auto total = static_cast<std::uint64_t>(info.st_size);
+    const OpenedFile file = OpenRegularFile(path);
+    if (!file) return {LoadResult::Failure(file.error)};
+    const int fd = file.file.get();
+    const std::uint64_t total = file.size;
 
     XmlModelParser parser(out, textureHook, path);
     std::uint64_t fed = 0;
     unsigned piecesParsed = 0;
-    // Pieces read the file at offsets of their own: a pipe has none.
-    if (const unsigned count = S_ISREG(info.st_mode) ? pieces.value_or(XmlPieceCount(total)) : 1; count >= 2) {
+    if (const unsigned count = pieces.value_or(XmlPieceCount(total)); count >= 2) {
         const ListsOutcome lists = ParseListsInParallel(parser, out, FileBytes(fd, total), count, progress);
         if (lists.done) return {*lists.done};
         fed = lists.resumeAt;

@@ -137,7 +137,8 @@ const ForgedRecord kForgedRecords[] = {
     {"HugeModel", 3, UINT64_MAX, 16, "record of kind 3 with 18446744073709551615 bytes"},
     {"ModelWithoutPathSize", 3, 3, 3, "malformed model"},
     {"UnknownKind0", 0, 8, 8, "record of kind 0 with 8 bytes"},
-    {"UnknownKind4", 4, 8, 8, "record of kind 4 with 8 bytes"},
+    {"OverlongWarning", 4, 4097, 4097, "record of kind 4 with 4097 bytes"},
+    {"UnknownKind5", 5, 8, 8, "record of kind 5 with 8 bytes"},
 };
 
 void PrintTo(const ForgedRecord& record, std::ostream* out) { *out << record.name; }

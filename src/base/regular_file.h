@@ -1,0 +1,20 @@
+// The one way the program opens a file to read: without blocking, and only
+// a regular file. A FIFO, a device or a folder is refused with a reason, so
+// no read of a model, a texture or a file a model refers to can hang.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/file_descriptor.h"
+
+struct OpenedFile {
+    FileDescriptor file;  // invalid when refused
+    std::uint64_t size = 0;
+    std::string error;  // why it was refused, empty when open
+    explicit operator bool() const { return file.valid(); }
+};
+
+// Opens path for reading (O_NONBLOCK, O_CLOEXEC) and checks with fstat that
+// it is a regular file.
+OpenedFile OpenRegularFile(const std::string& path);
