@@ -305,7 +305,10 @@ void LookFromScene(const aiScene& scene, const std::filesystem::path& folder, Me
         const unsigned index = scene.mMeshes[m]->mMaterialIndex;
         if (index >= scene.mNumMaterials || meshFaces[m] == 0) continue;
         const aiMaterial& material = *scene.mMaterials[index];
-        any = any || material.GetName() != aiString(AI_DEFAULT_MATERIAL_NAME) || !TextureNameOf(material).empty();
+        // The library's stand-in is unnamed (PLY) or has its default name (STL, OBJ without a library).
+        const aiString name = material.GetName();
+        any = any || (name.length != 0 && name != aiString(AI_DEFAULT_MATERIAL_NAME)) ||
+              !TextureNameOf(material).empty();
     }
     if (!any) return;
     // The material each library material became; the last slot stands for a
