@@ -18,6 +18,8 @@ public:
     // The projection the frame loads; the identity until SetPerspective, as
     // a fresh GL context has it.
     const Mat4f& Projection() const { return projection_; }
+    // The distance from the eye to the near plane.
+    float Near() const { return -eyeCorners[0].z; }
     // World-space corners and the six inward-facing planes for the camera.
     void Update(const Camera& cam);
 

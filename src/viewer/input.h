@@ -23,6 +23,8 @@ void MouseUp(Viewer& viewer);
 void MouseMove(Viewer& viewer, int x, int y, ViewerShell& shell);
 // Moves the eye forward (positive, wheel up: nearer) or back by notches of
 // the wheel; a fraction of a notch (smooth scrolling) moves that fraction.
+// The eye never enters the model's bounding sphere grown by the near
+// plane's distance: it stops on it, and from inside it only moves out.
 void Wheel(Viewer& viewer, double notches, ViewerShell& shell);
 // One drag step from (lastMouseX, lastMouseY) to (mouseX, mouseY) in the current dragMode.
 void ApplyMouseDrag(Viewer& viewer);

@@ -2,6 +2,10 @@
 // repaints, and the drag state machine with its pixel coordinates.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
 #include "viewer/viewer.h"
 #include "math/camera.h"
 #include "math/view_frustum.h"
@@ -150,6 +154,102 @@ TEST_F(InputTest, MovesWithoutAButtonDoNothing) {
     EXPECT_EQ(viewer.modelRotY, 0.0f);
     EXPECT_EQ(Eye().z, 20.0f);
     EXPECT_EQ(viewer.mouseX, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A model of two vertices: the corners of a box of half-diagonal radius
+// about centre, so its bounding sphere is exactly that.
+Mesh TwoCorners(Vec3f centre, float radius) {
+    const float h = radius / std::sqrt(3.0f);
+    Mesh mesh;
+    mesh.numVerts = 2;
+    EXPECT_TRUE(mesh.AllocVerts());
+    const float corners[6] = {centre.x - h, centre.y - h, centre.z - h, centre.x + h, centre.y + h, centre.z + h};
+    std::copy(std::begin(corners), std::end(corners), mesh.verts.data());
+    return mesh;
+}
+
+class WheelTest : public InputTest {
+protected:
+    // Notches of the wheel, each one on its own, as a user turns it.
+    void Notches(int count) {
+        for (int i = 0; i < std::abs(count); ++i) Wheel(viewer, count > 0 ? 1.0 : -1.0, shell);
+    }
+    float Near() const { return viewer.frustum.Near(); }
+};
+
+// The eye starts 20 units in front of a model about the origin and comes
+// nearer: it stops where the near plane touches the model's bounding sphere.
+TEST_F(WheelTest, StopsAtTheBoundingSpherePlusTheNearPlane) {
+    viewer.frustum.SetPerspective(35.0f, 4.0f / 3.0f, 1.0f, 100.0f);
+    for (const float radius : {kFitRadius, 2.0f, 12.5f}) {
+        SCOPED_TRACE(radius);
+        ResetCamera(viewer);
+        viewer.model = TwoCorners({0, 0, 0}, radius);
+        Notches(30);
+        EXPECT_NEAR(Eye().z, radius + Near(), 1e-4f);
+        EXPECT_EQ(Eye().x, 0.0f);
+        // Further notches leave it there; back ones take it away, a notch each.
+        const int repaints = shell.repaints;
+        Notches(3);
+        EXPECT_NEAR(Eye().z, radius + Near(), 1e-4f);
+        EXPECT_EQ(shell.repaints, repaints);
+        Notches(-2);
+        EXPECT_NEAR(Eye().z, radius + Near() + 2 * kFitRadius / 5, 1e-4f);
+    }
+    // A far near plane stops it farther away.
+    viewer.frustum.SetPerspective(35.0f, 1.0f, 3.0f, 100.0f);
+    ResetCamera(viewer);
+    viewer.model = TwoCorners({0, 0, 0}, 2.0f);
+    Notches(30);
+    EXPECT_NEAR(Eye().z, 5.0f, 1e-4f);
+    // Without a model nothing stops it.
+    viewer.model = Mesh{};
+    Notches(10);
+    EXPECT_NEAR(Eye().z, 5.0f - 2 * kFitRadius, 1e-4f);
+}
+
+// The sphere is where the frame draws the model: turned with it, about x
+// after y after z. A model off the eye's path is never in the way.
+TEST_F(WheelTest, TheSphereTurnsWithTheModel) {
+    viewer.frustum.SetPerspective(35.0f, 1.0f, 1.0f, 100.0f);
+    struct Case {
+        float rotX, rotY;
+        bool stops;
+    };
+    // (5, 0, 0) turned 90 degrees about y is (0, 0, -5); then about x, (0, 5, 0).
+    const Case cases[] = {{0, 0, false}, {0, 90, true}, {90, 90, false}, {0, -90, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rotX << "," << c.rotY);
+        ResetCamera(viewer);
+        viewer.model = TwoCorners({5, 0, 0}, 1.0f);
+        viewer.modelRotX = c.rotX;
+        viewer.modelRotY = c.rotY;
+        Notches(20);
+        const float centreZ = c.rotY == 90 ? -5.0f : 5.0f;
+        if (c.stops)
+            EXPECT_NEAR(Eye().z, centreZ + 2.0f, 1e-4f);
+        else
+            EXPECT_NEAR(Eye().z, 20.0f - 4 * kFitRadius, 1e-4f);
+    }
+}
+
+// An eye inside the sphere (the keys took it there) only backs out.
+TEST_F(WheelTest, FromInsideTheEyeOnlyMovesOut) {
+    viewer.model = TwoCorners({0, 0, 0}, 5.0f);
+    for (int i = 0; i < 17; ++i) KeyDown(viewer, ViewerKey::Up, shell);
+    ASSERT_EQ(Eye().z, 3.0f);
+    Notches(1);
+    EXPECT_EQ(Eye().z, 3.0f);
+    Wheel(viewer, -0.5, shell);
+    EXPECT_NEAR(Eye().z, 3.0f + kFitRadius / 10, 1e-5f);
+    // Past the centre it moves on, away from the model.
+    for (int i = 0; i < 6; ++i) KeyDown(viewer, ViewerKey::Up, shell);
+    Notches(2);
+    EXPECT_NEAR(Eye().z, -3.0f + kFitRadius / 10 - 2 * kFitRadius / 5, 1e-4f);
 }
 
 }  // namespace
