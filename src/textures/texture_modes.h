@@ -99,7 +99,7 @@ inline constexpr std::array<TextureModeRow, 9> kTextureModes = {{
      .files = test_images::kSphereMapTGA, .load = test_images::LoadTGA, .check = test_images::ReadsAsTGA,
      .message = kTGANotFound},
     {.mode = TextureMode::TgaCompressed, .name = "TGACompressed", .command = 32799,
-     .menuText = "T&GA Compresed", .menuSlot = 5, .cliName = "tga-compressed", .kind = TextureKind::Flat,
+     .menuText = "T&GA Compressed", .menuSlot = 5, .cliName = "tga-compressed", .kind = TextureKind::Flat,
      .files = test_images::kSphereMapTGA, .load = test_images::LoadTGACompressed, .check = test_images::ReadsAsTGA,
      .message = kTGANotFound},
     {.mode = TextureMode::Dds, .name = "DDS", .command = 32774,

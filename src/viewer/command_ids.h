@@ -2,7 +2,7 @@
 // accelerators, the command line and the Viewer, which holds the id of the
 // checked item of each option group. The numbers are the menu items' ids
 // of old and stay as they are; the Textures items' are those of the
-// texture-mode table.
+// texture-mode table. Later items take numbers after them.
 #pragma once
 
 #include "textures/texture_modes.h"
@@ -32,6 +32,10 @@ enum class CommandId : int {
     ScaleUp = 32789,
     ResetCamera = 32800,
     About = 104,
+    // Items that came later, at the ends of their menus.
+    Reload = 32805,
+    Fit = 32806,
+    Controls = 32807,
 };
 
 // The command of a Textures menu row.

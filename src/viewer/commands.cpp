@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "viewer/input.h"
 #include "viewer/open_model.h"
 #include "viewer/texture_items.h"
 
@@ -70,6 +71,12 @@ bool DoCommand(Viewer& viewer, CommandId id, ViewerShell& shell) {
     case CommandId::ScaleUp: viewer.model.Scale(1.1f); break;
     case CommandId::ResetCamera: ResetCamera(viewer); break;
     case CommandId::About: shell.ShowAbout(); break;
+    case CommandId::Controls: shell.ShowControls(); break;
+    case CommandId::Fit: FitModel(viewer, shell); return true;  // repaints itself
+    case CommandId::Reload:
+        // The default model has no file to read again.
+        if (!viewer.modelPath.empty()) ReloadModel(viewer, shell);
+        break;
     default:
         if (!DoGroupCommand(viewer, id, shell)) return false;
         break;

@@ -19,6 +19,8 @@ public:
     virtual std::optional<std::string> OpenFileDialog() = 0;
     // The modal About box.
     virtual void ShowAbout() = 0;
+    // Every key and drag, in one window (Help > Controls).
+    virtual void ShowControls() = 0;
     // The picture changed: draw a frame soon (never draws at once).
     virtual void Repaint() = 0;
     // Ends the program: tear the scene down with the context current, exit with 0.

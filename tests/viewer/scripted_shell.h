@@ -27,6 +27,7 @@ public:
     std::vector<ShownMessage> questions;
     int dialogs = 0;
     int abouts = 0;
+    int controls = 0;
     int repaints = 0;
     int quits = 0;
     int progressBegins = 0;
@@ -53,6 +54,7 @@ public:
         return answer;
     }
     void ShowAbout() override { ++abouts; }
+    void ShowControls() override { ++controls; }
     void Repaint() override { ++repaints; }
     void Quit() override { ++quits; }
     void BeginProgress(std::string_view, std::uint64_t total) override {

@@ -1,6 +1,9 @@
 // The menu commands on the real GL context: the GL state their frames set,
 // the option groups, and the start state the scene set-up leaves.
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <filesystem>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,6 +11,7 @@
 #include "math/camera.h"
 #include "mesh/mesh.h"
 #include "support/temp_dir.h"
+#include "viewer/open_model.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -210,6 +214,39 @@ TEST_F(CommandsTest, ExitQuitsAndAboutShowsTheBox) {
     EXPECT_EQ(shell.repaints, 1);
     EXPECT_TRUE(DoCommand(viewer, CommandId::Exit, shell));
     EXPECT_EQ(shell.quits, 1);
+}
+
+// The menu's Fit is the F key; Controls opens the list of keys; Reload reads
+// the shown model's file again and has nothing to read for the default model.
+TEST_F(CommandsTest, FitControlsAndReload) {
+    viewer.model.Scale(0.5f);
+    viewer.camera.MoveUp(3.0f);
+    EXPECT_TRUE(DoCommand(viewer, CommandId::Fit, shell));
+    EXPECT_TRUE(viewer.fitted);
+    float reach = 0.0f;
+    for (const float v : viewer.model.verts) reach = std::max(reach, std::abs(v));
+    EXPECT_NEAR(reach, 4.0f, 1e-4f);  // the default cube, 8 wide, as at start
+    Vec3f eye;
+    viewer.camera.GetOrigin(eye);
+    EXPECT_EQ(eye.y, 0.0f);
+
+    EXPECT_TRUE(DoCommand(viewer, CommandId::Controls, shell));
+    EXPECT_EQ(shell.controls, 1);
+    EXPECT_EQ(shell.abouts, 0);
+
+    const float corner = viewer.model.verts[0];
+    EXPECT_TRUE(DoCommand(viewer, CommandId::Reload, shell));
+    EXPECT_EQ(viewer.model.verts[0], corner);
+
+    const TempDir scratch;
+    const std::string path = scratch.File("torus.bin");
+    std::filesystem::copy_file(TESSA_SOURCE_DIR "/Assets/examples/torus.bin", path);
+    ASSERT_TRUE(OpenModel(viewer, path, shell));
+    const float first = viewer.model.verts[0];
+    viewer.model.Scale(3.0f);
+    EXPECT_TRUE(DoCommand(viewer, CommandId::Reload, shell));
+    EXPECT_EQ(viewer.model.verts[0], first);
+    EXPECT_TRUE(shell.messages.empty());
 }
 
 TEST_F(CommandsTest, UnknownIdsDoNothing) {

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QElapsedTimer>
@@ -14,10 +15,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -152,6 +155,7 @@ TEST_F(WindowTest, MenuBarTextsAndOrder) {
     const std::vector<std::string> expected = {
         "&File",
         "  &Open\tCtrl+O",
+        "  &Reload\tF5",
         "  E&xit",
         "&Options",
         "  &Textures",
@@ -160,7 +164,7 @@ TEST_F(WindowTest, MenuBarTextsAndOrder) {
         "    BM&P Cubemap",
         "    -",
         "    &TGA",
-        "    T&GA Compresed",
+        "    T&GA Compressed",
         "    -",
         "    &DDS",
         "    DDS C&ubemap",
@@ -180,14 +184,27 @@ TEST_F(WindowTest, MenuBarTextsAndOrder) {
         "    &Clockwise",
         "    C&ounter Clockwise",
         "  &Model",
-        "    Filp &Normals",
-        "    Scale &Down 10%\tCtrl+-",
-        "    Scale &Up 10%%\tCtrl++",
+        "    Flip &Normals",
+        "    Scale &Down 10%\tCtrl+Num+-",
+        "    Scale &Up 10%\tCtrl+Num++",
+        "    &Fit\tF",
         "  Reset &Camera",
         "&Help",
         "  &About ...",
+        "  &Controls\tF1",
     };
     EXPECT_EQ(lines, expected);
+}
+
+// The shortcut text of Scale Down and Up names the keys that scale: Ctrl with the keypad's minus and plus.
+TEST_F(WindowTest, ScaleItemsNameTheKeypadKeys) {
+    const auto shortcut = [this](CommandId id) {
+        return QKeySequence::fromString(window->Action(id)->text().section(QLatin1Char('\t'), 1));
+    };
+    EXPECT_EQ(shortcut(CommandId::ScaleDown),
+              QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)));
+    EXPECT_EQ(shortcut(CommandId::ScaleUp),
+              QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus)));
 }
 
 TEST_F(WindowTest, CheckMarksFollowTheOptionGroups) {
@@ -323,21 +340,28 @@ TEST_F(WindowTest, FFitsTheModelAndTheWheelMovesTheEye) {
     const float step = 20.0f - Eye().z;
     EXPECT_GT(step, 0.0f);
     EXPECT_GT(ModelPixels(View().grabFramebuffer()), before);
-    // Ten notches come close but never pass through it: its front still fills the middle of the view.
-    for (int i = 2; i <= 10; ++i) {
+    // Notches come close but never pass through it: the eye stops where the
+    // near plane (1 unit ahead of it) touches the sphere about the cube's
+    // corners (4 sqrt 3 from its centre), and its front still fills the middle of the view.
+    const float stop = 4.0f * std::sqrt(3.0f) + 1.0f;
+    for (int i = 2; i <= 9; ++i) {
         const float z = Eye().z;
         ASSERT_TRUE(notch("4")) << i;
         EXPECT_LT(Eye().z, z) << i;
     }
+    EXPECT_NEAR(Eye().z, stop, 1e-4f);
+    ASSERT_TRUE(Xdotool({QStringLiteral("click"), QStringLiteral("4")}));
+    QTest::qWait(300);
+    EXPECT_NEAR(Eye().z, stop, 1e-4f);
     const QImage close = View().grabFramebuffer();
     EXPECT_TRUE(ShowsModel(close.pixelColor(close.rect().center())));
-    // Down takes the eye back the way it came.
-    for (int i = 1; i <= 10; ++i) {
+    // Down takes the eye back, a whole notch each.
+    for (int i = 1; i <= 9; ++i) {
         const float z = Eye().z;
         ASSERT_TRUE(notch("5")) << i;
         EXPECT_GT(Eye().z, z) << i;
     }
-    EXPECT_NEAR(Eye().z, 20.0f, 1e-4f);
+    EXPECT_NEAR(Eye().z, stop + 9 * step, 1e-4f);
 
     // Smooth scrolling: a quarter of a notch moves a quarter of a notch's way.
     QWheelEvent quarter(centre, View().mapToGlobal(centre), QPoint(), QPoint(0, 30), Qt::NoButton, Qt::NoModifier,
@@ -416,9 +440,12 @@ TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return State().model.verts[0] == first; }, 5000));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("model.bin - Tessaview"));
 
-    // F5 reads it again by hand.
+    // F5 reads it again by hand, and so does File > Reload.
     State().model.Scale(2.0f);
     QTest::keyClick(&View(), Qt::Key_F5);
+    EXPECT_EQ(State().model.verts[0], first);
+    State().model.Scale(2.0f);
+    window->Action(CommandId::Reload)->trigger();
     EXPECT_EQ(State().model.verts[0], first);
 }
 
@@ -507,6 +534,43 @@ TEST_F(WindowTest, AltSlashAndAltQuestionOpenTheAboutBox) {
     }
     QTest::qWait(50);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// F1 from the X server opens Help > Controls, which lists every key and drag.
+TEST_F(WindowTest, F1ListsEveryKeyAndDrag) {
+    QStringList listed;
+    QString title;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box) return;
+        watch.stop();
+        title = box->windowTitle();
+        if (const auto* table = box->findChild<QTableWidget*>())
+            for (int row = 0; row < table->rowCount(); ++row) listed << table->item(row, 0)->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    watch.start(20);
+    ASSERT_TRUE(RealKey(QStringLiteral("F1")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !title.isEmpty(); }, 3000));
+    EXPECT_EQ(title, QStringLiteral("Controls"));
+    for (const char* input : {"Up / Down", "Left or A / Right or D", "W / S", "Mouse wheel", "Left drag", "Right drag",
+                              "Middle drag", "F", "Ctrl + keypad minus / plus", "Ctrl + O", "F5", "F1",
+                              "Alt + / or Alt + ?", "Escape"})
+        EXPECT_TRUE(listed.contains(QLatin1String(input))) << input;
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// Options > Model > Fit does what F does.
+TEST_F(WindowTest, TheFitItemFitsTheModel) {
+    const float corner = State().model.verts[0];
+    window->RunCommand(CommandId::ScaleDown);
+    QTest::keyClick(&View(), Qt::Key_Up);
+    window->Action(CommandId::Fit)->trigger();
+    EXPECT_TRUE(State().fitted);
+    EXPECT_NEAR(State().model.verts[0], corner, 1e-5f);
+    EXPECT_EQ(Eye().z, 20.0f);
 }
 
 TEST_F(WindowTest, AboutBoxClosesOnOkEnterEscapeAndItsCloseBox) {
@@ -654,6 +718,28 @@ TEST(ViewerProcess, EscapeEndsTheProgramWithStatusZero) {
     ASSERT_TRUE(Xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
     // It may be gone already: the event loop of the xdotool waits notices its end.
     const bool finished = QTest::qWaitFor([&] { return viewer.state() == QProcess::NotRunning; }, 20000);
+    if (!finished) viewer.kill();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(viewer.exitCode(), 0);
+}
+
+// The benchmark's way to time the start: the program ends by itself, with
+// status 0, once it has shown the model it was given.
+TEST(ViewerProcess, QuitAfterFirstFrameEndsOnceTheModelShows) {
+    QProcess viewer;
+    viewer.setProgram(QStringLiteral(TESSAVIEW_PATH));
+    viewer.setArguments({QStringLiteral(TESSA_SOURCE_DIR "/Assets/examples/torus.bin")});
+    viewer.setWorkingDirectory(QStringLiteral(TESSA_SOURCE_DIR));
+    viewer.setProcessChannelMode(QProcess::ForwardedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LSAN_OPTIONS"),
+                       environment.value(QStringLiteral("LSAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+    environment.insert(QStringLiteral("TESSAVIEW_QUIT_AFTER_FIRST_FRAME"), QStringLiteral("1"));
+    viewer.setProcessEnvironment(environment);
+    viewer.start();
+    ASSERT_TRUE(viewer.waitForStarted(5000));
+    const bool finished = viewer.waitForFinished(60000);
     if (!finished) viewer.kill();
     ASSERT_TRUE(finished);
     EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);

@@ -20,6 +20,7 @@
 
 #include "app/shell/about_dialog.h"
 #include "app/shell/app_icon.h"
+#include "app/shell/controls_dialog.h"
 #include "app/shell/gl_view.h"
 #include "app/shell/menu_bar.h"
 #include "formats/model_format.h"
@@ -50,8 +51,8 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::SyncCheckMarks);
 
     Action(CommandId::Open)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
-    auto* reload = new QShortcut(QKeySequence(Qt::Key_F5), this);
-    connect(reload, &QShortcut::activated, this, &MainWindow::ReloadShownModel);
+    Action(CommandId::Reload)->setShortcut(QKeySequence(Qt::Key_F5));
+    Action(CommandId::Controls)->setShortcut(QKeySequence(Qt::Key_F1));
     for (const Qt::Key key : {Qt::Key_Slash, Qt::Key_Question}) {
         auto* about = new QShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, key)), this);
         connect(about, &QShortcut::activated, this, [this] { RunCommand(CommandId::About); });
@@ -98,8 +99,14 @@ QStringList MainWindow::FileFilters() {
 }
 
 void MainWindow::RunCommand(CommandId id) {
+    // The window's reload also follows the file again and reports in the title.
+    if (id == CommandId::Reload) {
+        ReloadShownModel();
+        return;
+    }
     // Texture items upload their test image and Open the model's own: commands need the view's context.
-    if (!view_->MakeCurrentIfReady() && id != CommandId::Exit && id != CommandId::About) return;
+    if (!view_->MakeCurrentIfReady() && id != CommandId::Exit && id != CommandId::About && id != CommandId::Controls)
+        return;
     DoCommand(viewer_, id, *this);
     DropStaleCheckMarks();
     SyncEnabledItems();
@@ -229,6 +236,12 @@ std::optional<std::string> MainWindow::OpenFileDialog() {
 void MainWindow::ShowAbout() {
     AboutDialog about(this);
     about.exec();
+    view_->MakeCurrentIfReady();
+}
+
+void MainWindow::ShowControls() {
+    ControlsDialog controls(this);
+    controls.exec();
     view_->MakeCurrentIfReady();
 }
 

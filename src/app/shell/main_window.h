@@ -60,6 +60,7 @@ public:
     bool AskYesNo(std::string_view text, std::string_view caption) override;
     std::optional<std::string> OpenFileDialog() override;
     void ShowAbout() override;
+    void ShowControls() override;
     void Repaint() override;
     void Quit() override;
     void BeginProgress(std::string_view what, std::uint64_t total) override;

@@ -60,7 +60,9 @@ QHash<int, QAction*> BuildMenuBar(QMenuBar& bar) {
     QHash<int, QAction*> actions;
 
     QMenu* file = bar.addMenu(QStringLiteral("&File"));
-    AddEntries(*file, {{"&Open\tCtrl+O", CommandId::Open}, {"E&xit", CommandId::Exit}}, actions);
+    AddEntries(*file,
+               {{"&Open\tCtrl+O", CommandId::Open}, {"&Reload\tF5", CommandId::Reload}, {"E&xit", CommandId::Exit}},
+               actions);
 
     QMenu* options = bar.addMenu(QStringLiteral("&Options"));
     AddEntries(*options->addMenu(QStringLiteral("&Textures")), TextureEntries(), actions);
@@ -73,13 +75,14 @@ QHash<int, QAction*> BuildMenuBar(QMenuBar& bar) {
     AddEntries(*options->addMenu(QStringLiteral("&Winding Order")),
                {{"&Clockwise", CommandId::WindingCW}, {"C&ounter Clockwise", CommandId::WindingCCW}}, actions);
     AddEntries(*options->addMenu(QStringLiteral("&Model")),
-               {{"Filp &Normals", CommandId::FlipNormals},
-                {"Scale &Down 10%\tCtrl+-", CommandId::ScaleDown},
-                {"Scale &Up 10%%\tCtrl++", CommandId::ScaleUp}},
+               {{"Flip &Normals", CommandId::FlipNormals},
+                {"Scale &Down 10%\tCtrl+Num+-", CommandId::ScaleDown},
+                {"Scale &Up 10%\tCtrl+Num++", CommandId::ScaleUp},
+                {"&Fit\tF", CommandId::Fit}},
                actions);
     AddEntries(*options, {{"Reset &Camera", CommandId::ResetCamera}}, actions);
 
     QMenu* help = bar.addMenu(QStringLiteral("&Help"));
-    AddEntries(*help, {{"&About ...", CommandId::About}}, actions);
+    AddEntries(*help, {{"&About ...", CommandId::About}, {"&Controls\tF1", CommandId::Controls}}, actions);
     return actions;
 }
