@@ -9,6 +9,7 @@
 #include "draw/mesh_gl.h"
 #include "formats/model_reader.h"
 #include "viewer/input.h"
+#include "viewer/load_clock.h"
 #include "viewer/scene.h"
 #include "viewer/texture_items.h"
 
@@ -54,7 +55,9 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
         result = {false, true, "not opened"};
     } else {
         ProgressScope progress(path, shell);
+        const LoadClock clock;
         result = load(format, progress.Callback());
+        if (result) viewer.loadSeconds = clock.Seconds();
     }
     if (result) {
         viewer.modelPath = path;
@@ -118,8 +121,10 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     LoadResult result;
     {
         ProgressScope progress(viewer.modelPath, shell);
+        const LoadClock clock;
         result = LoadModel(viewer.model, viewer.textures, viewer.modelPath, viewer.modelFormat, viewer.startupDir,
                            shell, progress.Callback(), viewer.read);
+        if (result) viewer.loadSeconds = clock.Seconds();
     }
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);

@@ -3,6 +3,7 @@
 #include <epoxy/gl.h>
 
 #include "draw/mesh_gl.h"
+#include "viewer/load_clock.h"
 
 std::string LoadFailureText(std::string_view path, std::string_view reason) {
     std::string text = "Could not load the model \"";
@@ -71,9 +72,11 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
         const std::string defaultModel = ResolveAssetPath(kDefaultModelPath, viewer.startupDir);
         // A failed load keeps the previous (at start-up: empty) model, which
         // must not be scaled a second time.
+        const LoadClock clock;
         if (const LoadResult result = LoadXML(model, viewer.textures, defaultModel, viewer.startupDir, messages)) {
             model.Scale(8.0f);
             model.NormalizeNormals();
+            viewer.loadSeconds = clock.Seconds();
         } else {
             messages.ShowMessage(LoadFailureText(defaultModel, result.reason), "Error");
         }

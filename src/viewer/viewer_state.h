@@ -37,6 +37,8 @@ struct Viewer {
     ModelFormat modelFormat = ModelFormat::Unknown;
     // Fit was applied to the shown model: a reload applies it again.
     bool fitted = false;
+    // How long the shown model took to read and upload, in seconds.
+    double loadSeconds = 0.0;
     float modelRotX = 0.0f, modelRotY = 0.0f, modelRotZ = 0.0f;  // degrees
 
     TextureMode textureMode = TextureMode::Off;

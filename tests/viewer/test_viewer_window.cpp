@@ -14,7 +14,9 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QLabel>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -434,6 +436,7 @@ TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
     ASSERT_TRUE(WriteFile(path, whole.substr(0, whole.size() / 2)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle().contains(QStringLiteral("reload failed")); }, 5000));
     EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("model.bin (reload failed: ")));
+    EXPECT_TRUE(window->findChild<QLabel*>(QStringLiteral("lastWarning"))->text().startsWith(QStringLiteral("reload failed: ")));
     EXPECT_EQ(State().model.verts[0], first * 0.5f);
     // Once written out the next change brings it in.
     ASSERT_TRUE(WriteFile(path, whole));
@@ -571,6 +574,53 @@ TEST_F(WindowTest, TheFitItemFitsTheModel) {
     EXPECT_TRUE(State().fitted);
     EXPECT_NEAR(State().model.verts[0], corner, 1e-5f);
     EXPECT_EQ(Eye().z, 20.0f);
+}
+
+// The status bar: the shown model's file, format, counts, size and load
+// time, and the last warning, here a texture the model names that is not there.
+TEST_F(WindowTest, TheStatusBarDescribesTheModelAndTheLastWarning) {
+    const auto status = [this] { return window->findChild<QLabel*>(QStringLiteral("modelStatus"))->text(); };
+    const auto warning = [this] { return window->findChild<QLabel*>(QStringLiteral("lastWarning"))->text(); };
+    ASSERT_TRUE(window->statusBar()->isVisible());
+    EXPECT_TRUE(status().startsWith(QStringLiteral("TexturedCube.xml (XML) | 24 vertices | 12 triangles | 1 part | "
+                                                   "1 texture | size 8 x 8 x 8 | loaded in ")))
+        << status().toStdString();
+    EXPECT_TRUE(warning().isEmpty());
+
+    const std::string sphere = TESSA_SOURCE_DIR "/Assets/examples/sphere.xml";
+    Mesh read;
+    ASSERT_TRUE(ReadModel(sphere, ModelFormat::XML, read));
+    window->OpenFile(sphere);
+    const QString counts = QStringLiteral("sphere.xml (XML) | %1 vertices | %2 triangles | 1 part | 1 texture | size ")
+                               .arg(read.numVerts)
+                               .arg(read.numFaces);
+    EXPECT_TRUE(status().startsWith(counts)) << status().toStdString();
+    EXPECT_TRUE(status().contains(QRegularExpression(QStringLiteral(" \\| loaded in [0-9.]+ m?s$"))));
+    // Scaled down with the keypad, then fitted with F: the size follows.
+    const QString before = status();
+    QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_TRUE(status().startsWith(counts));
+    EXPECT_NE(status().toStdString(), before.toStdString());
+    QTest::keyClick(&View(), Qt::Key_F);
+    EXPECT_TRUE(status().contains(QStringLiteral("| size 8 x 8 x 8 |"))) << status().toStdString();
+
+    // The same sphere naming a texture that is missing: shown without it, and said so.
+    TempDir scratch;
+    std::ifstream in(sphere);
+    std::string xml{std::istreambuf_iterator<char>(in), {}};
+    xml.replace(xml.find("Assets/crate.bmp"), std::string_view("Assets/crate.bmp").size(), "missing.bmp");
+    const std::string bare = scratch.File("bare.xml");
+    ASSERT_TRUE(WriteFile(bare, xml));
+    window->OpenFile(bare);
+    EXPECT_TRUE(status().startsWith(QStringLiteral("bare.xml (XML) | %1 vertices").arg(read.numVerts)));
+    EXPECT_TRUE(status().contains(QStringLiteral("| 0 textures |")));
+    EXPECT_TRUE(warning().startsWith(QStringLiteral("Texture File Not Found (BMP): missing.bmp")))
+        << warning().toStdString();
+    ASSERT_EQ(messages.size(), 1u);  // in its box as well
+    messages.clear();
+    // The next model that opens cleanly clears it.
+    window->OpenFile(sphere);
+    EXPECT_TRUE(warning().isEmpty());
 }
 
 TEST_F(WindowTest, AboutBoxClosesOnOkEnterEscapeAndItsCloseBox) {

@@ -134,6 +134,7 @@ bool GLView::event(QEvent* event) {
 void GLView::keyPressEvent(QKeyEvent* event) {
     if (const std::optional<CommandId> command = KeypadCommand(*event)) {
         if (MakeCurrentIfReady()) DoCommand(viewer_, *command, shell_);
+        emit modelChanged();
         return;
     }
     // Alt with a key belongs to the menus, never to the eye.
@@ -141,7 +142,9 @@ void GLView::keyPressEvent(QKeyEvent* event) {
         QOpenGLWidget::keyPressEvent(event);
         return;
     }
-    KeyDown(viewer_, ToViewerKey(event->key()), shell_);
+    const ViewerKey key = ToViewerKey(event->key());
+    KeyDown(viewer_, key, shell_);
+    if (key == ViewerKey::F) emit modelChanged();
 }
 
 void GLView::mousePressEvent(QMouseEvent* event) {

@@ -38,6 +38,8 @@ signals:
     // The scene set-up has run in a new context (the first frame follows):
     // once at the start, and again after each change of context.
     void sceneReady();
+    // A key changed the model itself (Fit, the keypad's Scale).
+    void modelChanged();
 
 protected:
     void initializeGL() override;

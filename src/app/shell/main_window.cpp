@@ -14,6 +14,8 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QLabel>
 #include <QTimer>
 
 #include <algorithm>
@@ -24,6 +26,7 @@
 #include "app/shell/gl_view.h"
 #include "app/shell/menu_bar.h"
 #include "formats/model_format.h"
+#include "viewer/model_status.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -65,6 +68,15 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
     connect(view_, &GLView::sceneReady, this, [this] { QTimer::singleShot(0, this, &MainWindow::SceneIsReady); });
 
     connect(&follower_, &FileFollower::changed, this, &MainWindow::ReloadShownModel);
+    connect(view_, &GLView::modelChanged, this, &MainWindow::UpdateStatus);
+
+    modelStatus_ = new QLabel(this);
+    modelStatus_->setObjectName(QStringLiteral("modelStatus"));
+    lastWarning_ = new QLabel(this);
+    lastWarning_->setObjectName(QStringLiteral("lastWarning"));
+    for (QLabel* label : {modelStatus_, lastWarning_}) label->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(modelStatus_);
+    statusBar()->addWidget(lastWarning_, 1);
 
     // The outer size, frame included; corrected once the frame is known.
     resize(kOuterWidth, kOuterHeight);
@@ -111,6 +123,7 @@ void MainWindow::RunCommand(CommandId id) {
     DropStaleCheckMarks();
     SyncEnabledItems();
     FollowShownModel();
+    UpdateStatus();
 }
 
 void MainWindow::OpenFile(const std::string& path) {
@@ -119,12 +132,14 @@ void MainWindow::OpenFile(const std::string& path) {
         return;
     }
     if (!view_->MakeCurrentIfReady()) return;
+    SetLastWarning({});
     // A model opened afresh is shown as it now is, whatever an earlier reload said.
     if (OpenModel(viewer_, path, *this)) reloadProblem_.clear();
     DropStaleCheckMarks();
     SyncEnabledItems();
     FollowShownModel();
     UpdateTitle();
+    UpdateStatus();
 }
 
 void MainWindow::FollowShownModel() {
@@ -140,12 +155,22 @@ void MainWindow::ReloadShownModel() {
     if (!view_->MakeCurrentIfReady()) return;
     reloading_ = true;
     reloadProblem_.clear();
+    SetLastWarning({});
     const LoadResult result = ReloadModel(viewer_, *this);
     reloading_ = false;
     if (!result) reloadProblem_ = "reload failed: " + (result.cancelled ? std::string("cancelled") : result.reason);
+    if (!reloadProblem_.empty()) SetLastWarning(reloadProblem_);
     DropStaleCheckMarks();
     SyncEnabledItems();
     UpdateTitle();
+    UpdateStatus();
+}
+
+void MainWindow::UpdateStatus() { modelStatus_->setText(ToQString(ModelStatusText(viewer_))); }
+
+void MainWindow::SetLastWarning(std::string_view text) {
+    // One line: a loader's reason may hold several.
+    lastWarning_->setText(ToQString(text).simplified());
 }
 
 void MainWindow::UpdateTitle() {
@@ -161,6 +186,7 @@ void MainWindow::UpdateTitle() {
 
 void MainWindow::SceneIsReady() {
     SyncEnabledItems();
+    UpdateStatus();
     ShowDeferredMessages();
     for (const std::string& path : std::exchange(pendingFiles_, {})) OpenFile(path);
 }
@@ -201,6 +227,11 @@ void MainWindow::ShowMessage(std::string_view text, std::string_view caption) {
         box.exec();
     }
     view_->MakeCurrentIfReady();  // the dialog's event loop may have drawn with another context
+}
+
+void MainWindow::ShowWarning(std::string_view text, std::string_view caption) {
+    SetLastWarning(text);
+    ShowMessage(text, caption);
 }
 
 void MainWindow::ShowDeferredMessages() {

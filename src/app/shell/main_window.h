@@ -23,6 +23,7 @@
 
 class GLView;
 class QAction;
+class QLabel;
 class QProgressDialog;
 
 // The modal dialogs the window runs. Each one left empty uses the toolkit's
@@ -57,6 +58,8 @@ public:
 
     // ViewerShell
     void ShowMessage(std::string_view text, std::string_view caption) override;
+    // Shown in its box as any message, and kept in the status bar as the last warning.
+    void ShowWarning(std::string_view text, std::string_view caption) override;
     bool AskYesNo(std::string_view text, std::string_view caption) override;
     std::optional<std::string> OpenFileDialog() override;
     void ShowAbout() override;
@@ -87,6 +90,9 @@ private:
     void FitOuterSize();
     void FollowShownModel();
     void UpdateTitle();
+    // The status bar: the shown model's account and the last warning.
+    void UpdateStatus();
+    void SetLastWarning(std::string_view text);
 
     ShellDialogs dialogs_;
     Viewer viewer_;
@@ -105,4 +111,6 @@ private:
     bool reloading_ = false;
     // What the last reload could not do; shown in the title, not in a box.
     std::string reloadProblem_;
+    QLabel* modelStatus_ = nullptr;
+    QLabel* lastWarning_ = nullptr;
 };
