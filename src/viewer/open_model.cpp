@@ -60,6 +60,7 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
         if (result) viewer.loadSeconds = clock.Seconds();
     }
     if (result) {
+        shell.ModelOpened(path);
         viewer.modelPath = path;
         viewer.modelFormat = format;
         // Imported models come in any unit and far from the origin: framed.

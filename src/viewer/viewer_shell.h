@@ -21,6 +21,8 @@ public:
     virtual void ShowAbout() = 0;
     // Every key and drag, in one window (Help > Controls).
     virtual void ShowControls() = 0;
+    // A model file was opened and is shown (the window lists it among the recent files).
+    virtual void ModelOpened(std::string_view /*path*/) {}
     // The picture changed: draw a frame soon (never draws at once).
     virtual void Repaint() = 0;
     // Ends the program: tear the scene down with the context current, exit with 0.

@@ -6,9 +6,11 @@
 #include <QSurfaceFormat>
 
 #include <clocale>
+#include <cstdlib>
 
 #include "offscreen/headless_context.h"
 #include "app/shell/gl_view.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -19,6 +21,10 @@ class PinAfterEachTest : public testing::EmptyTestEventListener {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The windows remember things between runs (recent files, their size):
+    // in a folder of this run's own, never in the user's settings.
+    const TempDir config;
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
     QSurfaceFormat::setDefaultFormat(GLView::ViewerFormat());
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");

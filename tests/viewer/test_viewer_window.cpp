@@ -10,11 +10,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QLabel>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -34,6 +37,7 @@
 #include "app/shell/about_dialog.h"
 #include "app/shell/gl_view.h"
 #include "app/shell/main_window.h"
+#include "app/shell/window_settings.h"
 #include "viewer/viewer.h"
 #include "math/camera.h"
 #include "formats/bin/bin_format.h"
@@ -88,12 +92,14 @@ class WindowTest : public testing::Test {
 protected:
     void SetUp() override {
         ShellDialogs dialogs;
-        dialogs.openFile = [this]() -> std::optional<std::string> {
-            ++fileDialogs;
-            return std::nullopt;
-        };
         dialogs.message = [this](std::string_view text, std::string_view) { messages.emplace_back(text); };
         dialogs.askYesNo = [](std::string_view, std::string_view) { return false; };
+        dialogs.openFile = [this]() -> std::optional<std::string> {
+            ++fileDialogs;
+            return std::exchange(dialogAnswer, std::nullopt);
+        };
+        // Each test starts as a first run does, whatever an earlier one left.
+        window_settings::SetGeometry({});
         window = std::make_unique<MainWindow>(std::move(dialogs));
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -140,6 +146,7 @@ protected:
 
     std::unique_ptr<MainWindow> window;
     int fileDialogs = 0;
+    std::optional<std::string> dialogAnswer;  // the next file dialog's pick
     std::vector<std::string> messages;
 };
 
@@ -158,6 +165,7 @@ TEST_F(WindowTest, MenuBarTextsAndOrder) {
         "&File",
         "  &Open\tCtrl+O",
         "  &Reload\tF5",
+        "  Recent &Files",
         "  E&xit",
         "&Options",
         "  &Textures",
@@ -623,6 +631,93 @@ TEST_F(WindowTest, TheStatusBarDescribesTheModelAndTheLastWarning) {
     EXPECT_TRUE(warning().isEmpty());
 }
 
+// File > Recent Files: the models opened, newest first; a pick opens it
+// again, and a file that is gone is taken off the list with a message.
+TEST_F(WindowTest, RecentFilesListTheModelsOpened) {
+    window_settings::SetRecentFiles({});
+    TempDir scratch;
+    const std::string torus = scratch.File("torus.bin"), gone = scratch.File("gone.bin");
+    std::filesystem::copy_file(TESSA_SOURCE_DIR "/Assets/examples/torus.bin", torus);
+    std::filesystem::copy_file(TESSA_SOURCE_DIR "/Assets/examples/torus.bin", gone);
+    const std::string sphere = TESSA_SOURCE_DIR "/Assets/examples/sphere.xml";
+    window->OpenFile(gone);
+    window->OpenFile(sphere);
+    dialogAnswer = torus;  // and one through File > Open
+    window->Action(CommandId::Open)->trigger();
+    ASSERT_EQ(State().modelPath, torus);
+    window->OpenFile(TESSA_SOURCE_DIR "/Assets/examples/no-such-model.bin");  // never listed
+    ASSERT_EQ(messages.size(), 1u);
+    messages.clear();
+
+    QMenu* recent = Menu(QStringLiteral("Recent &Files"));
+    ASSERT_NE(recent, nullptr);
+    // The menu's items as it opens.
+    const auto items = [&] {
+        recent->popup(window->mapToGlobal(QPoint(20, 40)));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(recent));
+        std::vector<std::string> texts;
+        for (const QAction* action : recent->actions()) texts.push_back(action->text().toStdString());
+        recent->hide();
+        return texts;
+    };
+    const std::string sphereFile = QFileInfo(QString::fromStdString(sphere)).absoluteFilePath().toStdString();
+    ASSERT_EQ(items(), (std::vector<std::string>{"&1 " + torus, "&2 " + sphereFile, "&3 " + gone}));
+    // The File dialog starts where the last file was picked.
+    EXPECT_EQ(window_settings::LastFolder().toStdString(), scratch.Path().string());
+
+    items();
+    recent->actions()[1]->trigger();
+    EXPECT_EQ(State().modelPath, sphereFile);
+    std::filesystem::remove(gone);
+    items();
+    recent->actions()[2]->trigger();
+    EXPECT_EQ(State().modelPath, sphereFile);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(gone), std::string::npos) << messages[0];
+    messages.clear();
+    EXPECT_EQ(items(), (std::vector<std::string>{"&1 " + sphereFile, "&2 " + torus}));
+}
+
+// Without a scripted answer the window runs the toolkit's file dialog: it
+// opens in the folder of the file picked last.
+TEST(WindowOpenDialog, StartsInTheFolderOfTheLastPick) {
+    const TempDir folder;
+    window_settings::SetLastFolder(QString::fromStdString(folder.Path().string()));
+    MainWindow window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.View().IsSceneReady(); }, 5000));
+    QString shown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        watch.stop();
+        shown = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    watch.start(20);
+    window.RunCommand(CommandId::Open);
+    EXPECT_EQ(shown.toStdString(), folder.Path().string());
+    window.close();
+}
+
+// The window's size and place are kept: the next window opens as the last one closed.
+TEST(WindowGeometry, TheNextWindowHasTheSizeTheLastOneClosedWith) {
+    window_settings::SetGeometry({});
+    {
+        MainWindow first;
+        first.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&first));
+        first.resize(640, 480);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return first.size() == QSize(640, 480); }, 3000));
+        first.close();
+    }
+    MainWindow second;
+    EXPECT_EQ(second.size(), QSize(640, 480));
+    second.close();
+    window_settings::SetGeometry({});
+}
+
 TEST_F(WindowTest, AboutBoxClosesOnOkEnterEscapeAndItsCloseBox) {
     struct Way {
         const char* name;
@@ -774,18 +869,20 @@ TEST(ViewerProcess, EscapeEndsTheProgramWithStatusZero) {
     EXPECT_EQ(viewer.exitCode(), 0);
 }
 
-// The benchmark's way to time the start: the program ends by itself, with
-// status 0, once it has shown the model it was given.
-TEST(ViewerProcess, QuitAfterFirstFrameEndsOnceTheModelShows) {
+// The real program on model, with TESSAVIEW_QUIT_AFTER_FIRST_FRAME: the
+// benchmark's way to time the start. It ends by itself, with status 0, once
+// it has shown the model. Extra variables go into its environment.
+void RunToFirstFrame(const QString& model, const QProcessEnvironment& extra = {}) {
     QProcess viewer;
     viewer.setProgram(QStringLiteral(TESSAVIEW_PATH));
-    viewer.setArguments({QStringLiteral(TESSA_SOURCE_DIR "/Assets/examples/torus.bin")});
+    viewer.setArguments({model});
     viewer.setWorkingDirectory(QStringLiteral(TESSA_SOURCE_DIR));
     viewer.setProcessChannelMode(QProcess::ForwardedChannels);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LSAN_OPTIONS"),
                        environment.value(QStringLiteral("LSAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
     environment.insert(QStringLiteral("TESSAVIEW_QUIT_AFTER_FIRST_FRAME"), QStringLiteral("1"));
+    environment.insert(extra);
     viewer.setProcessEnvironment(environment);
     viewer.start();
     ASSERT_TRUE(viewer.waitForStarted(5000));
@@ -794,6 +891,27 @@ TEST(ViewerProcess, QuitAfterFirstFrameEndsOnceTheModelShows) {
     ASSERT_TRUE(finished);
     EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(viewer.exitCode(), 0);
+}
+
+TEST(ViewerProcess, QuitAfterFirstFrameEndsOnceTheModelShows) {
+    RunToFirstFrame(QStringLiteral(TESSA_SOURCE_DIR "/Assets/examples/torus.bin"));
+}
+
+// Two runs of the program with their settings in a folder of the test's: the
+// second keeps the first one's file below its own, and both the window's size.
+TEST(ViewerProcess, RecentFilesSurviveARestart) {
+    const TempDir config;
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.Path().string()));
+    const QString torus = QStringLiteral(TESSA_SOURCE_DIR "/Assets/examples/torus.bin");
+    const QString sphere = QStringLiteral(TESSA_SOURCE_DIR "/Assets/examples/sphere.xml");
+    RunToFirstFrame(torus, extra);
+    RunToFirstFrame(sphere, extra);
+    const QSettings saved(QString::fromStdString(config.File("tessaview/tessaview.conf")), QSettings::IniFormat);
+    EXPECT_EQ(saved.value(QStringLiteral("recentFiles")).toStringList().join(QLatin1Char('\n')).toStdString(),
+              (QFileInfo(sphere).absoluteFilePath() + QLatin1Char('\n') + QFileInfo(torus).absoluteFilePath())
+                  .toStdString());
+    EXPECT_FALSE(saved.value(QStringLiteral("window/geometry")).toByteArray().isEmpty());
 }
 
 // Messages raised while the GL scene is set up wait until it is ready and

@@ -25,8 +25,10 @@
 #include "app/shell/controls_dialog.h"
 #include "app/shell/gl_view.h"
 #include "app/shell/menu_bar.h"
+#include "app/shell/window_settings.h"
 #include "formats/model_format.h"
 #include "viewer/model_status.h"
+#include "viewer/recent_files.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -52,6 +54,12 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
     }
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::SyncCheckMarks);
+    // The File menu holds its items; Recent Files goes before Exit.
+    if (auto* fileMenu = qobject_cast<QMenu*>(Action(CommandId::Exit)->parent())) {
+        recentMenu_ = new QMenu(QStringLiteral("Recent &Files"), fileMenu);
+        fileMenu->insertMenu(Action(CommandId::Exit), recentMenu_);
+        connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::FillRecentMenu);
+    }
 
     Action(CommandId::Open)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
     Action(CommandId::Reload)->setShortcut(QKeySequence(Qt::Key_F5));
@@ -78,8 +86,13 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
     statusBar()->addWidget(modelStatus_);
     statusBar()->addWidget(lastWarning_, 1);
 
-    // The outer size, frame included; corrected once the frame is known.
-    resize(kOuterWidth, kOuterHeight);
+    // The size and place of the last run; else the outer size, frame
+    // included, corrected once the frame is known.
+    if (restoreGeometry(window_settings::Geometry())) {
+        sizeFitted_ = true;
+    } else {
+        resize(kOuterWidth, kOuterHeight);
+    }
     setAcceptDrops(true);
 }
 
@@ -257,11 +270,45 @@ std::optional<std::string> MainWindow::OpenFileDialog() {
     if (dialogs_.openFile) {
         path = dialogs_.openFile();
     } else {
-        const QString name = QFileDialog::getOpenFileName(this, QString(), QString(), FileFilters().join(";;"));
+        const QString name =
+            QFileDialog::getOpenFileName(this, QString(), window_settings::LastFolder(), FileFilters().join(";;"));
         if (!name.isEmpty()) path = QFile::encodeName(name).toStdString();
     }
+    if (path) window_settings::SetLastFolder(QFileInfo(QFile::decodeName(path->c_str())).absolutePath());
     view_->MakeCurrentIfReady();
     return path;
+}
+
+void MainWindow::ModelOpened(std::string_view path) {
+    std::vector<std::string> recent = window_settings::RecentFiles();
+    const QString absolute = QFileInfo(QFile::decodeName(std::string(path).c_str())).absoluteFilePath();
+    AddRecentFile(recent, QFile::encodeName(absolute).toStdString());
+    window_settings::SetRecentFiles(recent);
+}
+
+void MainWindow::FillRecentMenu() {
+    recentMenu_->clear();
+    const std::vector<std::string> recent = window_settings::RecentFiles();
+    if (recent.empty()) recentMenu_->addAction(QStringLiteral("(none)"))->setEnabled(false);
+    int number = 0;
+    for (const std::string& path : recent) {
+        QString text = QFile::decodeName(path.c_str());
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        // 1 to 9 and 0 pick an item from the keyboard.
+        QAction* item = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(++number % 10).arg(text));
+        connect(item, &QAction::triggered, this, [this, path] { OpenRecent(path); });
+    }
+}
+
+void MainWindow::OpenRecent(const std::string& path) {
+    if (!QFileInfo::exists(QFile::decodeName(path.c_str()))) {
+        std::vector<std::string> recent = window_settings::RecentFiles();
+        DropRecentFile(recent, path);
+        window_settings::SetRecentFiles(recent);
+        ShowMessage("The file \"" + path + "\" is no longer there; it is taken off the list.", "Recent Files");
+        return;
+    }
+    OpenFile(path);
 }
 
 void MainWindow::ShowAbout() {
@@ -281,6 +328,7 @@ void MainWindow::Repaint() { view_->update(); }
 void MainWindow::Quit() { close(); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    window_settings::SetGeometry(saveGeometry());
     view_->Shutdown();
     event->accept();
 }

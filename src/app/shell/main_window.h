@@ -24,6 +24,7 @@
 class GLView;
 class QAction;
 class QLabel;
+class QMenu;
 class QProgressDialog;
 
 // The modal dialogs the window runs. Each one left empty uses the toolkit's
@@ -61,7 +62,10 @@ public:
     // Shown in its box as any message, and kept in the status bar as the last warning.
     void ShowWarning(std::string_view text, std::string_view caption) override;
     bool AskYesNo(std::string_view text, std::string_view caption) override;
+    // Starts in the folder of the file picked last, in this run or an earlier one.
     std::optional<std::string> OpenFileDialog() override;
+    // The file goes to the front of File > Recent Files, which later runs keep.
+    void ModelOpened(std::string_view path) override;
     void ShowAbout() override;
     void ShowControls() override;
     void Repaint() override;
@@ -92,6 +96,10 @@ private:
     void UpdateTitle();
     // The status bar: the shown model's account and the last warning.
     void UpdateStatus();
+    // File > Recent Files, filled as it opens; a file that is gone is
+    // dropped when picked, with a message.
+    void FillRecentMenu();
+    void OpenRecent(const std::string& path);
     void SetLastWarning(std::string_view text);
 
     ShellDialogs dialogs_;
@@ -113,4 +121,5 @@ private:
     std::string reloadProblem_;
     QLabel* modelStatus_ = nullptr;
     QLabel* lastWarning_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
 };
