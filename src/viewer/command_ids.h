@@ -36,6 +36,9 @@ enum class CommandId : int {
     Reload = 32805,
     Fit = 32806,
     Controls = 32807,
+    // Keys without a menu item: the next and previous model in the shown one's folder.
+    NextModel = 32808,
+    PreviousModel = 32809,
 };
 
 // The command of a Textures menu row.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "viewer/folder_models.h"
 #include "viewer/input.h"
 #include "viewer/open_model.h"
 #include "viewer/texture_items.h"
@@ -73,6 +74,16 @@ bool DoCommand(Viewer& viewer, CommandId id, ViewerShell& shell) {
     case CommandId::About: shell.ShowAbout(); break;
     case CommandId::Controls: shell.ShowControls(); break;
     case CommandId::Fit: FitModel(viewer, shell); return true;  // repaints itself
+    case CommandId::NextModel:
+    case CommandId::PreviousModel: {
+        if (viewer.modelPath.empty()) break;  // the default model has no folder of models
+        const FolderStep step = id == CommandId::NextModel ? FolderStep::Next : FolderStep::Previous;
+        if (const std::optional<std::string> path = NeighbourModel(viewer.modelPath, step)) {
+            OpenModel(viewer, *path, shell);
+            return true;  // the open flow repaints itself
+        }
+        break;
+    }
     case CommandId::Reload:
         // The default model has no file to read again.
         if (!viewer.modelPath.empty()) ReloadModel(viewer, shell);

@@ -14,6 +14,7 @@ constexpr ControlHelp kControls[] = {
     {"Ctrl + keypad minus / plus", "Options > Model > Scale Down / Scale Up by 10 %"},
     {"Ctrl + O", "File > Open"},
     {"F5", "File > Reload: reads the shown model's file again"},
+    {"Page Down / Page Up", "opens the next / previous model in the shown model's folder, in name order"},
     {"F1", "Help > Controls: this list"},
     {"Alt + / or Alt + ?", "Help > About"},
     {"Escape", "quits"},

@@ -567,6 +567,7 @@ TEST_F(WindowTest, F1ListsEveryKeyAndDrag) {
     EXPECT_EQ(title, QStringLiteral("Controls"));
     for (const char* input : {"Up / Down", "Left or A / Right or D", "W / S", "Mouse wheel", "Left drag", "Right drag",
                               "Middle drag", "F", "Ctrl + keypad minus / plus", "Ctrl + O", "F5", "F1",
+                              "Page Down / Page Up",
                               "Alt + / or Alt + ?", "Escape"})
         EXPECT_TRUE(listed.contains(QLatin1String(input))) << input;
     QTest::qWait(50);
@@ -716,6 +717,38 @@ TEST(WindowGeometry, TheNextWindowHasTheSizeTheLastOneClosedWith) {
     EXPECT_EQ(second.size(), QSize(640, 480));
     second.close();
     window_settings::SetGeometry({});
+}
+
+// Page Down and Page Up from the X server step through the models of the
+// shown one's folder; the title and the file following go with them.
+TEST_F(WindowTest, PageDownOpensTheNextModelInTheFolder) {
+    TempDir folder;
+    const std::string torus = TESSA_SOURCE_DIR "/Assets/examples/torus.bin";
+    for (const char* name : {"a.bin", "b.bin"}) std::filesystem::copy_file(torus, folder.File(name));
+    std::filesystem::copy_file(TESSA_SOURCE_DIR "/Assets/examples/sphere.xml", folder.File("c.xml"));
+    ASSERT_TRUE(WriteFile(folder.File("b.txt"), "not a model"));
+    window->OpenFile(folder.File("a.bin"));
+    ASSERT_EQ(window->windowTitle(), QStringLiteral("a.bin - Tessaview"));
+
+    const auto press = [&](const char* key, const char* name) {
+        const std::string path = folder.File(name);
+        return RealKey(QLatin1String(key)) && QTest::qWaitFor([&] { return State().modelPath == path; }, 3000);
+    };
+    ASSERT_TRUE(press("Next", "b.bin"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("b.bin - Tessaview"));
+    ASSERT_TRUE(press("Next", "c.xml"));
+    EXPECT_EQ(State().modelFormat, ModelFormat::XML);
+    ASSERT_TRUE(press("Next", "a.bin"));  // round the end
+    ASSERT_TRUE(press("Prior", "c.xml"));
+    ASSERT_TRUE(press("Prior", "b.bin"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("b.bin - Tessaview"));
+
+    // The window now follows b.bin: written half, its reload fails in the title.
+    std::ifstream in(torus, std::ios::binary);
+    const std::string whole{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_TRUE(WriteFile(folder.File("b.bin"), whole.substr(0, whole.size() / 2)));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return window->windowTitle().startsWith(QStringLiteral("b.bin (reload failed: ")); }, 5000));
 }
 
 TEST_F(WindowTest, AboutBoxClosesOnOkEnterEscapeAndItsCloseBox) {

@@ -64,6 +64,11 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
     Action(CommandId::Open)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
     Action(CommandId::Reload)->setShortcut(QKeySequence(Qt::Key_F5));
     Action(CommandId::Controls)->setShortcut(QKeySequence(Qt::Key_F1));
+    for (const auto& [key, id] : {std::pair{Qt::Key_PageDown, CommandId::NextModel},
+                                  std::pair{Qt::Key_PageUp, CommandId::PreviousModel}}) {
+        auto* step = new QShortcut(QKeySequence(key), this);
+        connect(step, &QShortcut::activated, this, [this, id] { RunCommand(id); });
+    }
     for (const Qt::Key key : {Qt::Key_Slash, Qt::Key_Question}) {
         auto* about = new QShortcut(QKeySequence(QKeyCombination(Qt::AltModifier, key)), this);
         connect(about, &QShortcut::activated, this, [this] { RunCommand(CommandId::About); });
@@ -132,6 +137,8 @@ void MainWindow::RunCommand(CommandId id) {
     // Texture items upload their test image and Open the model's own: commands need the view's context.
     if (!view_->MakeCurrentIfReady() && id != CommandId::Exit && id != CommandId::About && id != CommandId::Controls)
         return;
+    // A model about to open: the warnings of the one before no longer hold.
+    if (id == CommandId::Open || id == CommandId::NextModel || id == CommandId::PreviousModel) SetLastWarning({});
     DoCommand(viewer_, id, *this);
     DropStaleCheckMarks();
     SyncEnabledItems();
