@@ -12,6 +12,11 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
+bool WriteOpaquePng(const std::string& path, RgbaImage image, std::string& error) {
+    for (std::size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;
+    return WritePng(path, image, error);
+}
+
 bool WritePng(const std::string& path, const RgbaImage& image, std::string& error) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;

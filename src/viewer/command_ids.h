@@ -39,6 +39,8 @@ enum class CommandId : int {
     // Keys without a menu item: the next and previous model in the shown one's folder.
     NextModel = 32808,
     PreviousModel = 32809,
+    ShowNormals = 32810,
+    SavePicture = 32811,
 };
 
 // The command of a Textures menu row.

@@ -45,11 +45,12 @@ void RunOpenCommand(Viewer& viewer, ViewerShell& shell) {
 }  // namespace
 
 bool IsOptionItem(CommandId id) {
-    return IsTextureItem(id) ||
+    return IsTextureItem(id) || id == CommandId::ShowNormals ||
            std::find(std::begin(kTwoWayItems), std::end(kTwoWayItems), id) != std::end(kTwoWayItems);
 }
 
 bool IsCheckedItem(const Viewer& viewer, CommandId id) {
+    if (id == CommandId::ShowNormals) return viewer.showNormals;
     return id == viewer.checkedTexture || id == viewer.checkedLight || id == viewer.checkedRenderMode ||
            id == viewer.checkedCulling || id == viewer.checkedWinding;
 }
@@ -70,6 +71,7 @@ bool DoCommand(Viewer& viewer, CommandId id, ViewerShell& shell) {
     case CommandId::FlipNormals: viewer.model.FlipNormals(); break;
     case CommandId::ScaleDown: viewer.model.Scale(0.9f); break;
     case CommandId::ScaleUp: viewer.model.Scale(1.1f); break;
+    case CommandId::ShowNormals: viewer.showNormals = !viewer.showNormals; break;
     case CommandId::ResetCamera: ResetCamera(viewer); break;
     case CommandId::About: shell.ShowAbout(); break;
     case CommandId::Controls: shell.ShowControls(); break;

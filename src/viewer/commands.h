@@ -7,8 +7,8 @@
 #include "viewer/viewer_shell.h"
 #include "viewer/viewer_state.h"
 
-// Whether id belongs to one of the five option groups, and whether it is
-// the checked item of its group.
+// Whether id is a check item (one of the five option groups' items, or Show
+// Normals, which is on or off by itself), and whether it is checked.
 bool IsOptionItem(CommandId id);
 bool IsCheckedItem(const Viewer& viewer, CommandId id);
 

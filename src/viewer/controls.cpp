@@ -13,6 +13,7 @@ constexpr ControlHelp kControls[] = {
     {"F", "Options > Model > Fit: centres the model and scales it to fill the view"},
     {"Ctrl + keypad minus / plus", "Options > Model > Scale Down / Scale Up by 10 %"},
     {"Ctrl + O", "File > Open"},
+    {"Ctrl + S", "File > Save Picture: the view as a PNG picture"},
     {"F5", "File > Reload: reads the shown model's file again"},
     {"Page Down / Page Up", "opens the next / previous model in the shown model's folder, in name order"},
     {"F1", "Help > Controls: this list"},

@@ -38,8 +38,7 @@ std::string ModelStatusText(const Viewer& viewer) {
     const Mesh& model = viewer.model;
     if (model.numVerts == 0) return "No model";
     const bool fromFile = !viewer.modelPath.empty();
-    const std::string name =
-        std::filesystem::path(fromFile ? viewer.modelPath : kDefaultModelPath).filename().string();
+    const std::string name = std::filesystem::path(fromFile ? viewer.modelPath : kDefaultModelPath).filename().string();
     const std::string format(ModelFormatName(fromFile ? viewer.modelFormat : ModelFormat::XML));
     const MeshBounds bounds = BoundsOf(model);
 

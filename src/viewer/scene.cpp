@@ -3,6 +3,7 @@
 #include <epoxy/gl.h>
 
 #include "draw/mesh_gl.h"
+#include "draw/normals_gl.h"
 #include "viewer/load_clock.h"
 
 std::string LoadFailureText(std::string_view path, std::string_view reason) {
@@ -151,6 +152,7 @@ void RenderFrame(const Viewer& viewer) {
     case TextureKind::Cube: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
     case TextureKind::Flat: DrawSphereMapped(viewer.model, viewer.testTexture); break;
     }
+    if (viewer.showNormals) DrawNormals(viewer.model);
     glPopMatrix();
 }
 

@@ -61,6 +61,8 @@ struct Viewer {
     CommandId checkedRenderMode = CommandId::RenderSolid;
     CommandId checkedCulling = CommandId::CullOn;
     CommandId checkedWinding = CommandId::WindingCCW;
+    // Options > Model > Show Normals: each vertex's normal drawn as a short line.
+    bool showNormals = false;
 
     int dragMode = DragNone;
     int mouseX = 0, mouseY = 0;

@@ -34,8 +34,9 @@ TEST(ModelStatus, NamesTheFileAndCountsWhatTheModelHolds) {
     viewer.model.parts = {{0, 1, 0}, {1, 0, 0}, {1, 0, 0}};
     viewer.model.Scale(10.0f);
     viewer.loadSeconds = 12.345;
-    EXPECT_EQ(ModelStatusText(viewer), "TexturedCube.xml (XML) | 3 vertices | 1 triangle | 3 parts | 0 textures | "
-                                       "size 20 x 30 x 5 | loaded in 12.3 s");
+    EXPECT_EQ(ModelStatusText(viewer),
+              "TexturedCube.xml (XML) | 3 vertices | 1 triangle | 3 parts | 0 textures | "
+              "size 20 x 30 x 5 | loaded in 12.3 s");
 }
 
 }  // namespace

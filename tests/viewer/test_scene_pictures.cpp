@@ -242,3 +242,46 @@ TEST_F(PictureTest, ZeroHeightViewportIsSafe) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels of the normals' yellow.
+int NormalLinePixels(const RgbaImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) count += NearColor(image.At(x, y), 255, 255, 0, 8) ? 1 : 0;
+    return count;
+}
+
+// Show Normals draws each vertex's normal as a line out of the model, a
+// tenth of its radius long, in yellow, whatever the options; off, none.
+TEST_F(PictureTest, ShowNormalsDrawsALineOutOfEachVertex) {
+    // Turned, so that the normals of the faces in view stand out of them.
+    viewer.modelRotX = 20.0f;
+    viewer.modelRotY = 30.0f;
+    const RgbaImage plain = Frame("normals_off");
+    EXPECT_EQ(NormalLinePixels(plain), 0);
+    ASSERT_TRUE(DoCommand(viewer, CommandId::ShowNormals, shell));
+    EXPECT_TRUE(IsCheckedItem(viewer, CommandId::ShowNormals));
+    const RgbaImage lines = Frame("normals_on");
+    const int shown = NormalLinePixels(lines);
+    EXPECT_GT(shown, 20);
+    // Outside the cube's own outline too: the lines stand out of it.
+    EXPECT_GT(ModelPixels(lines).pixels, ModelPixels(plain).pixels);
+    // The same with the light off, in wireframe and with a test texture.
+    for (const CommandId id : {CommandId::LightOff, CommandId::RenderWireframe, CommandId::TexBMPCubemap}) {
+        DoCommand(viewer, id, shell);
+        EXPECT_GT(NormalLinePixels(Frame("normals_options")), 20) << static_cast<int>(id);
+    }
+    // Longer on a bigger model: twice the size, about twice the lines.
+    viewer.model.Scale(2.0f);
+    DoCommand(viewer, CommandId::RenderSolid, shell);
+    viewer.camera.MoveForward(-20.0f);  // the same picture size at twice the distance
+    viewer.frustum.Update(viewer.camera);
+    EXPECT_NEAR(NormalLinePixels(Frame("normals_bigger")), shown, shown / 4);
+    ASSERT_TRUE(DoCommand(viewer, CommandId::ShowNormals, shell));
+    EXPECT_FALSE(IsCheckedItem(viewer, CommandId::ShowNormals));
+    EXPECT_EQ(NormalLinePixels(Frame("normals_off_again")), 0);
+}
+
+}  // namespace

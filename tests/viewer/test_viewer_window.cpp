@@ -41,6 +41,7 @@
 #include "viewer/viewer.h"
 #include "math/camera.h"
 #include "formats/bin/bin_format.h"
+#include "offscreen/png_file.h"
 #include "mesh/mesh.h"
 #include "formats/model_reader.h"
 #include "support/temp_dir.h"
@@ -94,6 +95,7 @@ protected:
         ShellDialogs dialogs;
         dialogs.message = [this](std::string_view text, std::string_view) { messages.emplace_back(text); };
         dialogs.askYesNo = [](std::string_view, std::string_view) { return false; };
+        dialogs.savePicture = [this] { return std::exchange(pictureAnswer, std::nullopt); };
         dialogs.openFile = [this]() -> std::optional<std::string> {
             ++fileDialogs;
             return std::exchange(dialogAnswer, std::nullopt);
@@ -146,7 +148,8 @@ protected:
 
     std::unique_ptr<MainWindow> window;
     int fileDialogs = 0;
-    std::optional<std::string> dialogAnswer;  // the next file dialog's pick
+    std::optional<std::string> dialogAnswer;   // the next file dialog's pick
+    std::optional<std::string> pictureAnswer;  // where the next Save Picture writes
     std::vector<std::string> messages;
 };
 
@@ -165,6 +168,7 @@ TEST_F(WindowTest, MenuBarTextsAndOrder) {
         "&File",
         "  &Open\tCtrl+O",
         "  &Reload\tF5",
+        "  Save &Picture...\tCtrl+S",
         "  Recent &Files",
         "  E&xit",
         "&Options",
@@ -198,6 +202,7 @@ TEST_F(WindowTest, MenuBarTextsAndOrder) {
         "    Scale &Down 10%\tCtrl+Num+-",
         "    Scale &Up 10%\tCtrl+Num++",
         "    &Fit\tF",
+        "    Show N&ormals",
         "  Reset &Camera",
         "&Help",
         "  &About ...",
@@ -444,7 +449,9 @@ TEST_F(WindowTest, FollowsTheModelFileAndKeepsTheView) {
     ASSERT_TRUE(WriteFile(path, whole.substr(0, whole.size() / 2)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle().contains(QStringLiteral("reload failed")); }, 5000));
     EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("model.bin (reload failed: ")));
-    EXPECT_TRUE(window->findChild<QLabel*>(QStringLiteral("lastWarning"))->text().startsWith(QStringLiteral("reload failed: ")));
+    EXPECT_TRUE(window->findChild<QLabel*>(QStringLiteral("lastWarning"))
+                    ->text()
+                    .startsWith(QStringLiteral("reload failed: ")));
     EXPECT_EQ(State().model.verts[0], first * 0.5f);
     // Once written out the next change brings it in.
     ASSERT_TRUE(WriteFile(path, whole));
@@ -567,8 +574,7 @@ TEST_F(WindowTest, F1ListsEveryKeyAndDrag) {
     EXPECT_EQ(title, QStringLiteral("Controls"));
     for (const char* input : {"Up / Down", "Left or A / Right or D", "W / S", "Mouse wheel", "Left drag", "Right drag",
                               "Middle drag", "F", "Ctrl + keypad minus / plus", "Ctrl + O", "F5", "F1",
-                              "Page Down / Page Up",
-                              "Alt + / or Alt + ?", "Escape"})
+                              "Page Down / Page Up", "Ctrl + S", "Alt + / or Alt + ?", "Escape"})
         EXPECT_TRUE(listed.contains(QLatin1String(input))) << input;
     QTest::qWait(50);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -591,8 +597,9 @@ TEST_F(WindowTest, TheStatusBarDescribesTheModelAndTheLastWarning) {
     const auto status = [this] { return window->findChild<QLabel*>(QStringLiteral("modelStatus"))->text(); };
     const auto warning = [this] { return window->findChild<QLabel*>(QStringLiteral("lastWarning"))->text(); };
     ASSERT_TRUE(window->statusBar()->isVisible());
-    EXPECT_TRUE(status().startsWith(QStringLiteral("TexturedCube.xml (XML) | 24 vertices | 12 triangles | 1 part | "
-                                                   "1 texture | size 8 x 8 x 8 | loaded in ")))
+    EXPECT_TRUE(
+        status().startsWith(QStringLiteral("TexturedCube.xml (XML) | 24 vertices | 12 triangles | 1 part | "
+                                           "1 texture | size 8 x 8 x 8 | loaded in ")))
         << status().toStdString();
     EXPECT_TRUE(warning().isEmpty());
 
@@ -749,6 +756,71 @@ TEST_F(WindowTest, PageDownOpensTheNextModelInTheFolder) {
     ASSERT_TRUE(WriteFile(folder.File("b.bin"), whole.substr(0, whole.size() / 2)));
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return window->windowTitle().startsWith(QStringLiteral("b.bin (reload failed: ")); }, 5000));
+}
+
+// Ctrl+S from the X server: File > Save Picture writes what the view shows,
+// at its size, opaque.
+TEST_F(WindowTest, CtrlSSavesThePictureOfTheView) {
+    State().modelRotY = 30.0f;
+    TempDir scratch;
+    const std::string path = scratch.File("view.png");
+    pictureAnswer = path;
+    ASSERT_TRUE(RealKey(QStringLiteral("ctrl+s")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(path); }, 3000));
+    RgbaImage saved;
+    std::string error;
+    ASSERT_TRUE(ReadPng(path, saved, error)) << error;
+    const QImage shown = View().grabFramebuffer();
+    ASSERT_EQ(saved.width, shown.width());
+    ASSERT_EQ(saved.height, shown.height());
+    EXPECT_EQ(QSize(saved.width, saved.height), View().size() * View().devicePixelRatio());
+    int differing = 0, model = 0;
+    for (int y = 0; y < saved.height; ++y)
+        for (int x = 0; x < saved.width; ++x) {
+            const std::uint8_t* p = saved.At(x, y);
+            const QColor c = shown.pixelColor(x, y);
+            differing += (p[0] != c.red() || p[1] != c.green() || p[2] != c.blue() || p[3] != 255) ? 1 : 0;
+            model += ShowsModel(QColor(p[0], p[1], p[2])) ? 1 : 0;
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(model, saved.width * saved.height / 10);
+    // Cancelled, nothing is written.
+    std::filesystem::remove(path);
+    window->Action(CommandId::SavePicture)->trigger();
+    EXPECT_FALSE(std::filesystem::exists(path));
+    // A folder that is not there: said in a box.
+    pictureAnswer = scratch.File("no/such/folder/view.png");
+    window->Action(CommandId::SavePicture)->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("no/such/folder/view.png"), std::string::npos) << messages[0];
+    messages.clear();
+}
+
+// Options > Model > Show Normals, a check item: each vertex's normal as a
+// short yellow line; off again, none.
+TEST_F(WindowTest, ShowNormalsDrawsLines) {
+    State().modelRotX = 20.0f;
+    State().modelRotY = 30.0f;
+    const auto yellow = [this] {
+        const QImage frame = View().grabFramebuffer();
+        int count = 0;
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x) {
+                const QColor c = frame.pixelColor(x, y);
+                count += c.red() > 247 && c.green() > 247 && c.blue() < 8 ? 1 : 0;
+            }
+        return count;
+    };
+    EXPECT_EQ(yellow(), 0);
+    QAction* item = window->Action(CommandId::ShowNormals);
+    ASSERT_TRUE(item->isCheckable());
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_GT(yellow(), 20);
+    EXPECT_EQ(CheckedWhenOpened(QStringLiteral("&Model"), {CommandId::ShowNormals}), std::vector<bool>{true});
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_EQ(yellow(), 0);
 }
 
 TEST_F(WindowTest, AboutBoxClosesOnOkEnterEscapeAndItsCloseBox) {
@@ -941,9 +1013,9 @@ TEST(ViewerProcess, RecentFilesSurviveARestart) {
     RunToFirstFrame(torus, extra);
     RunToFirstFrame(sphere, extra);
     const QSettings saved(QString::fromStdString(config.File("tessaview/tessaview.conf")), QSettings::IniFormat);
-    EXPECT_EQ(saved.value(QStringLiteral("recentFiles")).toStringList().join(QLatin1Char('\n')).toStdString(),
-              (QFileInfo(sphere).absoluteFilePath() + QLatin1Char('\n') + QFileInfo(torus).absoluteFilePath())
-                  .toStdString());
+    EXPECT_EQ(
+        saved.value(QStringLiteral("recentFiles")).toStringList().join(QLatin1Char('\n')).toStdString(),
+        (QFileInfo(sphere).absoluteFilePath() + QLatin1Char('\n') + QFileInfo(torus).absoluteFilePath()).toStdString());
     EXPECT_FALSE(saved.value(QStringLiteral("window/geometry")).toByteArray().isEmpty());
 }
 

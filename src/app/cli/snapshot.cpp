@@ -32,11 +32,6 @@ struct SceneGuard {
     ~SceneGuard() { ShutdownScene(viewer); }
 };
 
-// The window shows the frame opaque whatever its alpha; so does the picture.
-void MakeOpaque(RgbaImage& image) {
-    for (std::size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;
-}
-
 }  // namespace
 
 int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, const ReadOptions& read,
@@ -76,9 +71,7 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, co
     if (options.rotateY) viewer.modelRotY = *options.rotateY;
     ResizeViewport(viewer, options.width, options.height);
     RenderFrame(viewer);
-    RgbaImage image = context->ReadPixels();
-    MakeOpaque(image);
-    if (!WritePng(options.outPath, image, error)) {
+    if (!WriteOpaquePng(options.outPath, context->ReadPixels(), error)) {
         err << "tessaview: cannot write " << options.outPath << ": " << error << '\n';
         return kExitRenderFailed;
     }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/shell/about_dialog.h"
 #include "app/shell/app_icon.h"
@@ -27,6 +29,7 @@
 #include "app/shell/menu_bar.h"
 #include "app/shell/window_settings.h"
 #include "formats/model_format.h"
+#include "offscreen/png_file.h"
 #include "viewer/model_status.h"
 #include "viewer/recent_files.h"
 #include "viewer/viewer.h"
@@ -63,9 +66,10 @@ MainWindow::MainWindow(ShellDialogs dialogs, std::string startupDir, QWidget* pa
 
     Action(CommandId::Open)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_O)));
     Action(CommandId::Reload)->setShortcut(QKeySequence(Qt::Key_F5));
+    Action(CommandId::SavePicture)->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key_S)));
     Action(CommandId::Controls)->setShortcut(QKeySequence(Qt::Key_F1));
-    for (const auto& [key, id] : {std::pair{Qt::Key_PageDown, CommandId::NextModel},
-                                  std::pair{Qt::Key_PageUp, CommandId::PreviousModel}}) {
+    for (const auto& [key, id] :
+         {std::pair{Qt::Key_PageDown, CommandId::NextModel}, std::pair{Qt::Key_PageUp, CommandId::PreviousModel}}) {
         auto* step = new QShortcut(QKeySequence(key), this);
         connect(step, &QShortcut::activated, this, [this, id] { RunCommand(id); });
     }
@@ -132,6 +136,10 @@ void MainWindow::RunCommand(CommandId id) {
     // The window's reload also follows the file again and reports in the title.
     if (id == CommandId::Reload) {
         ReloadShownModel();
+        return;
+    }
+    if (id == CommandId::SavePicture) {
+        SavePicture();
         return;
     }
     // Texture items upload their test image and Open the model's own: commands need the view's context.
@@ -284,6 +292,36 @@ std::optional<std::string> MainWindow::OpenFileDialog() {
     if (path) window_settings::SetLastFolder(QFileInfo(QFile::decodeName(path->c_str())).absolutePath());
     view_->MakeCurrentIfReady();
     return path;
+}
+
+void MainWindow::SavePicture() {
+    std::optional<std::string> path;
+    if (dialogs_.savePicture) {
+        path = dialogs_.savePicture();
+    } else {
+        const QString model = viewer_.modelPath.empty()
+                                  ? QStringLiteral("tessaview")
+                                  : QFileInfo(QFile::decodeName(viewer_.modelPath.c_str())).completeBaseName();
+        QString folder = window_settings::LastFolder();
+        if (folder.isEmpty()) folder = QDir::currentPath();
+        const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Save Picture"),
+                                                          QDir(folder).filePath(model + QStringLiteral(".png")),
+                                                          QStringLiteral("PNG pictures (*.png)"));
+        if (!name.isEmpty()) path = QFile::encodeName(name).toStdString();
+    }
+    if (!path || !view_->MakeCurrentIfReady()) return;
+    // paintGL's frame (RenderFrame) into an image of the view's size in pixels.
+    const QImage frame = view_->grabFramebuffer().convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    RgbaImage image;
+    image.width = frame.width();
+    image.height = frame.height();
+    image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4);
+    for (int y = 0; y < image.height; ++y)
+        std::memcpy(&image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) * 4],
+                    frame.constScanLine(y), static_cast<std::size_t>(image.width) * 4);
+    std::string error;
+    if (!WriteOpaquePng(*path, std::move(image), error))
+        ShowMessage("Could not save the picture \"" + *path + "\":\n" + error, "Error");
 }
 
 void MainWindow::ModelOpened(std::string_view path) {

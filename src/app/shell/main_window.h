@@ -33,6 +33,8 @@ struct ShellDialogs {
     std::function<std::optional<std::string>()> openFile;
     std::function<void(std::string_view text, std::string_view caption)> message;
     std::function<bool(std::string_view text, std::string_view caption)> askYesNo;
+    // Where File > Save Picture writes; nothing when cancelled.
+    std::function<std::optional<std::string>()> savePicture;
 };
 
 class MainWindow : public QMainWindow, public ViewerShell {
@@ -96,6 +98,9 @@ private:
     void UpdateTitle();
     // The status bar: the shown model's account and the last warning.
     void UpdateStatus();
+    // File > Save Picture: a PNG of the view at its size, drawn by the frame
+    // that --snapshot draws and written as it writes.
+    void SavePicture();
     // File > Recent Files, filled as it opens; a file that is gone is
     // dropped when picked, with a message.
     void FillRecentMenu();

@@ -61,7 +61,10 @@ QHash<int, QAction*> BuildMenuBar(QMenuBar& bar) {
 
     QMenu* file = bar.addMenu(QStringLiteral("&File"));
     AddEntries(*file,
-               {{"&Open\tCtrl+O", CommandId::Open}, {"&Reload\tF5", CommandId::Reload}, {"E&xit", CommandId::Exit}},
+               {{"&Open\tCtrl+O", CommandId::Open},
+                {"&Reload\tF5", CommandId::Reload},
+                {"Save &Picture...\tCtrl+S", CommandId::SavePicture},
+                {"E&xit", CommandId::Exit}},
                actions);
 
     QMenu* options = bar.addMenu(QStringLiteral("&Options"));
@@ -78,7 +81,8 @@ QHash<int, QAction*> BuildMenuBar(QMenuBar& bar) {
                {{"Flip &Normals", CommandId::FlipNormals},
                 {"Scale &Down 10%\tCtrl+Num+-", CommandId::ScaleDown},
                 {"Scale &Up 10%\tCtrl+Num++", CommandId::ScaleUp},
-                {"&Fit\tF", CommandId::Fit}},
+                {"&Fit\tF", CommandId::Fit},
+                {"Show N&ormals", CommandId::ShowNormals}},
                actions);
     AddEntries(*options, {{"Reset &Camera", CommandId::ResetCamera}}, actions);
 
