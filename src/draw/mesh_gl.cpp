@@ -43,6 +43,8 @@ bool LoadTexture(Mesh& mesh, GlTexture& texture, const std::string& assetDir, Me
     switch (OwnTextureFormatForPath(mesh.texturePath)) {
     case OwnTextureFormat::BMP: loaded = LoadBMPTexture(file, name, messages); break;
     case OwnTextureFormat::TGA: loaded = LoadTGATexture(file, name, messages); break;
+    case OwnTextureFormat::PNG: loaded = LoadPNGTexture(file, name, messages); break;
+    case OwnTextureFormat::JPEG: loaded = LoadJPEGTexture(file, name, messages); break;
     case OwnTextureFormat::Unknown: break;
     }
     if (!loaded) ClearTexture(mesh, texture);

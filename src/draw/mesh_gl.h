@@ -18,7 +18,7 @@ void Draw(const Mesh& mesh);
 
 // Releases texture and forgets the mesh's own image (path and count).
 void ClearTexture(Mesh& mesh, GlTexture& texture);
-// Uploads the image mesh.texturePath names (BMP or TGA, by the format rule)
+// Uploads the image mesh.texturePath names (BMP, TGA, PNG or JPEG, by the format rule)
 // into a fresh name held by texture. A relative path missing in the current
 // directory is tried under assetDir. On failure: ClearTexture, false.
 bool LoadTexture(Mesh& mesh, GlTexture& texture, const std::string& assetDir, MessageSink& messages);
