@@ -38,9 +38,10 @@ constexpr std::string_view kDae[] = {"dae"};
 // clang-format off
 constexpr ModelFormatInfo kFormats[] = {
     {.id = ModelFormat::XML, .name = "XML", .extensions = kXml, .mimeType = "application/x-tessaview-xml",
-     .read = ReadXML, .write = PutXML, .writeCheck = XmlWriteProblem, .texturesWhileReading = true},
+     .read = ReadXML, .write = PutXML, .writeCheck = XmlWriteProblem, .texturesWhileReading = true,
+     .keepsStoredScale = true},
     {.id = ModelFormat::BIN, .name = "BIN", .extensions = kBin, .mimeType = "application/x-tessaview-bin",
-     .read = ReadBinFile, .write = PutBIN},
+     .read = ReadBinFile, .write = PutBIN, .keepsStoredScale = true},
     // With an own texture, the material library that names it goes beside the file.
     {.id = ModelFormat::OBJ, .name = "OBJ", .extensions = kObj, .mimeType = "model/obj", .signature = CheckObjSignature,
      .library = {.reader = "Wavefront Object Importer", .exporter = "objnomtl", .texturedExporter = "obj",

@@ -44,7 +44,9 @@ protected:
         const LoadResult opened = OpenModel(viewer, path, shell);
         EXPECT_TRUE(opened.ok) << opened.reason;
         EXPECT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn) << textureName;
-        EXPECT_NE(viewer.ownTexture.Name(), 0u) << textureName;
+        const auto& textures = viewer.textures.materials;
+        EXPECT_TRUE(std::any_of(textures.begin(), textures.end(), [](const GlTexture& t) { return t.Name() != 0; }))
+            << textureName << ": the material's texture is uploaded";
         FitModel(viewer, shell);  // the unit cube is small at the start distance
         RenderFrame(viewer);
         RgbaImage image = TestContext().ReadPixels();
