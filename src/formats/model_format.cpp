@@ -53,9 +53,9 @@ constexpr ModelFormatInfo kFormats[] = {
      .library = {.reader = "Stereolithography (STL) Importer", .exporter = "stlb"}},
     // The library has two glTF readers, of which only the one for version 2 is wanted.
     {.id = ModelFormat::GLTF, .name = "glTF 2", .extensions = kGltf, .mimeType = "model/gltf+json",
-     .signature = CheckGltfSignature, .library = {.reader = "glTF2 Importer", .exporter = "gltf2", .companion = "bin"}},
+     .signature = CheckGltfSignature, .library = {.reader = "glTF2 Importer", .exporter = "gltf2", .companion = "bin", .embedsImages = true}},
     {.id = ModelFormat::GLB, .name = "glTF 2 binary", .extensions = kGlb, .mimeType = "model/gltf-binary",
-     .signature = CheckGlbSignature, .library = {.reader = "glTF2 Importer", .exporter = "glb2"}},
+     .signature = CheckGlbSignature, .library = {.reader = "glTF2 Importer", .exporter = "glb2", .embedsImages = true}},
     {.id = ModelFormat::FBX, .name = "FBX", .extensions = kFbx, .mimeType = "application/vnd.fbx",
      .signature = CheckFbxSignature, .library = {.reader = "Autodesk FBX Importer"}},
     {.id = ModelFormat::DAE, .name = "COLLADA", .extensions = kDae, .mimeType = "model/vnd.collada+xml",

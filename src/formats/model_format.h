@@ -47,6 +47,9 @@ struct ImportLibraryNames {
     // the output's stem), and the same for the textured exporter; empty: none.
     std::string_view companion{};
     std::string_view texturedCompanion{};
+    // Whether its exporter writes the images a model shows into the file
+    // (texture files and held images alike); else texture files stay paths.
+    bool embedsImages = false;
 };
 
 // One format's declaration.
