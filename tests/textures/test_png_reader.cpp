@@ -192,7 +192,7 @@ TEST(PNGReader, TruncatedAndCorruptFilesAreRefusedWithAReasonAndNoPixels) {
     const Bytes garbage(60, 0x5A);
     ExpectRefused(PNGOf({chunks[0], Chunk("IDAT", garbage), chunks[2]}), "bad deflate data", "bad PNG file");
     // Too little image data for the rows, with correct checksums.
-    ExpectRefused(PNGOf({chunks[0], Chunk("IDAT", Bytes(idat.begin(), idat.begin() + 30)), chunks[2]}),
+    ExpectRefused(PNGOf({chunks[0], Chunk("IDAT", Bytes(idat.begin(), idat.begin() + static_cast<std::ptrdiff_t>(idat.size() / 2))), chunks[2]}),
                   "short image data", "bad PNG file");
     // A warning refuses too: a broken checksum on an ancillary chunk, which libpng would skip.
     ExpectRefused(PNGOf({chunks[0], Chunk("tEXt", {'a', 0, 'b'}, 1), chunks[1], chunks[2]}), "tEXt checksum",
