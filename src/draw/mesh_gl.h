@@ -32,7 +32,8 @@ void DrawOwnLook(const Mesh& mesh, const ModelTextures& textures);
 
 // Uploads the texture of each of mesh's materials (a file, by the own
 // texture's format rule, or an image the model holds) into textures, one
-// per material. One that does not load is a warning naming it: its part is
+// per material. One that does not load is a warning naming it (the file, or
+// the number of the image the model holds): its part is
 // drawn in its colour alone.
 void LoadMaterialTextures(const Mesh& mesh, std::vector<GlTexture>& textures, const std::string& assetDir,
                           MessageSink& messages);

@@ -100,4 +100,64 @@ TEST_F(OwnImageTexture, PNGAndJPEGDiffuseMapsShowTheirColoursTheRightWayUp) {
     }
 }
 
+// A GLB of one square facing the eye whose material's base-colour texture
+// is the PNG it holds in its buffer.
+Bytes SquareGlbHolding(const Bytes& png) {
+    const float positions[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+    const float uvs[8] = {0, 1, 1, 1, 1, 0, 0, 0};  // glTF's images start at their top row
+    const std::uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    Bytes buffer;
+    const auto append = [&buffer](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        buffer.insert(buffer.end(), bytes, bytes + size);
+    };
+    append(positions, sizeof positions);  // at 0
+    append(uvs, sizeof uvs);              // at 48
+    append(indices, sizeof indices);      // at 80
+    append(png.data(), png.size());       // at 92
+    while (buffer.size() % 4 != 0) buffer.push_back(0);
+    const std::string json =
+        R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],)"
+        R"("meshes":[{"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":1},"indices":2,"material":0}]}],)"
+        R"("materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}}],)"
+        R"("textures":[{"source":0}],"images":[{"bufferView":3,"mimeType":"image/png"}],)"
+        R"("accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","min":[0,0,0],"max":[1,1,0]},)"
+        R"({"bufferView":1,"componentType":5126,"count":4,"type":"VEC2"},)"
+        R"({"bufferView":2,"componentType":5123,"count":6,"type":"SCALAR"}],)"
+        R"("bufferViews":[{"buffer":0,"byteLength":48},{"buffer":0,"byteOffset":48,"byteLength":32},)"
+        R"({"buffer":0,"byteOffset":80,"byteLength":12},{"buffer":0,"byteOffset":92,"byteLength":)" +
+        std::to_string(png.size()) + R"(}],"buffers":[{"byteLength":)" + std::to_string(buffer.size()) + "}]}";
+    return Glb(json, buffer);
+}
+
+// A texture the model holds (here a PNG in a GLB's buffer) is drawn as a
+// file's is; one it holds that no reader takes is a warning, and the part
+// keeps its colour.
+TEST_F(OwnImageTexture, AnImageTheModelHoldsIsDrawnAsAFilesIs) {
+    const std::string path = dir_.Write("held.glb", SquareGlbHolding(EncodePNG(PNGFromPicture(RedOverBlue()))));
+    ASSERT_TRUE(OpenModel(viewer, path, shell).ok);
+    EXPECT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);
+    RenderFrame(viewer);
+    const RgbaImage image = TestContext().ReadPixels();
+    SaveTestImage(image, "held_png");
+    EXPECT_TRUE(shell.messages.empty()) << shell.messages.front().text;
+    const Box box = ModelBox(image);
+    ASSERT_GT(box.right - box.left, 40);
+    const int x = (box.left + box.right) / 2, quarter = (box.bottom - box.top) / 4;
+    const auto upper = MeanColour(image, x, box.top + quarter);
+    const auto lower = MeanColour(image, x, box.bottom - quarter);
+    EXPECT_GT(upper[0], 100);
+    EXPECT_LT(upper[1] + upper[2], upper[0] / 3);
+    EXPECT_GT(lower[2], 100);
+    EXPECT_LT(lower[0] + lower[1], lower[2] / 3);
+
+    Bytes notAnImage = EncodePNG(PNGFromPicture(RedOverBlue()));
+    notAnImage.resize(40);  // cut short: no reader takes it
+    ASSERT_TRUE(OpenModel(viewer, dir_.Write("broken.glb", SquareGlbHolding(notAnImage)), shell).ok);
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_NE(shell.messages.front().text.find("the image #1 the model holds"), std::string::npos)
+        << shell.messages.front().text;
+    EXPECT_TRUE(viewer.textures.materials.at(0).Name() == 0);
+}
+
 }  // namespace
