@@ -7,10 +7,12 @@ set(CPACK_PACKAGE_NAME tessaview)
 set(CPACK_PACKAGE_VENDOR "Tessaview maintainers")
 set(CPACK_PACKAGE_CONTACT "Tessaview maintainers <maintainers@tessaview.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer for triangle-mesh models")
-set(CPACK_PACKAGE_DESCRIPTION "Tessaview shows triangle-mesh models written by a game-asset exporter, in XML or
-packed BIN form, and OBJ, PLY, STL, glTF 2, FBX and COLLADA files. It draws them in a
-window or headless to a PNG file, reports on them and converts between formats.
-File managers show its pictures of model files as thumbnails.")
+# Lines of the long description stay under 80 columns, as dpkg shows them.
+set(CPACK_PACKAGE_DESCRIPTION "Tessaview shows triangle-mesh models written by a game-asset exporter,
+in XML or packed BIN form, and OBJ, PLY, STL, glTF 2, FBX and COLLADA files.
+It draws them in a window or headless to a PNG file, reports on them and
+converts between formats. File managers show its pictures of model files as
+thumbnails.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
