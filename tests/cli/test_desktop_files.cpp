@@ -251,6 +251,8 @@ protected:
 
     ProgramResult Run(const std::string& input, const std::string& output, int size) const {
         std::vector<std::string> args = {Tool("env"), "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+        const std::size_t programAt = args.size();
+        // Words split at spaces: the line quotes nothing.
         std::istringstream words(entry_.keys.at("Exec"));
         for (std::string word; words >> word;) {
             std::string filled;
@@ -268,7 +270,7 @@ protected:
                 }
             }
             // The first word is the program, looked up on PATH: here, the installed bin/.
-            args.push_back(args.size() == 5 ? (kPrefix / "bin" / filled).string() : filled);
+            args.push_back(args.size() == programAt ? (kPrefix / "bin" / filled).string() : filled);
         }
         return RunProgram(args, work_.Path().string());
     }
