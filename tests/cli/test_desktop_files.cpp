@@ -355,6 +355,8 @@ TEST(DesktopFiles, MetainfoPassesValidationAndDescribesTheProgram) {
 
 // cpack -G DEB in the build folder: a package with every desktop file under
 // /usr, whose dependencies name the shared libraries the program links.
+// cpack first builds the folder's "preinstall" target (everything): after a
+// full build, as scripts/test makes, that is a quick check.
 TEST(DesktopFiles, DebianPackageHoldsTheProgramAndItsDesktopFiles) {
     const std::string cpack = Tool("cpack"), dpkgDeb = Tool("dpkg-deb");
     ASSERT_FALSE(cpack.empty() || dpkgDeb.empty() || Tool("dpkg-shlibdeps").empty());
