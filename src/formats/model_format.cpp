@@ -38,9 +38,10 @@ constexpr std::string_view kDae[] = {"dae"};
 // clang-format off
 constexpr ModelFormatInfo kFormats[] = {
     {.id = ModelFormat::XML, .name = "XML", .extensions = kXml, .mimeType = "application/x-tessaview-xml",
-     .read = ReadXML, .write = PutXML, .writeCheck = XmlWriteProblem, .texturesWhileReading = true},
+     .read = ReadXML, .write = PutXML, .writeCheck = XmlWriteProblem, .texturesWhileReading = true,
+     .keepsStoredScale = true},
     {.id = ModelFormat::BIN, .name = "BIN", .extensions = kBin, .mimeType = "application/x-tessaview-bin",
-     .read = ReadBinFile, .write = PutBIN},
+     .read = ReadBinFile, .write = PutBIN, .keepsStoredScale = true},
     // With an own texture, the material library that names it goes beside the file.
     {.id = ModelFormat::OBJ, .name = "OBJ", .extensions = kObj, .mimeType = "model/obj", .signature = CheckObjSignature,
      .library = {.reader = "Wavefront Object Importer", .exporter = "objnomtl", .texturedExporter = "obj",
@@ -52,9 +53,9 @@ constexpr ModelFormatInfo kFormats[] = {
      .library = {.reader = "Stereolithography (STL) Importer", .exporter = "stlb"}},
     // The library has two glTF readers, of which only the one for version 2 is wanted.
     {.id = ModelFormat::GLTF, .name = "glTF 2", .extensions = kGltf, .mimeType = "model/gltf+json",
-     .signature = CheckGltfSignature, .library = {.reader = "glTF2 Importer", .exporter = "gltf2", .companion = "bin"}},
+     .signature = CheckGltfSignature, .library = {.reader = "glTF2 Importer", .exporter = "gltf2", .companion = "bin", .embedsImages = true}},
     {.id = ModelFormat::GLB, .name = "glTF 2 binary", .extensions = kGlb, .mimeType = "model/gltf-binary",
-     .signature = CheckGlbSignature, .library = {.reader = "glTF2 Importer", .exporter = "glb2"}},
+     .signature = CheckGlbSignature, .library = {.reader = "glTF2 Importer", .exporter = "glb2", .embedsImages = true}},
     {.id = ModelFormat::FBX, .name = "FBX", .extensions = kFbx, .mimeType = "application/vnd.fbx",
      .signature = CheckFbxSignature, .library = {.reader = "Autodesk FBX Importer"}},
     {.id = ModelFormat::DAE, .name = "COLLADA", .extensions = kDae, .mimeType = "model/vnd.collada+xml",

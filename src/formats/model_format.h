@@ -47,6 +47,9 @@ struct ImportLibraryNames {
     // the output's stem), and the same for the textured exporter; empty: none.
     std::string_view companion{};
     std::string_view texturedCompanion{};
+    // Whether its exporter writes the images a model shows into the file
+    // (texture files and held images alike); else texture files stay paths.
+    bool embedsImages = false;
 };
 
 // One format's declaration.
@@ -71,6 +74,10 @@ struct ModelFormatInfo {
     // (the viewer reads such files only with a GL context). Otherwise the
     // file names at most one, which ReadModel hands over after the read.
     bool texturesWhileReading = false;
+    // Opened at the scale the file stores (F or --fit frames it). Models of
+    // the other formats come in any unit and far from the origin: they are
+    // framed when opened.
+    bool keepsStoredScale = false;
 
     bool CanRead() const { return read != nullptr || !library.reader.empty(); }
     bool CanWrite() const { return write != nullptr || !library.exporter.empty(); }

@@ -1,5 +1,7 @@
 #include "formats/model_writer.h"
 
+#include <array>
+
 #include "formats/scene/scene_export.h"
 #include "formats/staged_output.h"
 #include "mesh/mesh_limits.h"
@@ -28,4 +30,41 @@ WriteResult WriteModel(const Mesh& mesh, const std::string& path, ModelFormat fo
     }
     if (std::string failed = staged.Commit(); !failed.empty()) return WriteResult::Failure(std::move(failed));
     return WriteResult::Success();
+}
+
+std::vector<std::string> WhatWriteModelDrops(const Mesh& mesh, ModelFormat format) {
+    const ModelFormatInfo* info = FindModelFormat(format);
+    if (!info) return {};
+    const std::string name(info->name);
+    std::vector<std::string> dropped;
+    // The materials that have what is asked, named: "material 2", "materials 2, 3".
+    const auto materialsWith = [&mesh](const auto& has) {
+        std::string list;
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < mesh.materials.size(); ++i)
+            if (has(mesh.materials[i])) list += (count++ == 0 ? "" : ", ") + std::to_string(i + 1);
+        return count == 0 ? list : (count == 1 ? "material " : "materials ") + list;
+    };
+    if (info->write) {
+        // The formats of our own writers: one own texture (XML names it), no colours.
+        const std::string own = format == ModelFormat::XML && NamesOwnTexture(mesh) ? mesh.texturePath : "";
+        if (const std::string list = materialsWith([](const Material& m) {
+                return m.baseColor != std::array<float, 4>{1.0f, 1.0f, 1.0f, 1.0f};
+            });
+            !list.empty())
+            dropped.push_back("the colours of " + list + " are not written: " + name + " holds none");
+        if (const std::string list = materialsWith([&own](const Material& m) {
+                return m.embeddedImage >= 0 || (!m.texturePath.empty() && m.texturePath != own);
+            });
+            !list.empty())
+            dropped.push_back("the textures of " + list + " are not written: " + name +
+                              (format == ModelFormat::XML ? " holds one texture" : " holds none"));
+        if (!mesh.colors.empty()) dropped.push_back("the vertex colours are not written: " + name + " holds none");
+    } else if (!info->library.embedsImages) {
+        if (const std::string list = materialsWith([](const Material& m) { return m.embeddedImage >= 0; });
+            !list.empty())
+            dropped.push_back("the images the model holds for " + list + " are not written: " + name +
+                              " refers to texture files only");
+    }
+    return dropped;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "formats/model_format.h"
 #include "mesh/mesh.h"
@@ -21,3 +22,10 @@
 // don't match its counts, a companion's name is taken, or a file can't be
 // written in full (a full disk, a write limit, an I/O error).
 WriteResult WriteModel(const Mesh& mesh, const std::string& path, ModelFormat format);
+
+// What writing mesh in format leaves out of the model's make-up, a line
+// each, to be told to the user: XML and BIN hold one texture and no colours
+// (no material colours, no other material's texture, no vertex colours),
+// and a format whose exporter does not embed images drops the images the
+// model holds. Empty when nothing is left out.
+std::vector<std::string> WhatWriteModelDrops(const Mesh& mesh, ModelFormat format);

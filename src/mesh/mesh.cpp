@@ -72,6 +72,8 @@ bool Mesh::AllocVerts() { return verts.Allocate(std::size_t{3} * numVerts); }
 bool Mesh::AllocNormals() { return normals.Allocate(std::size_t{3} * numVerts); }
 bool Mesh::AllocUVs() { return uvs.Allocate(std::size_t{2} * numVerts); }
 
+bool Mesh::AllocColors() { return colors.Allocate(std::size_t{4} * numVerts); }
+
 bool Mesh::AllocFaces() {
     if (numFaces < 0) {
         faces.Reset();
@@ -182,3 +184,31 @@ std::string CheckFinitePositions(std::span<const float> positions) {
     return "vertex " + std::to_string(vertex) + " has the position (" + shown + "): only finite coordinates are read";
 }
 
+std::string CheckMeshLook(const Mesh& mesh) {
+    const auto faces = static_cast<std::uint64_t>(std::max(mesh.numFaces, 0));
+    std::uint64_t next = 0;
+    for (std::size_t i = 0; i < mesh.parts.size(); ++i) {
+        const MeshPart& part = mesh.parts[i];
+        if (part.firstFace != next || part.faceCount == 0 || faces - next < part.faceCount)
+            return "part " + std::to_string(i) + " does not follow on from the part before it within the faces";
+        if (part.material >= mesh.materials.size())
+            return "part " + std::to_string(i) + " names material " + std::to_string(part.material) + " of " +
+                   std::to_string(mesh.materials.size());
+        next += part.faceCount;
+    }
+    if (!mesh.parts.empty() && next != faces) return "the parts do not cover every face";
+    for (std::size_t i = 0; i < mesh.materials.size(); ++i) {
+        const Material& material = mesh.materials[i];
+        if (!AllFinite(material.baseColor))
+            return "material " + std::to_string(i) + " has a colour that is not finite";
+        if (material.embeddedImage < -1 || material.embeddedImage >= static_cast<std::int64_t>(mesh.images.size()))
+            return "material " + std::to_string(i) + " names image " + std::to_string(material.embeddedImage) +
+                   " of " + std::to_string(mesh.images.size());
+        if (material.texturePath.find('\0') != std::string::npos)
+            return "material " + std::to_string(i) + " has a malformed texture path";
+    }
+    if (!mesh.colors.empty() && mesh.colors.size() != std::size_t{4} * mesh.numVerts)
+        return "the vertex colours do not match the vertex count";
+    if (!AllFinite(mesh.colors.span())) return "a vertex colour is not finite";
+    return {};
+}

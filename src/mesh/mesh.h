@@ -3,12 +3,29 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "mesh/load_result.h"
 #include "mesh/zeroed_array.h"
+
+// A material of an imported model: its base colour and, optionally, its
+// base-colour texture, a file or an image the model holds.
+struct Material {
+    std::array<float, 4> baseColor{1.0f, 1.0f, 1.0f, 1.0f};  // RGBA, each 0 to 1
+    std::string texturePath;                                 // a file; empty for none or an embedded image
+    std::int32_t embeddedImage = -1;                         // an index into Mesh::images; -1 for none
+};
+
+// A run of faces drawn with one material.
+struct MeshPart {
+    std::uint32_t firstFace = 0;
+    std::uint32_t faceCount = 0;
+    std::uint32_t material = 0;  // an index into Mesh::materials
+};
 
 class Mesh {
 public:
@@ -30,12 +47,22 @@ public:
     std::uint32_t numTextures = 0;
     std::string texturePath;  // the own image, as the model file gives it
 
+    // The make-up of an imported model (XML and BIN have none): its parts,
+    // which cover the faces in order, each with a material; per-vertex
+    // colours (4 per vertex, RGBA 0 to 1; empty when the file has none); and
+    // the image files the model holds (PNG, JPEG, ...), as bytes.
+    std::vector<MeshPart> parts;
+    std::vector<Material> materials;
+    ZeroedArray<float> colors;
+    std::vector<std::vector<std::uint8_t>> images;
+
     // (Re)allocate an array for the current count, zero-filled. False when
     // the memory can't be had (the array is then empty).
     bool AllocVerts();
     bool AllocNormals();
     bool AllocFaces();
     bool AllocUVs();
+    bool AllocColors();
 
     void Scale(float factor);
     // Moves the centre of the vertices' bounding box to the origin and scales
@@ -46,7 +73,15 @@ public:
     // Unit-length normals; a zero-length normal stays (0, 0, 0).
     void NormalizeNormals();
     std::uint32_t GetNumTextures() const { return numTextures; }
+    // Whether the model has a look of its own to show under Model's Own: an
+    // own texture, materials or vertex colours.
+    bool HasOwnLook() const { return numTextures != 0 || !materials.empty() || !colors.empty(); }
 };
+
+// Empty when the make-up fits the mesh's counts, else why not: parts cover
+// the faces in order without gaps, each names a material, each material's
+// image is one of the mesh's, and colours are 4 per vertex and finite.
+std::string CheckMeshLook(const Mesh& mesh);
 
 // The largest value in indices (0 when empty); written so that it vectorises.
 std::uint32_t MaxIndex(std::span<const std::uint32_t> indices);

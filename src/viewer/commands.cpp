@@ -54,7 +54,7 @@ bool IsCheckedItem(const Viewer& viewer, CommandId id) {
 
 void InitViewer(Viewer& viewer, ViewerShell& shell, DefaultModel defaultModel) {
     InitScene(viewer, shell, defaultModel);
-    if (viewer.model.GetNumTextures() != 0) {
+    if (viewer.model.HasOwnLook()) {
         viewer.checkedTexture = CommandId::TexModelsOwn;
     } else {
         viewer.textureMode = TextureMode::Bmp;

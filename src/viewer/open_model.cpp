@@ -59,13 +59,16 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
     if (result) {
         viewer.modelPath = path;
         viewer.modelFormat = format;
-        viewer.fitted = false;
+        // Imported models come in any unit and far from the origin: framed.
+        const ModelFormatInfo* info = FindModelFormat(format);
+        viewer.fitted = info && !info->keepsStoredScale;
+        if (viewer.fitted) viewer.model.Fit(kFitRadius);
     }
     if (!result.ok && !result.cancelled) shell.ShowMessage(LoadFailureText(path, result.reason), "Error");
     for (const std::string& line : result.warnings) shell.ShowWarning(line, "Warning");
 
     ResetCamera(viewer);
-    if (viewer.model.GetNumTextures() != 0) {
+    if (viewer.model.HasOwnLook()) {
         viewer.checkedTexture = CommandId::TexModelsOwn;
         viewer.textureMode = TextureMode::ModelsOwn;
     } else if (viewer.textureMode != TextureMode::Bmp || viewer.checkedTexture != CommandId::TexBMP) {
@@ -82,7 +85,7 @@ LoadResult OpenWith(Viewer& viewer, const std::string& path, ViewerShell& shell,
 
 LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell) {
     return OpenWith(viewer, path, shell, [&](ModelFormat format, const LoadProgress& progress) {
-        return LoadModel(viewer.model, viewer.ownTexture, path, format, viewer.startupDir, shell, progress,
+        return LoadModel(viewer.model, viewer.textures, path, format, viewer.startupDir, shell, progress,
                          viewer.read);
     });
 }
@@ -102,10 +105,10 @@ ModelReadAhead::ModelReadAhead(const std::string& path, const ReadOptions& optio
 LoadResult ModelReadAhead::Open(Viewer& viewer, ViewerShell& shell) {
     return OpenWith(viewer, path_, shell, [&](ModelFormat format, const LoadProgress& progress) {
         if (format != format_ || !pending_.valid())
-            return LoadModel(viewer.model, viewer.ownTexture, path_, format, viewer.startupDir, shell, progress,
+            return LoadModel(viewer.model, viewer.textures, path_, format, viewer.startupDir, shell, progress,
                              viewer.read);
         Read read = pending_.get();
-        return AdoptModel(viewer.model, viewer.ownTexture, std::move(read.mesh), std::move(read.result),
+        return AdoptModel(viewer.model, viewer.textures, std::move(read.mesh), std::move(read.result),
                           viewer.startupDir, shell);
     });
 }
@@ -115,13 +118,13 @@ LoadResult ReloadModel(Viewer& viewer, ViewerShell& shell) {
     LoadResult result;
     {
         ProgressScope progress(viewer.modelPath, shell);
-        result = LoadModel(viewer.model, viewer.ownTexture, viewer.modelPath, viewer.modelFormat, viewer.startupDir,
+        result = LoadModel(viewer.model, viewer.textures, viewer.modelPath, viewer.modelFormat, viewer.startupDir,
                            shell, progress.Callback(), viewer.read);
     }
     if (!result) return result;
     if (viewer.fitted) viewer.model.Fit(kFitRadius);
     // Model's Own with nothing to show would draw whatever texture is bound.
-    if (viewer.textureMode == TextureMode::ModelsOwn && viewer.model.GetNumTextures() == 0)
+    if (viewer.textureMode == TextureMode::ModelsOwn && !viewer.model.HasOwnLook())
         SelectTextureItem(viewer, CommandId::TexBMP, shell);
     shell.Repaint();
     return result;

@@ -71,14 +71,14 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
         const std::string defaultModel = ResolveAssetPath(kDefaultModelPath, viewer.startupDir);
         // A failed load keeps the previous (at start-up: empty) model, which
         // must not be scaled a second time.
-        if (const LoadResult result = LoadXML(model, viewer.ownTexture, defaultModel, viewer.startupDir, messages)) {
+        if (const LoadResult result = LoadXML(model, viewer.textures, defaultModel, viewer.startupDir, messages)) {
             model.Scale(8.0f);
             model.NormalizeNormals();
         } else {
             messages.ShowMessage(LoadFailureText(defaultModel, result.reason), "Error");
         }
     }
-    if (model.GetNumTextures() != 0) viewer.textureMode = TextureMode::ModelsOwn;
+    if (model.HasOwnLook()) viewer.textureMode = TextureMode::ModelsOwn;
     ResetCamera(viewer);
     ApplySceneState(viewer);
 }
@@ -86,7 +86,9 @@ void InitScene(Viewer& viewer, MessageSink& messages, DefaultModel defaultModelC
 void RestoreScene(Viewer& viewer, MessageSink& messages) {
     // The model keeps its own image's path while its texture goes with a
     // context (a failed upload forgets it): that path is what to upload.
-    if (!viewer.model.texturePath.empty()) LoadTexture(viewer.model, viewer.ownTexture, viewer.startupDir, messages);
+    if (!viewer.model.texturePath.empty() && viewer.model.materials.empty())
+        LoadTexture(viewer.model, viewer.textures.own, viewer.startupDir, messages);
+    LoadMaterialTextures(viewer.model, viewer.textures.materials, viewer.startupDir, messages);
     if (HasTestImage(viewer.textureMode)) LoadTestTexture(viewer, messages);
     ApplySceneState(viewer);
 }
@@ -100,14 +102,6 @@ void SetTexGen(bool on) {
         else
             glDisable(coord);
     }
-}
-
-void DrawWithOwnTexture(const Mesh& model, const GlTexture& texture) {
-    if (model.GetNumTextures() != 0) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture.Name());
-    }
-    Draw(model);
 }
 
 void DrawReflectionMapped(const Mesh& model, unsigned int testTexture) {
@@ -149,7 +143,7 @@ void RenderFrame(const Viewer& viewer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     PushModelView(viewer);
     switch (TextureModeRowOf(viewer.textureMode).kind) {
-    case TextureKind::Model: DrawWithOwnTexture(viewer.model, viewer.ownTexture); break;
+    case TextureKind::Model: DrawOwnLook(viewer.model, viewer.textures); break;
     case TextureKind::None: Draw(viewer.model); break;
     case TextureKind::Cube: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
     case TextureKind::Flat: DrawSphereMapped(viewer.model, viewer.testTexture); break;
@@ -196,5 +190,5 @@ void DeleteTestTexture(Viewer& viewer) {
 
 void ShutdownScene(Viewer& viewer) {
     DeleteTestTexture(viewer);
-    viewer.ownTexture.Reset();
+    viewer.textures = {};
 }

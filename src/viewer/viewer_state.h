@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "draw/gl_texture.h"
+#include "draw/mesh_gl.h"
 #include "math/camera.h"
 #include "math/view_frustum.h"
 #include "mesh/mesh.h"
@@ -30,7 +30,7 @@ struct Viewer {
     Mesh model;
     // The GL texture of the model's own image (model.texturePath); released
     // by ShutdownScene.
-    GlTexture ownTexture;
+    ModelTextures textures;
     // The file the shown model was opened from and the format it was read
     // in; empty for the default model. A reload reads it the same way.
     std::string modelPath;

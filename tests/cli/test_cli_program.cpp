@@ -21,6 +21,7 @@
 
 #include "formats/bin/bin_format.h"
 #include "formats/model_reader.h"
+#include "formats/model_writer.h"
 #include "mesh/model_test_support.h"
 #include "offscreen/png_file.h"
 #include "run_program.h"
@@ -311,7 +312,59 @@ TEST_F(ProgramTest, FitShowsAModelOfAnySizeAndPlaceAsTheDefaultCubeShows) {
         EXPECT_NEAR(box.y0, cubeBox.y0, 1);
         EXPECT_NEAR(box.y1, cubeBox.y1, 1);
         EXPECT_LT(MeanDifference(fitted, cube), 0.5);
+
+        // A model of the common formats comes in any unit and place: it is
+        // framed when opened, as --fit frames it.
+        const std::string obj = scratch.File(std::string(c.name) + ".obj");
+        const WriteResult exported = WriteModel(mesh, obj, ModelFormat::OBJ);
+        ASSERT_TRUE(exported) << exported.reason;
+        const Box framed = ModelBox(Snapshot({"--texture", "off", obj}));
+        EXPECT_NEAR(framed.x0, cubeBox.x0, 1);
+        EXPECT_NEAR(framed.x1, cubeBox.x1, 1);
+        EXPECT_NEAR(framed.y0, cubeBox.y0, 1);
+        EXPECT_NEAR(framed.y1, cubeBox.y1, 1);
     }
+}
+
+// A model's own look: each material's part in its colour, and vertex
+// colours, chosen when the model is opened; --texture still overrides it.
+TEST_F(ProgramTest, ImportedModelsAreDrawnInTheirOwnColours) {
+    // Two squares side by side, the left red and the right blue.
+    ASSERT_TRUE(WriteFile(scratch.File("two.mtl"), "newmtl red\nKd 1 0 0\nnewmtl blue\nKd 0 0 1\n"));
+    ASSERT_TRUE(WriteFile(scratch.File("two.obj"),
+                          "mtllib two.mtl\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 2 0 0\nv 2 1 0\nvn 0 0 1\n"
+                          "usemtl red\nf 1//1 2//1 3//1\nf 1//1 3//1 4//1\nusemtl blue\nf 2//1 5//1 6//1\nf 2//1 6//1 3//1\n"));
+    const auto dominant = [](const std::uint8_t* p) {
+        const int r = p[0], g = p[1], b = p[2];
+        return r > g + 60 && r > b + 60 ? 'r' : g > r + 60 && g > b + 60 ? 'g' : b > r + 60 && b > g + 60 ? 'b' : '-';
+    };
+    for (const bool lit : {true, false}) {
+        SCOPED_TRACE(lit ? "lit" : "unlit");
+        const RgbaImage two =
+            Snapshot(lit ? std::vector<std::string>{scratch.File("two.obj")}
+                         : std::vector<std::string>{"--no-light", scratch.File("two.obj")});
+        const Box box = ModelBox(two);
+        ASSERT_FALSE(box.Empty());
+        const int midY = (box.y0 + box.y1) / 2;
+        EXPECT_EQ(dominant(two.At(box.x0 + box.Width() / 4, midY)), 'r');
+        EXPECT_EQ(dominant(two.At(box.x1 - box.Width() / 4, midY)), 'b');
+    }
+    const RgbaImage overridden = Snapshot({"--texture", "off", scratch.File("two.obj")});
+    const Box plainBox = ModelBox(overridden);
+    EXPECT_EQ(dominant(overridden.At(plainBox.x0 + plainBox.Width() / 4, (plainBox.y0 + plainBox.y1) / 2)), '-');
+
+    // A triangle whose corners are red, green and blue, the right angle at the red one.
+    ASSERT_TRUE(WriteFile(scratch.File("colours.ply"),
+                          "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                          "property float z\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n"
+                          "element face 1\nproperty list uchar int vertex_indices\nend_header\n"
+                          "0 0 0 255 0 0\n1 0 0 0 255 0\n0 1 0 0 0 255\n3 0 1 2\n"));
+    const RgbaImage colours = Snapshot({"--no-light", scratch.File("colours.ply")});
+    const Box tri = ModelBox(colours);
+    ASSERT_FALSE(tri.Empty());
+    EXPECT_EQ(dominant(colours.At(tri.x0 + 3, tri.y1 - 3)), 'r');  // bottom left
+    EXPECT_EQ(dominant(colours.At(tri.x1 - 6, tri.y1 - 2)), 'g');  // bottom right
+    EXPECT_EQ(dominant(colours.At(tri.x0 + 2, tri.y0 + 6)), 'b');  // top
 }
 
 TEST_F(ProgramTest, UnknownExtensionIsReadAsBinAndSaysSo) {

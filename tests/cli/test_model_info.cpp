@@ -140,6 +140,36 @@ TEST_F(ModelInfoTest, MissingOwnTextureIsReportedButTheModelIsAccepted) {
     EXPECT_TRUE(Contains(text, "warning: the own texture does not load")) << text;
 }
 
+// An imported model's make-up: its parts, each material's colour and
+// texture (a file that loads or doesn't, with a warning naming it), and its
+// vertex colours.
+TEST_F(ModelInfoTest, ImportedModelListsItsPartsMaterialsAndColours) {
+    const std::string crate = std::filesystem::absolute("Assets/crate.bmp").string();
+    ASSERT_TRUE(std::filesystem::copy_file(crate, scratch.File("crate.bmp")));
+    Xml("look.mtl", "newmtl red\nKd 1 0 0\nnewmtl boxed\nKd 0 0.5 1\nmap_Kd crate.bmp\n"
+                    "newmtl lost\nKd 1 1 1\nmap_Kd gone.bmp\n");
+    const std::string obj = Xml("look.obj", "mtllib look.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n"
+                                            "usemtl red\nf 1 2 3\nusemtl boxed\nf 1/1 2/2 3/3\nusemtl lost\nf 1/1 2/2 3/3\n");
+    const std::string text = Report(Inspect(obj));
+    EXPECT_TRUE(Contains(text, "parts: 3\n")) << text;
+    EXPECT_TRUE(Contains(text, "material 1: colour 1 0 0 1, texture none\n")) << text;
+    EXPECT_TRUE(Contains(text, "material 2: colour 0 0.5 1 1, texture " + scratch.File("crate.bmp") + ": loads, BMP "))
+        << text;
+    EXPECT_TRUE(Contains(text, "material 3: colour 1 1 1 1, texture " + scratch.File("gone.bmp") + ": does not load"))
+        << text;
+    EXPECT_TRUE(Contains(text, "warning: the texture of material 3 does not load: " + scratch.File("gone.bmp"))) << text;
+    EXPECT_FALSE(Contains(text, "vertex colours")) << text;
+
+    const std::string ply = Xml("colours.ply",
+                                "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                                "property float z\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n"
+                                "element face 1\nproperty list uchar int vertex_indices\nend_header\n"
+                                "0 0 0 255 0 0\n1 0 0 0 255 0\n0 1 0 0 0 255\n3 0 1 2\n");
+    const std::string coloured = Report(Inspect(ply));
+    EXPECT_TRUE(Contains(coloured, "vertex colours: yes\n")) << coloured;
+    EXPECT_FALSE(Contains(coloured, "material 1")) << coloured;
+}
+
 TEST_F(ModelInfoTest, TextureWithAnotherExtensionDoesNotLoad) {
     const ModelInfo info = Inspect(Xml("m.xml", ExampleModel("Assets/spheremap.dds")));
     ASSERT_EQ(info.textures.size(), 1u);

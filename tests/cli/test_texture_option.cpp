@@ -41,7 +41,7 @@ std::string Squeezed(const std::string& text) {
 TEST(TextureOption, UsageListsEveryNameInOrder) {
     EXPECT_NE(Squeezed(UsageText())
                   .find("texture menu item: off, bmp, bmp-compressed, tga, tga-compressed, dds, bmp-cubemap, "
-                        "dds-cubemap, own (default: own when the model has a texture of its own, else bmp)"),
+                        "dds-cubemap, own (default: own when the model has a look of its own: a texture, materials or vertex colours; else bmp)"),
               std::string::npos)
         << UsageText();
 }

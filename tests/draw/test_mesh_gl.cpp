@@ -86,14 +86,15 @@ protected:
     TempDir textures_;
     RecordingSink sink_;
     Mesh model;
-    GlTexture texture;  // the GL texture of model's own image
+    ModelTextures textures;
+    GlTexture& texture = textures.own;  // the GL texture of model's own image
 };
 
 // Pixel at GL window coordinates (x, y), origin bottom left.
 const std::uint8_t* At(const RgbaImage& image, int x, int y) { return image.At(x, kSize - 1 - y); }
 
 TEST_F(ModelGL, BinTriangleCoversItsPixelsAndZeroFacesDrawNothing) {
-    ASSERT_TRUE(LoadBIN(model, texture, TriangleBin()));
+    ASSERT_TRUE(LoadBIN(model, textures, TriangleBin()));
     glTranslatef(8, 8, 0);
     Draw(model);
     RgbaImage image = TestContext().ReadPixels();
@@ -114,7 +115,7 @@ TEST_F(ModelGL, BinTriangleCoversItsPixelsAndZeroFacesDrawNothing) {
     if (HasFailure()) SaveTestImage(image, "model_triangle");
 
     glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_TRUE(LoadBIN(model, texture, TriangleBin(0)));
+    ASSERT_TRUE(LoadBIN(model, textures, TriangleBin(0)));
     EXPECT_EQ(model.numVerts, 3u);
     Draw(model);
     image = TestContext().ReadPixels();
@@ -186,7 +187,7 @@ TEST_F(ModelGL, TextureCoordinatesGoWithATextureCountAndClientStateIsRestored) {
     for (const std::uint32_t numTextures : {1u, 0u}) {
         SCOPED_TRACE(numTextures);
         glClear(GL_COLOR_BUFFER_BIT);
-        ASSERT_TRUE(LoadBIN(model, texture, TriangleBin(1, numTextures)));
+        ASSERT_TRUE(LoadBIN(model, textures, TriangleBin(1, numTextures)));
         EXPECT_EQ(texture.Name(), 0u);  // a BIN model never has an own texture
         Draw(model);
         const RgbaImage image = TestContext().ReadPixels();
@@ -205,7 +206,7 @@ TEST_F(ModelGL, TextureCoordinatesGoWithATextureCountAndClientStateIsRestored) {
 TEST_F(ModelGL, BinLoadReplacesTheModelAndReleasesItsOwnTexture) {
     GiveModelAnOwnTexture();
     const GLuint own = texture.Name();
-    ASSERT_TRUE(LoadBIN(model, texture, TriangleBin(1, 1)));
+    ASSERT_TRUE(LoadBIN(model, textures, TriangleBin(1, 1)));
     EXPECT_FALSE(glIsTexture(own));
     EXPECT_EQ(texture.Name(), 0u);
     EXPECT_EQ(model.texturePath, "");
@@ -213,7 +214,7 @@ TEST_F(ModelGL, BinLoadReplacesTheModelAndReleasesItsOwnTexture) {
 }
 
 TEST_F(ModelGL, RefusedBinFilesLeaveTheModelAndItsTextureUntouched) {
-    ASSERT_TRUE(LoadBIN(model, texture, TriangleBin()));
+    ASSERT_TRUE(LoadBIN(model, textures, TriangleBin()));
     GiveModelAnOwnTexture();
     const MeshSnapshot before = Snapshot(model);
     const GLuint own = texture.Name();
@@ -241,17 +242,17 @@ TEST_F(ModelGL, RefusedBinFilesLeaveTheModelAndItsTextureUntouched) {
         SCOPED_TRACE(i);
         const std::string path = dir_.File("bad" + std::to_string(i) + ".bin");
         ASSERT_TRUE(WriteFile(path, files[i].data(), files[i].size()));
-        const LoadResult result = LoadBIN(model, texture, path);
+        const LoadResult result = LoadBIN(model, textures, path);
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.reason.empty());
         EXPECT_EQ(Snapshot(model), before);
         EXPECT_EQ(texture.Name(), own);
         EXPECT_TRUE(glIsTexture(texture.Name()));
     }
-    EXPECT_FALSE(LoadBIN(model, texture, dir_.File("missing.bin")).ok);
+    EXPECT_FALSE(LoadBIN(model, textures, dir_.File("missing.bin")).ok);
     EXPECT_EQ(Snapshot(model), before);
     const LoadResult cancelled =
-        LoadBIN(model, texture, TriangleBin(), [](std::uint64_t, std::uint64_t) { return false; });
+        LoadBIN(model, textures, TriangleBin(), [](std::uint64_t, std::uint64_t) { return false; });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(Snapshot(model), before);
 }
@@ -260,7 +261,7 @@ TEST_F(ModelGL, XmlExampleLoadsItsOwnTexture) {
     const std::string bmp = WriteBmp("spheremap.bmp");
     GiveModelAnOwnTexture();
     const GLuint previous = texture.Name();
-    const LoadResult result = LoadXML(model, texture, WriteXml(ExampleModel(bmp)), {}, sink_);
+    const LoadResult result = LoadXML(model, textures, WriteXml(ExampleModel(bmp)), {}, sink_);
     ASSERT_TRUE(result) << result.reason;
     EXPECT_EQ(model.numVerts, 3u);
     EXPECT_EQ(model.numFaces, 1);
@@ -309,7 +310,7 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
     for (const TextureCase& c : cases) {
         SCOPED_TRACE(c.what);
         sink_.shown.clear();
-        const LoadResult result = LoadXML(model, texture, WriteXml(InMesh(c.body)), {}, sink_);
+        const LoadResult result = LoadXML(model, textures, WriteXml(InMesh(c.body)), {}, sink_);
         ASSERT_TRUE(result) << result.reason;
         EXPECT_EQ(model.numTextures, c.numTextures);
         EXPECT_EQ(texture.Name() != 0, c.hasTexture);
@@ -332,7 +333,7 @@ TEST_F(ModelGL, ASecondTextureElementReleasesTheFirst) {
     ClearTexture(model, texture);
     const int liveBefore = LiveTextures();
     ASSERT_TRUE(
-        LoadXML(model, texture,
+        LoadXML(model, textures,
                 WriteXml(InMesh("<textureList><texture>" + a + "</texture><texture>" + b + "</texture></textureList>")),
                 {}, sink_));
     EXPECT_EQ(model.texturePath, b);
@@ -344,7 +345,7 @@ TEST_F(ModelGL, ASecondTextureElementReleasesTheFirst) {
 TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
     const ScopedMemoryLimit memory(32 * ScopedMemoryLimit::kGiB);  // refusals must not depend on the host
     const std::string bmp = WriteBmp("own.bmp");
-    ASSERT_TRUE(LoadXML(model, texture, WriteXml(ExampleModel(bmp)), {}, sink_));
+    ASSERT_TRUE(LoadXML(model, textures, WriteXml(ExampleModel(bmp)), {}, sink_));
     const MeshSnapshot before = Snapshot(model);
     const GLuint own = texture.Name();
     const int liveBefore = LiveTextures();
@@ -361,15 +362,15 @@ TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
     };
     for (const std::string& document : documents) {
         SCOPED_TRACE(document);
-        const LoadResult result = LoadXML(model, texture, WriteXml(document), {}, sink_);
+        const LoadResult result = LoadXML(model, textures, WriteXml(document), {}, sink_);
         EXPECT_FALSE(result.ok);
         EXPECT_FALSE(result.reason.empty());
         EXPECT_EQ(Snapshot(model), before);
         EXPECT_EQ(texture.Name(), own);
         EXPECT_EQ(LiveTextures(), liveBefore);
     }
-    EXPECT_FALSE(LoadXML(model, texture, dir_.File("missing.xml"), {}, sink_).ok);
-    const LoadResult cancelled = LoadXML(model, texture, WriteXml(ExampleModel(bmp)), {}, sink_,
+    EXPECT_FALSE(LoadXML(model, textures, dir_.File("missing.xml"), {}, sink_).ok);
+    const LoadResult cancelled = LoadXML(model, textures, WriteXml(ExampleModel(bmp)), {}, sink_,
                                          [](std::uint64_t, std::uint64_t) { return false; });
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(Snapshot(model), before);
@@ -380,7 +381,7 @@ TEST_F(ModelGL, RefusedXmlFilesLeaveTheModelUntouchedAndReleaseTheirTexture) {
 TEST_F(ModelGL, DefaultModelFromTheAssets) {
     const std::string path = "Assets/TexturedCube.xml";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " has not been generated";
-    const LoadResult result = LoadXML(model, texture, path, {}, sink_);
+    const LoadResult result = LoadXML(model, textures, path, {}, sink_);
     ASSERT_TRUE(result) << result.reason;
     EXPECT_EQ(model.numVerts, 24u);
     EXPECT_EQ(model.numFaces, 12);

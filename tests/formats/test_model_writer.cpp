@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <array>
 #include <set>
 #include <sstream>
 
@@ -410,6 +411,75 @@ TEST(ModelWrite, SignalsAndKillsLeaveTheFolderAsItWas) {
         for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path()))
             if (!before.contains(entry.path().filename().string())) fs::remove(entry.path());
     }
+}
+
+// Two triangles that share no vertex, as an STL import gives them: every
+// format writes them (the exporters refuse a scene flagged as sharing
+// vertices whose meshes share none).
+TEST(ModelWrite, TrianglesThatShareNoVertexAreWrittenInEveryFormat) {
+    TempDir dir;
+    Mesh soup = MakeMesh(6, 2);
+    const float corners[18] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 2, 0, 0, 3, 0, 0, 2, 1, 0};
+    std::memcpy(soup.verts.data(), corners, sizeof corners);
+    const std::uint32_t faces[6] = {0, 1, 2, 3, 4, 5};
+    std::memcpy(soup.faces.data(), faces, sizeof faces);
+    for (const char* name : {"s.xml", "b.bin", "s.obj", "s.ply", "s.stl", "s.gltf", "s.glb"}) {
+        SCOPED_TRACE(name);
+        const WriteResult written = WriteModel(soup, dir.File(name), ModelFormatForPath(name));
+        EXPECT_TRUE(written) << written.reason;
+    }
+}
+
+// A model with parts, materials, vertex colours and a held image: glTF
+// keeps them all, the image in the file; OBJ keeps the colours in its
+// material library; XML and BIN, which hold one texture and no colours, say
+// what they leave out.
+TEST(ModelWrite, GltfKeepsTheMakeUpAndOtherFormatsSayWhatTheyDrop) {
+    TempDir dir;
+    Mesh mesh = Tetrahedron();
+    mesh.parts = {{0, 1, 0}, {1, 3, 1}};
+    mesh.materials.resize(2);
+    mesh.materials[0].baseColor = {1, 0, 0, 1};
+    mesh.materials[1].baseColor = {0, 0.5f, 1, 1};
+    mesh.materials[1].embeddedImage = 0;
+    const std::string image = "\x89PNG\r\n\x1a\nany bytes at all";
+    mesh.images = {{image.begin(), image.end()}};
+    ASSERT_TRUE(mesh.AllocColors());
+    for (std::size_t i = 0; i < mesh.colors.size(); ++i) mesh.colors[i] = (i % 4 == 3) ? 1.0f : 0.25f;
+    for (const char* name : {"m.glb", "m.gltf"}) {
+        SCOPED_TRACE(name);
+        const WriteResult written = WriteModel(mesh, dir.File(name), ModelFormatForPath(name));
+        ASSERT_TRUE(written) << written.reason;
+        Mesh back;
+        const LoadResult read = ReadScene(dir.File(name), back);
+        ASSERT_TRUE(read) << read.reason;
+        ASSERT_EQ(back.parts.size(), 2u);
+        ASSERT_EQ(back.materials.size(), 2u);
+        std::multiset<std::array<float, 4>> colours;
+        for (const Material& m : back.materials) colours.insert(m.baseColor);
+        EXPECT_EQ(colours, (std::multiset<std::array<float, 4>>{{1, 0, 0, 1}, {0, 0.5f, 1, 1}}));
+        ASSERT_EQ(back.images.size(), 1u);
+        EXPECT_EQ(std::string(back.images[0].begin(), back.images[0].end()), image);
+        ASSERT_FALSE(back.colors.empty());
+        EXPECT_FLOAT_EQ(back.colors[0], 0.25f * back.materials[back.parts[0].material].baseColor[0]);
+        EXPECT_TRUE(WhatWriteModelDrops(mesh, ModelFormatForPath(name)).empty());
+    }
+    ASSERT_TRUE(WriteModel(mesh, dir.File("m.obj"), ModelFormat::OBJ));
+    const std::string mtl = ReadText(dir.File("m.mtl"));
+    EXPECT_NE(mtl.find("Kd 1 0 0"), std::string::npos) << mtl;
+    EXPECT_NE(mtl.find("Kd 0 0.5 1"), std::string::npos) << mtl;
+    EXPECT_EQ(WhatWriteModelDrops(mesh, ModelFormat::OBJ),
+              std::vector<std::string>{
+                  "the images the model holds for material 2 are not written: OBJ refers to texture files only"});
+    EXPECT_EQ(WhatWriteModelDrops(mesh, ModelFormat::XML),
+              (std::vector<std::string>{"the colours of materials 1, 2 are not written: XML holds none",
+                                        "the textures of material 2 are not written: XML holds one texture",
+                                        "the vertex colours are not written: XML holds none"}));
+    mesh.colors = {};
+    mesh.materials[0].baseColor = {1, 1, 1, 1};
+    EXPECT_EQ(WhatWriteModelDrops(mesh, ModelFormat::BIN),
+              (std::vector<std::string>{"the colours of material 2 are not written: BIN holds none",
+                                        "the textures of material 2 are not written: BIN holds none"}));
 }
 
 TEST(ModelWrite, FormatsWithoutAWriterAreRefused) {

@@ -100,7 +100,7 @@ TEST_F(FrameStateTest, ANewContextDrawsThePictureOfTheOldOne) {
         RenderFrame(viewer);
         const RgbaImage before = TestContext().ReadPixels();
 
-        const unsigned testTexture = viewer.testTexture, ownTexture = viewer.ownTexture.Name();
+        const unsigned testTexture = viewer.testTexture, ownTexture = viewer.textures.own.Name();
         ShutdownScene(viewer);
         EXPECT_FALSE(glIsTexture(testTexture));
         EXPECT_FALSE(glIsTexture(ownTexture));
@@ -108,7 +108,7 @@ TEST_F(FrameStateTest, ANewContextDrawsThePictureOfTheOldOne) {
         RestoreScene(viewer, shell);
         // The model and the options are the viewer's: nothing was read again.
         EXPECT_EQ(viewer.model.numVerts, verts);
-        EXPECT_NE(viewer.ownTexture.Name(), 0u);
+        EXPECT_NE(viewer.textures.own.Name(), 0u);
         EXPECT_EQ(viewer.testTexture != 0, HasTestImage(viewer.textureMode));
         RenderFrame(viewer);
         const RgbaImage after = TestContext().ReadPixels();

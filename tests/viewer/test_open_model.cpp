@@ -171,7 +171,7 @@ TEST_F(OpenModelTest, OpenCommandLoadsThePickedFile) {
     // A BIN model that declares a texture selects the model's own mode, with no image of its own.
     EXPECT_EQ(viewer.checkedTexture, CommandId::TexModelsOwn);
     EXPECT_EQ(viewer.textureMode, TextureMode::ModelsOwn);
-    EXPECT_EQ(viewer.ownTexture.Name(), 0u);
+    EXPECT_EQ(viewer.textures.own.Name(), 0u);
     EXPECT_EQ(shell.repaints, 1);
     RenderFrame(viewer);
 }

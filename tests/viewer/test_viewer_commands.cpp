@@ -250,7 +250,7 @@ TEST_F(CommandsTest, ShutdownReleasesBothTexturesOnce) {
     ShutdownScene(viewer);
     EXPECT_FALSE(glIsTexture(test));
     EXPECT_EQ(viewer.testTexture, 0u);
-    EXPECT_EQ(viewer.ownTexture.Name(), 0u);
+    EXPECT_EQ(viewer.textures.own.Name(), 0u);
     ShutdownScene(viewer);  // a second teardown (close box after Escape) is harmless
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

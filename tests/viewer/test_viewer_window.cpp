@@ -542,7 +542,7 @@ TEST_F(WindowTest, ExitReleasesTheTexturesAndClosesTheWindow) {
     window->Action(CommandId::Exit)->trigger();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(State().testTexture, 0u);
-    EXPECT_EQ(State().ownTexture.Name(), 0u);
+    EXPECT_EQ(State().textures.own.Name(), 0u);
 }
 
 TEST_F(WindowTest, EscapeDuringADragClosesTheWindow) {

@@ -58,7 +58,7 @@ std::string TextureOptionText() {
         if (name != kTextureNames.front().first) text += ", ";
         text += name;
     }
-    return text + " (default: own when the model has a texture of its own, else bmp)";
+    return text + " (default: own when the model has a look of its own: a texture, materials or vertex colours; else bmp)";
 }
 
 cxxopts::Options MakeOptions() {

@@ -25,6 +25,8 @@ int RunConvert(const std::string& in, const std::string& out, const ReadOptions&
         return kExitLoadFailed;
     }
     for (const std::string& line : read.warnings) err << "tessaview: warning: " << line << '\n';
+    for (const std::string& line : WhatWriteModelDrops(mesh, outFormat->id))
+        err << "tessaview: warning: " << line << '\n';
     // Interrupted, the convert leaves no half-written file behind.
     const RemoveStagedFilesOnSignal removeOnSignal;
     if (const WriteResult written = WriteModel(mesh, out, outFormat->id); !written) {

@@ -57,6 +57,26 @@ void MeasureGeometry(const Mesh& mesh, ModelInfo& info) {
     }
 }
 
+void DescribeLook(const Mesh& mesh, const std::string& startupDir, ModelInfo& info) {
+    info.parts = mesh.parts.size();
+    info.vertexColors = !mesh.colors.empty();
+    for (std::size_t i = 0; i < mesh.materials.size(); ++i) {
+        const Material& material = mesh.materials[i];
+        MaterialInfo described;
+        described.color = material.baseColor;
+        described.embeddedImage = material.embeddedImage;
+        if (material.embeddedImage >= 0) described.embeddedBytes = mesh.images[material.embeddedImage].size();
+        if (!material.texturePath.empty()) {
+            described.file = CheckTexture(material.texturePath, startupDir);
+            if (!described.file->loads)
+                info.warnings.push_back("the texture of material " + std::to_string(i + 1) + " does not load: " +
+                                        described.file->file + " (" + described.file->reason +
+                                        "): its part is shown in its colour alone");
+        }
+        info.materials.push_back(std::move(described));
+    }
+}
+
 void AddWarnings(ModelInfo& info) {
     auto& w = info.warnings;
     if (info.zeroNormals != 0)
@@ -105,6 +125,7 @@ ModelInfo InspectModel(const std::string& path, const std::string& startupDir, c
     info.result = ReadModel(path, format, mesh, hook, {}, options);
     if (info.Refused()) return info;
     MeasureGeometry(mesh, info);
+    DescribeLook(mesh, startupDir, info);
     if (format == ModelFormat::BIN && info.numTextures != 0)
         info.warnings.push_back("numTextures is " + std::to_string(info.numTextures) +
                                 " but the BIN layout names no texture image: texture coordinates are drawn with "
@@ -154,6 +175,22 @@ void PrintModelInfo(const ModelInfo& info, std::ostream& out) {
         else
             out << ": does not load: " << t.reason << '\n';
     }
+    if (info.parts != 0) out << "parts: " << info.parts << '\n';
+    for (std::size_t i = 0; i < info.materials.size(); ++i) {
+        const MaterialInfo& m = info.materials[i];
+        out << "material " << i + 1 << ": colour " << m.color[0] << ' ' << m.color[1] << ' ' << m.color[2] << ' '
+            << m.color[3] << ", texture ";
+        if (m.embeddedImage >= 0)
+            out << "embedded #" << m.embeddedImage + 1 << " (" << m.embeddedBytes << " bytes)";
+        else if (!m.file)
+            out << "none";
+        else if (m.file->loads)
+            out << m.file->file << ": loads, " << m.file->format << ' ' << m.file->width << 'x' << m.file->height;
+        else
+            out << m.file->file << ": does not load: " << m.file->reason;
+        out << '\n';
+    }
+    if (info.vertexColors) out << "vertex colours: yes\n";
     for (const std::string& w : info.warnings) out << "warning: " << w << '\n';
     out << "status: accepted\n";
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,6 +22,14 @@ struct TextureCheck {
     std::string reason;  // why it doesn't load
 };
 
+// A material of an imported model, as --info shows it.
+struct MaterialInfo {
+    std::array<float, 4> color{};
+    std::int32_t embeddedImage = -1;  // the model's image it shows, or -1
+    std::uint64_t embeddedBytes = 0;
+    std::optional<TextureCheck> file;  // the texture file it names, checked
+};
+
 struct ModelInfo {
     std::string path;
     std::string format;          // the name of the format it was read in (ModelFormatName)
@@ -35,6 +44,9 @@ struct ModelInfo {
     std::uint64_t zeroNormals = 0;
     std::uint64_t degenerateFaces = 0;   // two corners on the same vertex
     std::vector<TextureCheck> textures;  // every texture the file names, in order; the last counts
+    std::size_t parts = 0;               // of an imported model with materials
+    std::vector<MaterialInfo> materials;
+    bool vertexColors = false;
     std::vector<std::string> warnings;   // what the viewer accepts but shows oddly
 
     bool Refused() const { return !result.ok; }

@@ -66,7 +66,7 @@ int RunSnapshot(const std::string& modelPath, const SnapshotOptions& options, co
     for (const CommandId id : OptionCommands(options)) DoCommand(viewer, id, shell);
     // In the window this item draws with whatever texture happens to be
     // bound; a picture of that would only mislead.
-    if (viewer.textureMode == TextureMode::ModelsOwn && viewer.model.GetNumTextures() == 0)
+    if (viewer.textureMode == TextureMode::ModelsOwn && !viewer.model.HasOwnLook())
         shell.ShowMessage("The model has no texture of its own (--texture own)", "Error");
     if (shell.Messages() != 0) return kExitLoadFailed;
     UploadPendingTestTexture(viewer, shell);

@@ -167,7 +167,7 @@ void MainWindow::SyncCheckMarks() {
 
 void MainWindow::SyncEnabledItems() {
     // Without an own texture the item would draw with whatever texture was bound last.
-    Action(CommandId::TexModelsOwn)->setEnabled(viewer_.model.GetNumTextures() != 0);
+    Action(CommandId::TexModelsOwn)->setEnabled(viewer_.model.HasOwnLook());
 }
 
 // A pick removes the old item's check mark at once; the new one shows when a menu opens.

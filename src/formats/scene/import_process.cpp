@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "formats/bin/bin_format.h"
+#include "formats/scene/look_record.h"
 #include "base/file_descriptor.h"
 #include "mesh/mesh_limits.h"
 
@@ -36,7 +37,7 @@
 
 namespace {
 
-enum class Record : std::uint8_t { Progress = 1, Refusal = 2, Model = 3, Warning = 4 };
+enum class Record : std::uint8_t { Progress = 1, Refusal = 2, Model = 3, Warning = 4, Look = 5 };
 
 constexpr std::size_t kRecordHeaderBytes = 9;
 constexpr std::size_t kProgressBytes = 8;
@@ -172,6 +173,15 @@ bool SendWarnings(int fd, const std::vector<std::string>& warnings) {
                        [fd](const std::string& line) { return SendText(fd, Record::Warning, line); });
 }
 
+// The make-up, when the model has one, goes before the model it belongs to.
+bool SendLook(int fd, const Mesh& mesh) {
+    if (mesh.parts.empty() && mesh.materials.empty() && mesh.colors.empty() && mesh.images.empty()) return true;
+    if (std::string why = CheckMeshLook(mesh); !why.empty()) return SendRefusal(fd, why);
+    const RecordWrite whole;
+    return SendHeader(fd, Record::Look, LookBytes(mesh)) &&
+           PutLook(mesh, [fd](std::span<const std::uint8_t> bytes) { return WriteAll(fd, bytes); });
+}
+
 bool SendModel(int fd, const Mesh& mesh) {
     if (std::string why = CheckMeshArrays(mesh); !why.empty()) return SendRefusal(fd, why);
     const std::string& path = mesh.texturePath;
@@ -287,7 +297,7 @@ void ApplyLimits(int pipeFd, const ChildLimits& limits) {
         };
         Mesh mesh;
         const LoadResult result = import(mesh, reportProgress ? report : LoadProgress{});
-        sent = result ? SendWarnings(pipeFd, result.warnings) && SendModel(pipeFd, mesh)
+        sent = result ? SendWarnings(pipeFd, result.warnings) && SendLook(pipeFd, mesh) && SendModel(pipeFd, mesh)
                       : SendRefusal(pipeFd, result.reason.empty() ? "the import gave no reason" : result.reason);
     } catch (const std::exception& e) {
         sent = SendRefusal(pipeFd, std::string("the import failed: ") + e.what());
@@ -378,7 +388,8 @@ private:
         std::memcpy(&bytes, header_.data() + 1, 8);
         const bool fits = (kind_ == Record::Progress && bytes == kProgressBytes) ||
                           ((kind_ == Record::Refusal || kind_ == Record::Warning) && bytes <= kMaxReasonBytes) ||
-                          (kind_ == Record::Model && bytes <= kMaxModelBytes && FitsInPhysicalMemory(bytes));
+                          ((kind_ == Record::Model || kind_ == Record::Look) && bytes <= kMaxModelBytes &&
+                           FitsInPhysicalMemory(bytes));
         if (!fits) {
             problem_ = "the import process sent a record of kind " + std::to_string(header_[0]) + " with " +
                        std::to_string(bytes) + " bytes";
@@ -401,7 +412,7 @@ private:
 };
 
 // The model record, checked as a BIN file from disk would be.
-LoadResult AcceptModel(std::span<const std::uint8_t> payload, Mesh& out) {
+LoadResult AcceptModel(std::span<const std::uint8_t> payload, std::span<const std::uint8_t> look, Mesh& out) {
     std::uint32_t pathBytes = 0;
     if (payload.size() >= 4) std::memcpy(&pathBytes, payload.data(), 4);
     if (payload.size() < 4 || pathBytes > kMaxPathBytes || pathBytes > payload.size() - 4)
@@ -415,6 +426,9 @@ LoadResult AcceptModel(std::span<const std::uint8_t> payload, Mesh& out) {
         (mesh.numTextures == 1) == path.empty() || path.find('\0') != std::string::npos)
         return LoadResult::Failure("the import process sent an inconsistent model");
     mesh.texturePath = path;
+    if (!look.empty())
+        if (LoadResult result = ParseLook(look, mesh); !result)
+            return LoadResult::Failure("the import process sent an invalid model: " + result.reason);
     out = std::move(mesh);
     return LoadResult::Success();
 }
@@ -463,6 +477,7 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
 
     std::uint64_t done = 0;
     std::vector<std::string> warnings;
+    std::vector<std::uint8_t> look;
     RecordReader reader;
     for (;;) {
         pollfd wait{readEnd.get(), POLLIN, 0};
@@ -501,8 +516,12 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
                 warnings.emplace_back(reinterpret_cast<const char*>(payload.data()), payload.size());
             reader.Next();
             break;
+        case Record::Look:  // kept until its model comes
+            look.assign(payload.begin(), payload.end());
+            reader.Next();
+            break;
         case Record::Model: {
-            LoadResult result = AcceptModel(payload, out);
+            LoadResult result = AcceptModel(payload, look, out);
             if (result) result.warnings = std::move(warnings);
             return result;
         }

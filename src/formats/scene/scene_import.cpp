@@ -11,12 +11,15 @@
 #include <assimp/IOSystem.hpp>
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
+#include <assimp/material.h>
 #include <assimp/importerdesc.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -236,6 +239,120 @@ std::string OwnTexture(const aiScene& scene, const std::filesystem::path& folder
     return (folder / texture).lexically_normal().string();
 }
 
+// A material's base colour: glTF's base colour where the file has one, else
+// the diffuse colour, with the opacity as alpha.
+std::array<float, 4> BaseColorOf(const aiMaterial& material) {
+    aiColor4D color(1.0f, 1.0f, 1.0f, 1.0f);
+    if (material.Get(AI_MATKEY_BASE_COLOR, color) != aiReturn_SUCCESS) {
+        aiColor3D diffuse(1.0f, 1.0f, 1.0f);
+        if (material.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse) == aiReturn_SUCCESS) color = {diffuse.r, diffuse.g, diffuse.b, 1.0f};
+        float opacity = 1.0f;
+        if (material.Get(AI_MATKEY_OPACITY, opacity) == aiReturn_SUCCESS) color.a = opacity;
+    }
+    const auto unit = [](float v) { return std::isfinite(v) ? std::clamp(v, 0.0f, 1.0f) : 1.0f; };
+    return {unit(color.r), unit(color.g), unit(color.b), unit(color.a)};
+}
+
+// The material's base-colour texture, as the file names it: empty for none.
+std::string TextureNameOf(const aiMaterial& material) {
+    aiString name;
+    for (const aiTextureType type : {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE})
+        if (material.GetTexture(type, 0, &name) == aiReturn_SUCCESS && name.length != 0)
+            return std::string(name.C_Str(), name.length);
+    return {};
+}
+
+// The file a texture name refers to, beside the model where it is relative.
+std::string TextureFile(const std::string& name, const std::filesystem::path& folder) {
+    const std::filesystem::path texture(name);
+    if (texture.is_absolute() || folder.empty()) return name;
+    return (folder / texture).lexically_normal().string();
+}
+
+// The material as drawn; an image the file holds is copied into images once
+// (imageAt maps the file's images to their place there).
+Material MaterialOf(const aiScene& scene, const aiMaterial& source, const std::filesystem::path& folder,
+                    std::vector<std::vector<std::uint8_t>>& images, std::vector<std::int32_t>& imageAt) {
+    Material material;
+    material.baseColor = BaseColorOf(source);
+    const std::string name = TextureNameOf(source);
+    if (name.empty()) return material;
+    // "*N" names the file's Nth image; some formats name a held image by its file name.
+    const auto [texture, at] = scene.GetEmbeddedTextureAndIndex(name.c_str());
+    if (texture && at >= 0 && static_cast<std::size_t>(at) < imageAt.size()) {
+        // Images held as raw texels (a height) are rare and not drawn.
+        if (texture->mHeight != 0 || texture->mWidth == 0) return material;
+        if (imageAt[at] < 0) {
+            imageAt[at] = static_cast<std::int32_t>(images.size());
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(texture->pcData);
+            images.emplace_back(bytes, bytes + texture->mWidth);
+        }
+        material.embeddedImage = imageAt[at];
+    } else if (name.front() != '*') {
+        material.texturePath = TextureFile(name, folder);
+    }
+    return material;
+}
+
+// The parts and materials of the scene: a part for each library mesh with
+// triangles, and the materials they use. A scene whose materials are only
+// the library's stand-in (formats without materials) has none. Images the
+// file holds are copied into mesh.images, once each.
+void LookFromScene(const aiScene& scene, const std::filesystem::path& folder, Mesh& mesh,
+                   const std::vector<std::uint32_t>& meshFaces) {
+    bool any = false;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const unsigned index = scene.mMeshes[m]->mMaterialIndex;
+        if (index >= scene.mNumMaterials || meshFaces[m] == 0) continue;
+        const aiMaterial& material = *scene.mMaterials[index];
+        // The library's stand-in is unnamed (PLY) or has its default name (STL, OBJ without a library).
+        const aiString name = material.GetName();
+        any = any || (name.length != 0 && name != aiString(AI_DEFAULT_MATERIAL_NAME)) ||
+              !TextureNameOf(material).empty();
+    }
+    if (!any) return;
+    // The material each library material became; the last slot stands for a
+    // mesh whose material index is out of range, which gets a plain white one.
+    std::vector<std::int64_t> materialAt(std::size_t{scene.mNumMaterials} + 1, -1);
+    std::vector<std::int32_t> imageAt(scene.mNumTextures, -1);
+    std::uint32_t face = 0;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        if (meshFaces[m] == 0) continue;
+        const unsigned index = std::min(scene.mMeshes[m]->mMaterialIndex, scene.mNumMaterials);
+        if (materialAt[index] < 0) {
+            materialAt[index] = static_cast<std::int64_t>(mesh.materials.size());
+            mesh.materials.push_back(index < scene.mNumMaterials
+                                         ? MaterialOf(scene, *scene.mMaterials[index], folder, mesh.images, imageAt)
+                                         : Material{});
+        }
+        mesh.parts.push_back({face, meshFaces[m], static_cast<std::uint32_t>(materialAt[index])});
+        face += meshFaces[m];
+    }
+}
+
+// The colour each vertex is drawn with when any mesh of the scene has vertex
+// colours: its own colour times its part's base colour, or the base colour
+// alone for a mesh without colours.
+bool ColorsFromScene(const aiScene& scene, Mesh& mesh, const std::vector<std::uint32_t>& meshFaces) {
+    bool any = false;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) any = any || scene.mMeshes[m]->mColors[0] != nullptr;
+    if (!any) return true;
+    if (!mesh.AllocColors()) return false;
+    std::size_t v = 0, part = 0;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& source = *scene.mMeshes[m];
+        std::array<float, 4> base{1.0f, 1.0f, 1.0f, 1.0f};
+        if (meshFaces[m] != 0 && part < mesh.parts.size()) base = mesh.materials[mesh.parts[part++].material].baseColor;
+        for (unsigned i = 0; i < source.mNumVertices; ++i, ++v) {
+            const aiColor4D c = source.mColors[0] ? source.mColors[0][i] : aiColor4D(1.0f, 1.0f, 1.0f, 1.0f);
+            const float own[4] = {c.r, c.g, c.b, c.a};
+            for (int k = 0; k < 4; ++k)
+                mesh.colors[4 * v + k] = (std::isfinite(own[k]) ? std::clamp(own[k], 0.0f, 1.0f) : 1.0f) * base[k];
+        }
+    }
+    return true;
+}
+
 std::string TooLarge(std::uint64_t verts, std::uint64_t faces) {
     return "the scene has " + std::to_string(verts) + " vertices and " + std::to_string(faces) +
            " triangles, more than one model can hold";
@@ -262,8 +379,10 @@ LoadResult MeshFromScene(const aiScene& scene, const std::filesystem::path& fold
         return LoadResult::Failure("not enough memory for " + std::to_string(verts) + " vertices and " +
                                    std::to_string(faces) + " faces");
     std::size_t v = 0, f = 0;
+    std::vector<std::uint32_t> meshFaces(scene.mNumMeshes, 0);
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         const aiMesh& part = *scene.mMeshes[m];
+        const std::size_t firstFace = f;
         const aiVector3D* uvs = part.mTextureCoords[0];
         for (unsigned i = 0; i < part.mNumVertices; ++i) {
             const std::size_t at = v + i;
@@ -282,11 +401,15 @@ LoadResult MeshFromScene(const aiScene& scene, const std::filesystem::path& fold
             }
             ++f;
         }
+        meshFaces[m] = static_cast<std::uint32_t>(f - firstFace);
         v += part.mNumVertices;
     }
     if (std::string why = CheckFinitePositions(mesh.verts.span()); !why.empty()) return LoadResult::Failure(why);
     mesh.texturePath = OwnTexture(scene, folder);
     mesh.numTextures = mesh.texturePath.empty() ? 0 : 1;
+    LookFromScene(scene, folder, mesh, meshFaces);
+    if (!ColorsFromScene(scene, mesh, meshFaces))
+        return LoadResult::Failure("not enough memory for the colours of " + std::to_string(verts) + " vertices");
     out = std::move(mesh);
     return LoadResult::Success();
 }
@@ -323,17 +446,21 @@ LoadResult ImportFile(const std::string& path, const ModelFormatInfo& format, st
     // A model that could not do without what was refused says why.
     if (!result && !result.cancelled)
         for (const std::string& line : warnings) result.reason += "; " + line;
-    // The own texture is read later, by the caller: the same rule applies.
-    // (One that does not exist is left to be reported as missing.)
-    std::error_code ec;
-    if (result && !out.texturePath.empty() && !options.allowOutsideReferences &&
-        std::filesystem::exists(out.texturePath, ec)) {
+    // Textures are read later, by the caller: the same rule applies. (One
+    // that does not exist is left to be reported as missing.)
+    if (result && !options.allowOutsideReferences) {
         const std::filesystem::path realFolder = RealFolder(path);
-        if (!InsideFolder(realFolder, out.texturePath)) {
-            warnings.push_back(NotRead(realFolder, out.texturePath, kOutsideRule));
-            out.texturePath.clear();
-            out.numTextures = 0;
-        }
+        const auto outside = [&](std::string& texture) {
+            std::error_code ec;
+            if (texture.empty() || !std::filesystem::exists(texture, ec) || InsideFolder(realFolder, texture))
+                return false;
+            const std::string line = NotRead(realFolder, texture, kOutsideRule);
+            if (std::find(warnings.begin(), warnings.end(), line) == warnings.end()) warnings.push_back(line);
+            texture.clear();
+            return true;
+        };
+        if (outside(out.texturePath)) out.numTextures = 0;
+        for (Material& material : out.materials) outside(material.texturePath);
     }
     if (result) result.warnings = std::move(warnings);
     return result;

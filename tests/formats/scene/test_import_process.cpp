@@ -138,7 +138,7 @@ const ForgedRecord kForgedRecords[] = {
     {"ModelWithoutPathSize", 3, 3, 3, "malformed model"},
     {"UnknownKind0", 0, 8, 8, "record of kind 0 with 8 bytes"},
     {"OverlongWarning", 4, 4097, 4097, "record of kind 4 with 4097 bytes"},
-    {"UnknownKind5", 5, 8, 8, "record of kind 5 with 8 bytes"},
+    {"UnknownKind6", 6, 8, 8, "record of kind 6 with 8 bytes"},
 };
 
 void PrintTo(const ForgedRecord& record, std::ostream* out) { *out << record.name; }

@@ -108,6 +108,76 @@ TEST_F(SceneImport, MeshesOfTwoMaterialsKeepTheirOwnTriangles) {
     EXPECT_EQ(mesh.numVerts, 8u);  // the groups share no corner: none is joined across them
 }
 
+// What makes a model look as its author made it comes through the import
+// process: each material's part of the faces with its colour, vertex
+// colours, and an image the file holds, byte for byte. A file without
+// materials of its own has none.
+TEST_F(SceneImport, PartsMaterialsColoursAndHeldImagesComeThrough) {
+    Write("two.mtl", ToBytes(TwoMaterialMtl()));
+    Mesh obj;
+    ASSERT_TRUE(ReadScene(Write("two.obj", ToBytes(TwoMaterialObj("two.mtl"))), obj));
+    ASSERT_EQ(obj.parts.size(), 2u);
+    ASSERT_EQ(obj.materials.size(), 2u);
+    for (const MeshPart& part : obj.parts) {
+        SCOPED_TRACE(part.material);
+        EXPECT_EQ(part.faceCount, 2u);
+        // The red group is the one near the origin, the blue one the far square.
+        const std::array<float, 4> colour = obj.materials[part.material].baseColor;
+        const float corner = obj.verts[3 * obj.faces[3 * part.firstFace]];
+        if (corner < 2.0f)
+            EXPECT_EQ(colour, (std::array<float, 4>{1, 0, 0, 1}));
+        else
+            EXPECT_EQ(colour, (std::array<float, 4>{0, 0, 1, 1}));
+    }
+    EXPECT_EQ(obj.parts[0].firstFace + obj.parts[0].faceCount, obj.parts[1].firstFace);
+    EXPECT_TRUE(obj.colors.empty());
+
+    const std::string ply =
+        "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+        "property uchar red\nproperty uchar green\nproperty uchar blue\nelement face 1\n"
+        "property list uchar int vertex_indices\nend_header\n0 0 0 255 0 0\n1 0 0 0 255 0\n0 1 0 0 0 51\n3 0 1 2\n";
+    Mesh coloured;
+    ASSERT_TRUE(ReadScene(Write("coloured.ply", ToBytes(ply)), coloured));
+    ASSERT_EQ(coloured.colors.size(), 12u);
+    std::multiset<std::array<float, 4>> colours;
+    for (std::size_t v = 0; v < 3; ++v) {
+        std::array<float, 4> c{};
+        for (std::size_t k = 0; k < 4; ++k) c[k] = std::round(coloured.colors[4 * v + k] * 100.0f) / 100.0f;
+        colours.insert(c);
+    }
+    EXPECT_EQ(colours, (std::multiset<std::array<float, 4>>{{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 0.2f, 1}}));
+    EXPECT_TRUE(coloured.materials.empty());
+    EXPECT_TRUE(coloured.HasOwnLook());
+
+    // A GLB whose material's base-colour texture is an image in its buffer.
+    const std::string image = "\x89PNG\r\n\x1a\nnot decoded here";
+    Bytes buffer = TriangleBuffer();
+    buffer.insert(buffer.end(), image.begin(), image.end());
+    while (buffer.size() % 4 != 0) buffer.push_back(0);
+    const std::string json =
+        R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],)"
+        R"("meshes":[{"primitives":[{"attributes":{"POSITION":0},"material":0}]}],)"
+        R"("materials":[{"pbrMetallicRoughness":{"baseColorFactor":[1,0.5,0.25,1],"baseColorTexture":{"index":0}}}],)"
+        R"("textures":[{"source":0}],"images":[{"bufferView":1,"mimeType":"image/png"}],)"
+        R"("accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}],)"
+        R"("bufferViews":[{"buffer":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":)" +
+        std::to_string(image.size()) + R"(}],"buffers":[{"byteLength":)" + std::to_string(buffer.size()) + "}]}";
+    Mesh held;
+    const LoadResult glb = ReadScene(Write("held.glb", Glb(json, buffer)), held);
+    ASSERT_TRUE(glb) << glb.reason;
+    ASSERT_EQ(held.materials.size(), 1u);
+    EXPECT_EQ(held.materials[0].baseColor, (std::array<float, 4>{1, 0.5f, 0.25f, 1}));
+    ASSERT_EQ(held.materials[0].embeddedImage, 0);
+    ASSERT_EQ(held.images.size(), 1u);
+    EXPECT_EQ(std::string(held.images[0].begin(), held.images[0].end()), image);
+
+    Mesh plain;
+    ASSERT_TRUE(ReadScene(Write("plain.stl", OneTriangleStl()), plain));
+    EXPECT_TRUE(plain.parts.empty());
+    EXPECT_TRUE(plain.materials.empty());
+    EXPECT_FALSE(plain.HasOwnLook());
+}
+
 TEST_F(SceneImport, CancelledLoadLeavesTheMeshAlone) {
     const std::string path = Write("cube.obj", ToBytes(CubeObj()));
     Mesh mesh;
