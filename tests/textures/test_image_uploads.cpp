@@ -20,18 +20,8 @@ namespace {
 
 using Shown = std::vector<std::pair<std::string, std::string>>;
 
-class ImageUpload : public testing::Test {
+class ImageUpload : public LoaderStateTest {
 protected:
-    void SetUp() override {
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        // An unusual unpack alignment that every loader must put back.
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
-    }
-    void TearDown() override {
-        EXPECT_EQ(Integer(GL_UNPACK_ALIGNMENT), 8);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    }
     // Level 0 of the bound 2D texture as B, G, R(, A) rows, bottom first,
     // after checking its size, format and state.
     Bytes Level(const Picture& p) {
