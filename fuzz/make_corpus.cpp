@@ -4,17 +4,23 @@
 // with `fuzz/run --corpus` after changing this file.
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "formats/bin/bin_format.h"
 #include "mesh/mesh.h"
-#include "textures/encode/image_encoders.h"
-#include "textures/encode/sample_images.h"
 #include "textures/bmp_reader.h"
 #include "textures/dds_image.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/encode/jpeg_encoder.h"
+#include "textures/encode/png_encoder.h"
+#include "textures/encode/sample_images.h"
+#include "textures/jpeg_reader.h"
+#include "textures/png_reader.h"
 #include "textures/tga_reader.h"
 
 namespace fs = std::filesystem;
@@ -27,6 +33,8 @@ bool Accepted(const fs::path& dir, const Bytes& bytes) {
     if (target == "fuzz_bmp") return static_cast<bool>(ParseBMP(bytes));
     if (target == "fuzz_tga") return static_cast<bool>(ParseTGA(bytes));
     if (target == "fuzz_dds") return static_cast<bool>(ParseDDS(bytes));
+    if (target == "fuzz_png") return static_cast<bool>(ParsePNG(bytes));
+    if (target == "fuzz_jpeg") return static_cast<bool>(ParseJPEG(bytes));
     Mesh mesh;
     return ParseBIN(bytes, mesh).ok;
 }
@@ -87,6 +95,54 @@ Bytes Pixels(std::size_t width, std::size_t height, int channels, int levels) {
         height = std::max<std::size_t>(height / 2, 1);
     }
     return all;
+}
+
+// A small PNG picture of the given kind, every sample different from its
+// neighbours; a palette of all the depth's entries, and transparency where asked.
+PNGPicture PNGSample(PNGColour colour, int depth, bool transparency, int width = 7, int height = 5) {
+    PNGPicture png{width, height, colour, depth, {}, {}, {}, std::nullopt};
+    const std::uint32_t levels = 1u << depth;
+    for (int i = 0; i < width * height * png.SamplesPerPixel(); ++i)
+        png.samples.push_back(static_cast<std::uint16_t>((static_cast<std::uint32_t>(i) * 2654435761u >> 7) % levels));
+    if (colour == PNGColour::Palette) {
+        for (std::uint32_t i = 0; i < levels; ++i)
+            png.palette.push_back({static_cast<std::uint8_t>(i * 40), static_cast<std::uint8_t>(255 - i), 90});
+        if (transparency) png.paletteAlpha = {0, 128};
+    } else if (transparency) {
+        png.transparent = std::array<std::uint16_t, 3>{png.samples[0], png.samples[0], png.samples[0]};
+    }
+    return png;
+}
+
+void WritePNGs(const fs::path& dir) {
+    const struct {
+        const char* name;
+        PNGColour colour;
+        int depth;
+        bool transparency;
+    } kinds[] = {{"grey_1", PNGColour::Grey, 1, false},        {"grey_4_trns", PNGColour::Grey, 4, true},
+                 {"grey_16", PNGColour::Grey, 16, false},      {"grey_alpha_8", PNGColour::GreyAlpha, 8, false},
+                 {"rgb_8_trns", PNGColour::RGB, 8, true},      {"rgb_16", PNGColour::RGB, 16, false},
+                 {"rgba_8", PNGColour::RGBA, 8, false},        {"rgba_16", PNGColour::RGBA, 16, false},
+                 {"palette_2_trns", PNGColour::Palette, 2, true}, {"palette_8", PNGColour::Palette, 8, false}};
+    for (const auto& kind : kinds) {
+        const PNGPicture png = PNGSample(kind.colour, kind.depth, kind.transparency);
+        Write(dir, std::string(kind.name) + ".png", EncodePNG(png));
+        Write(dir, std::string(kind.name) + "_interlaced.png", EncodePNG(png, true));
+    }
+    Write(dir, "one_pixel.png", EncodePNG(PNGSample(PNGColour::RGB, 8, false, 1, 1)));
+}
+
+void WriteJPEGs(const fs::path& dir) {
+    const Picture colour = MakePicture(19, 11, 3);
+    const Picture grey = MakePicture(19, 11, 1);
+    Write(dir, "colour_baseline.jpg", EncodeJPEG(colour, {.quality = 75}));
+    Write(dir, "colour_420.jpg", EncodeJPEG(colour, {.quality = 75, .fullChroma = false}));
+    Write(dir, "colour_progressive.jpg", EncodeJPEG(colour, {.quality = 75, .progressive = true}));
+    Write(dir, "colour_arithmetic.jpg", EncodeJPEG(colour, {.quality = 75, .arithmetic = true}));
+    Write(dir, "grey_baseline.jpg", EncodeJPEG(grey, {.quality = 75}));
+    Write(dir, "grey_progressive.jpg", EncodeJPEG(grey, {.quality = 75, .progressive = true}));
+    Write(dir, "one_pixel.jpg", EncodeJPEG(MakePicture(1, 1, 3)));
 }
 
 void WriteDDSs(const fs::path& dir) {
@@ -164,6 +220,8 @@ int main(int argc, char** argv) {
         WriteBMPs(corpus / "fuzz_bmp");
         WriteTGAs(corpus / "fuzz_tga");
         WriteDDSs(corpus / "fuzz_dds");
+        WritePNGs(corpus / "fuzz_png");
+        WriteJPEGs(corpus / "fuzz_jpeg");
         WriteBINs(corpus / "fuzz_bin");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_corpus: %s\n", e.what());

@@ -43,6 +43,8 @@ bool UploadImageFile(const std::string& formatPath, const std::string& file, uns
     switch (OwnTextureFormatForPath(formatPath)) {
     case OwnTextureFormat::BMP: return LoadBMPTexture(file, name, messages);
     case OwnTextureFormat::TGA: return LoadTGATexture(file, name, messages);
+    case OwnTextureFormat::PNG: return LoadPNGTexture(file, name, messages);
+    case OwnTextureFormat::JPEG: return LoadJPEGTexture(file, name, messages);
     case OwnTextureFormat::Unknown: break;
     }
     messages.ShowMessage("Unknown Texture File Format", "Error");
@@ -69,6 +71,14 @@ void LoadMaterialTextures(const Mesh& mesh, std::vector<GlTexture>& textures, co
     textures.resize(mesh.materials.size());
     for (std::size_t i = 0; i < mesh.materials.size(); ++i) {
         const Material& material = mesh.materials[i];
+        if (material.embeddedImage >= 0 && static_cast<std::size_t>(material.embeddedImage) < mesh.images.size()) {
+            const std::string held = "the image #" + std::to_string(material.embeddedImage + 1) + " the model holds";
+            OwnTextureMessages messages(sink, held);
+            if (!LoadImageTextureFromBytes(mesh.images[static_cast<std::size_t>(material.embeddedImage)],
+                                           textures[i].Generate(), messages))
+                textures[i].Reset();
+            continue;
+        }
         if (material.texturePath.empty()) continue;
         const std::string file = ResolveAssetPath(material.texturePath, assetDir);
         OwnTextureMessages messages(sink, file);

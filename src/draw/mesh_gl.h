@@ -32,14 +32,15 @@ void DrawOwnLook(const Mesh& mesh, const ModelTextures& textures);
 
 // Uploads the texture of each of mesh's materials (a file, by the own
 // texture's format rule, or an image the model holds) into textures, one
-// per material. One that does not load is a warning naming it: its part is
+// per material. One that does not load is a warning naming it (the file, or
+// the number of the image the model holds): its part is
 // drawn in its colour alone.
 void LoadMaterialTextures(const Mesh& mesh, std::vector<GlTexture>& textures, const std::string& assetDir,
                           MessageSink& messages);
 
 // Releases texture and forgets the mesh's own image (path and count).
 void ClearTexture(Mesh& mesh, GlTexture& texture);
-// Uploads the image mesh.texturePath names (BMP or TGA, by the format rule)
+// Uploads the image mesh.texturePath names (BMP, TGA, PNG or JPEG, by the format rule)
 // into a fresh name held by texture. A relative path missing in the current
 // directory is tried under assetDir. On failure: ClearTexture, false.
 bool LoadTexture(Mesh& mesh, GlTexture& texture, const std::string& assetDir, MessageSink& messages);

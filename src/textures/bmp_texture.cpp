@@ -2,6 +2,7 @@
 #include <epoxy/gl.h>
 
 #include "textures/bmp_reader.h"
+#include "textures/image_uploads.h"
 #include "textures/loader_messages.h"
 #include "textures/texture_loaders.h"
 #include "textures/texture_upload.h"
@@ -12,20 +13,12 @@ bool Fail(MessageSink& messages, std::string_view text) {
     return false;
 }
 
-// BMP rows are padded to 4 bytes, which the upload is told explicitly in
-// case someone changed the unpack alignment.
-bool UploadBMP(GLenum target, GLint internalFormat, const BMPImage& image) {
-    const ScopedUnpackAlignment alignment(4);
-    return UploadImage(target, internalFormat, image.width, image.height, GL_BGR, GL_UNSIGNED_BYTE,
-                       image.pixels.data());
-}
-
 bool LoadBMP2D(const std::string& path, unsigned int name, GLint internalFormat, MessageSink& messages) {
     glBindTexture(GL_TEXTURE_2D, name);
     const ReadResult<BMPImage> read = ReadBMP(path);
     if (!read) return Fail(messages, kBMPNotFound);
     SetTextureState(GL_TEXTURE_2D);
-    if (!UploadBMP(GL_TEXTURE_2D, internalFormat, read.value)) return Fail(messages, kBMPNotFound);
+    if (!UploadBMPImage(GL_TEXTURE_2D, internalFormat, read.value)) return Fail(messages, kBMPNotFound);
     return true;
 }
 }  // namespace
@@ -45,7 +38,7 @@ bool LoadBMPCubeMap(const CubeFacePaths& paths, unsigned int name, MessageSink& 
         const ReadResult<BMPImage> read = ReadBMP(paths[face]);
         if (!read) return Fail(messages, kBMPCubeNotFound);
         SetTextureState(GL_TEXTURE_CUBE_MAP);
-        if (!UploadBMP(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, GL_RGB, read.value))
+        if (!UploadBMPImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, GL_RGB, read.value))
             return Fail(messages, kBMPCubeNotFound);
     }
     return true;

@@ -1,4 +1,4 @@
-// Uploads of BMP, TGA and DDS images into OpenGL textures. Each binds the
+// Uploads of BMP, TGA, PNG, JPEG and DDS images into OpenGL textures. Each binds the
 // given texture name to its target, sets the common texture state (mipmap
 // generation, trilinear minification, linear magnification, repeat,
 // modulate) and uploads level 0. On failure it reports its message through
@@ -6,6 +6,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "base/message_sink.h"
@@ -20,3 +22,9 @@ bool LoadTGATexture(const std::string& path, unsigned int name, MessageSink& mes
 bool LoadTGATextureCompressed(const std::string& path, unsigned int name, MessageSink& messages);
 bool LoadDDSTexture(const std::string& path, unsigned int name, MessageSink& messages);
 bool LoadDDSCubeMap(const CubeFacePaths& paths, unsigned int name, MessageSink& messages);
+bool LoadPNGTexture(const std::string& path, unsigned int name, MessageSink& messages);
+bool LoadJPEGTexture(const std::string& path, unsigned int name, MessageSink& messages);
+// A picture in memory (one embedded in a model file), as a 2D texture: PNG,
+// JPEG or BMP by its signature, anything else tried as TGA. Its message is
+// kEmbeddedTextureNotRead with the reader's reason.
+bool LoadImageTextureFromBytes(std::span<const std::uint8_t> bytes, unsigned int name, MessageSink& messages);

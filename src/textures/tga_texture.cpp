@@ -1,6 +1,7 @@
 // TGA uploads: a 2D texture with a sized or a generic compressed internal format.
 #include <epoxy/gl.h>
 
+#include "textures/image_uploads.h"
 #include "textures/loader_messages.h"
 #include "textures/texture_loaders.h"
 #include "textures/texture_upload.h"
@@ -14,14 +15,8 @@ bool LoadTGA2D(const std::string& path, unsigned int name, bool compressed, Mess
         messages.ShowMessage(kTGANotFound, kErrorCaption);
         return false;
     }
-    const TGAImage& image = read.value;
-    const GLint internalFormat =
-        static_cast<GLint>(compressed ? CompressedTGAComponents(image.components) : image.components);
     SetTextureState(GL_TEXTURE_2D);
-    // TGA rows are unpadded.
-    const ScopedUnpackAlignment alignment(1);
-    if (!UploadImage(GL_TEXTURE_2D, internalFormat, image.width, image.height, image.format, GL_UNSIGNED_BYTE,
-                     image.pixels.data())) {
+    if (!UploadTGAImage(GL_TEXTURE_2D, read.value, compressed)) {
         messages.ShowMessage(kTGANotFound, kErrorCaption);
         return false;
     }

@@ -97,8 +97,12 @@ LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell
 ModelReadAhead::ModelReadAhead(const std::string& path, const ReadOptions& options)
     : path_(path), format_(ModelFormatForPath(path)) {
     if (format_ == ModelFormat::Unknown) format_ = ModelFormat::BIN;
-    // Its textures load while it is read, which needs the GL context.
-    if (const ModelFormatInfo* info = FindModelFormat(format_); !info || info->texturesWhileReading) return;
+    // Not a format whose textures load while it is read, which needs the GL
+    // context; nor one the import library reads: its process is forked, and
+    // a fork while another thread makes the GL context can leave the child
+    // waiting forever on a lock that thread held (seen under AddressSanitizer).
+    const ModelFormatInfo* info = FindModelFormat(format_);
+    if (!info || !info->read || info->texturesWhileReading) return;
     pending_ = std::async(std::launch::async, [path = path_, format = format_, options] {
         Read read;
         read.result = ReadModel(path, format, read.mesh, {}, {}, options);

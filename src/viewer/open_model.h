@@ -21,9 +21,11 @@
 LoadResult OpenModel(Viewer& viewer, const std::string& path, ViewerShell& shell);
 
 // A model file read on another thread while the program does other work
-// (a snapshot makes its GL context meanwhile). Only formats read without GL
-// are read ahead: not those whose textures load while they are read
-// (texturesWhileReading in their declaration: XML).
+// (a snapshot makes its GL context meanwhile). Only formats with a reader of
+// their own that needs no GL are read ahead (BIN): not those whose textures
+// load while they are read (texturesWhileReading: XML), nor those the
+// import library reads in a forked process, which must not be forked while
+// another thread makes the GL context.
 class ModelReadAhead {
 public:
     // Starts reading path when its format (by the format rule, or BIN for a

@@ -13,6 +13,9 @@
 #include "formats/scene/scene_files.h"
 #include "formats/xml/xml_documents.h"
 #include "support/memory_limit.h"
+#include "textures/encode/jpeg_encoder.h"
+#include "textures/encode/png_encoder.h"
+#include "textures/encode/sample_images.h"
 
 namespace {
 
@@ -174,7 +177,38 @@ TEST_F(ModelInfoTest, TextureWithAnotherExtensionDoesNotLoad) {
     const ModelInfo info = Inspect(Xml("m.xml", ExampleModel("Assets/spheremap.dds")));
     ASSERT_EQ(info.textures.size(), 1u);
     EXPECT_FALSE(info.textures[0].loads);
-    EXPECT_TRUE(Contains(info.textures[0].reason, "bmp or tga")) << info.textures[0].reason;
+    EXPECT_TRUE(Contains(info.textures[0].reason, "bmp, tga, png, jpg or jpeg")) << info.textures[0].reason;
+}
+
+TEST_F(ModelInfoTest, PngAndJpegTexturesReportTheirFormatAndSizeOrWhyTheyDoNotLoad) {
+    const Bytes png = EncodePNG(PNGFromPicture(MakePicture(6, 5, 4)));
+    const Bytes jpeg = EncodeJPEG(MakePicture(9, 7, 3));
+    scratch.Write("skin.png", png);
+    scratch.Write("photo.JPEG", jpeg);
+    scratch.Write("cut.jpg", Bytes(jpeg.begin(), jpeg.end() - 10));  // in the scan: the header is whole
+    scratch.Write("jpeg.png", jpeg);  // the name decides the reader, not the content
+    const struct {
+        const char* file;
+        const char* format;
+        int width, height;
+        const char* reason;  // nullptr: loads
+    } cases[] = {{"skin.png", "PNG", 6, 5, nullptr},
+                 {"photo.JPEG", "JPEG", 9, 7, nullptr},
+                 {"cut.jpg", "JPEG", 9, 7, "bad JPEG file"},
+                 {"jpeg.png", "PNG", 0, 0, "not a PNG file"}};
+    for (const auto& c : cases) {
+        const ModelInfo info = Inspect(Xml("m.xml", ExampleModel(scratch.File(c.file))));
+        ASSERT_EQ(info.textures.size(), 1u) << c.file;
+        const TextureCheck& texture = info.textures[0];
+        EXPECT_EQ(texture.loads, c.reason == nullptr) << c.file << ": " << texture.reason;
+        EXPECT_EQ(texture.format, c.format) << c.file;
+        EXPECT_EQ(texture.width, c.width) << c.file;
+        EXPECT_EQ(texture.height, c.height) << c.file;
+        if (c.reason) {
+            EXPECT_TRUE(Contains(texture.reason, c.reason)) << c.file << ": " << texture.reason;
+        }
+        EXPECT_EQ(info.numTextures, c.reason ? 0u : 1u) << c.file;
+    }
 }
 
 TEST_F(ModelInfoTest, TgaTextureReportsItsFormatAndSize) {

@@ -301,7 +301,7 @@ TEST_F(ModelGL, OwnTextureFollowsTheOrderOfEvents) {
         {"no count", list(good), 0, true, 0},
         {"upper-case extension", "<numTextures>2</numTextures>" + list(upper), 2, true, 0},
         {"trailing line break", "<numTextures>1</numTextures>" + list(good + "\n"), 0, false, 0},
-        {"another extension", "<numTextures>1</numTextures>" + list(good + ".png"), 0, false, 0},
+        {"another extension", "<numTextures>1</numTextures>" + list(good + ".gif"), 0, false, 0},
         {"a good texture after a missing one",
          "<numTextures>1</numTextures><textureList><texture>" + missing + "</texture><texture>" + good +
              "</texture></textureList>",

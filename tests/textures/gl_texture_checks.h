@@ -2,6 +2,7 @@
 #pragma once
 
 #include <epoxy/gl.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
@@ -34,3 +35,18 @@ GLint TexParameter(GLenum target, GLenum parameter);
 GLint Integer(GLenum what);
 // Largest per-byte difference between two equally long buffers (255 when the sizes differ).
 int MaxDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);
+
+// A test of a texture loader: replace mode and an unusual unpack alignment
+// going in, which every loader must put back, and no GL error coming out.
+class LoaderStateTest : public testing::Test {
+protected:
+    void SetUp() override {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    }
+    void TearDown() override {
+        EXPECT_EQ(Integer(GL_UNPACK_ALIGNMENT), 8);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+};

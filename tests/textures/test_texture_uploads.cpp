@@ -30,18 +30,8 @@ void ExpectCommonState(GLenum target) {
     EXPECT_EQ(env, GL_MODULATE);
 }
 
-class TextureUpload : public testing::Test {
+class TextureUpload : public LoaderStateTest {
 protected:
-    void SetUp() override {
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        // An unusual unpack alignment that every loader must put back.
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
-    }
-    void TearDown() override {
-        EXPECT_EQ(Integer(GL_UNPACK_ALIGNMENT), 8);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    }
     TempDir dir;
     RecordingSink sink;
 };

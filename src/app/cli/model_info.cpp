@@ -6,6 +6,8 @@
 #include "formats/model_reader.h"
 #include "formats/texture_format.h"
 #include "textures/bmp_reader.h"
+#include "textures/jpeg_reader.h"
+#include "textures/png_reader.h"
 #include "textures/tga_reader.h"
 
 namespace {
@@ -24,7 +26,9 @@ TextureCheck CheckTexture(const std::string& path, const std::string& startupDir
     switch (const OwnTextureFormat format = OwnTextureFormatForPath(path)) {
     case OwnTextureFormat::BMP: take(ReadBMP(check.file), OwnTextureFormatName(format)); break;
     case OwnTextureFormat::TGA: take(ReadTGA(check.file), OwnTextureFormatName(format)); break;
-    case OwnTextureFormat::Unknown: check.reason = "the path does not end in bmp or tga"; break;
+    case OwnTextureFormat::PNG: take(ReadPNG(check.file), OwnTextureFormatName(format)); break;
+    case OwnTextureFormat::JPEG: take(ReadJPEG(check.file), OwnTextureFormatName(format)); break;
+    case OwnTextureFormat::Unknown: check.reason = "the path does not end in bmp, tga, png, jpg or jpeg"; break;
     }
     return check;
 }

@@ -1,7 +1,7 @@
-// Writes the desktop entry: the template named by the first argument, with
-// the MIME types of every format the viewer reads (formats/model_format.h)
-// added, into the file named by the second. Run at build time, so that the
-// entry cannot drift from the format table.
+// Writes the desktop entry or the thumbnailer entry: the template named by
+// the first argument, with the MIME types of every format the viewer reads
+// (formats/model_format.h) added, into the file named by the second. Run at
+// build time, so that neither entry can drift from the format table.
 #include <fstream>
 #include <iostream>
 #include <sstream>

@@ -31,6 +31,7 @@
 
 #include "base/regular_file.h"
 #include "formats/scene/import_process.h"
+#include "formats/texture_format.h"
 #include "mesh/mesh_limits.h"
 
 namespace {
@@ -224,7 +225,7 @@ std::string LibraryError(Assimp::Importer& importer) {
 }
 
 // The own texture: the first mesh's material's diffuse texture, when it is a
-// BMP or TGA file (not one embedded in the model).
+// file of an own texture format (not one embedded in the model).
 std::string OwnTexture(const aiScene& scene, const std::filesystem::path& folder) {
     const aiMesh& first = *scene.mMeshes[0];
     if (first.mMaterialIndex >= scene.mNumMaterials) return {};
@@ -232,8 +233,7 @@ std::string OwnTexture(const aiScene& scene, const std::filesystem::path& folder
     if (scene.mMaterials[first.mMaterialIndex]->GetTexture(aiTextureType_DIFFUSE, 0, &name) != aiReturn_SUCCESS)
         return {};
     const std::string path(name.C_Str(), name.length);
-    const std::string ext = LowerExtension(path);
-    if (path.empty() || path.front() == '*' || (ext != "bmp" && ext != "tga")) return {};
+    if (path.empty() || path.front() == '*' || OwnTextureFormatForPath(path) == OwnTextureFormat::Unknown) return {};
     const std::filesystem::path texture(path);
     if (texture.is_absolute() || folder.empty()) return path;
     return (folder / texture).lexically_normal().string();

@@ -7,7 +7,8 @@
 //   - identical vertices joined;
 //   - texture coordinates from the first channel (zero where there are none);
 //   - the own texture (numTextures 1, texturePath) is the diffuse texture of
-//     the first mesh's material when it is a .bmp or .tga file, resolved
+//     the first mesh's material when it is a BMP, TGA, PNG or JPEG file (by
+//     the own-texture format rule, formats/texture_format.h), resolved
 //     against the model file's folder. Nothing is loaded: that is GL work.
 // Only the one reader of the format the extension names is registered with
 // the library, after the content passed the format's signature check: the

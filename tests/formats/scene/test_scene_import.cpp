@@ -59,8 +59,15 @@ TEST_F(SceneImport, ObjQuadsBecomeTrianglesWithTheirOwnUVsNormalsAndTexture) {
     for (std::uint32_t v = 0; v < mesh.numVerts; ++v) corners.insert({mesh.uvs[2 * v], mesh.uvs[2 * v + 1]});
     EXPECT_EQ(corners.size(), 4u);
 
-    // A texture that is neither BMP nor TGA is not the model's own.
-    Write("cube.mtl", ToBytes("newmtl skin\nmap_Kd skin.png\n"));
+    // PNG and JPEG textures are the model's own too; a texture of another format is not.
+    for (const char* name : {"skin.png", "skin.JPG", "skin.jpeg"}) {
+        Write("cube.mtl", ToBytes(std::string("newmtl skin\nmap_Kd ") + name + "\n"));
+        Mesh textured;
+        ASSERT_TRUE(ReadScene(path, textured)) << name;
+        EXPECT_EQ(textured.numTextures, 1u) << name;
+        EXPECT_EQ(textured.texturePath, dir_.File(name));
+    }
+    Write("cube.mtl", ToBytes("newmtl skin\nmap_Kd skin.gif\n"));
     Mesh untextured;
     ASSERT_TRUE(ReadScene(path, untextured));
     EXPECT_EQ(untextured.numTextures, 0u);
