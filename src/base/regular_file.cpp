@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -28,4 +29,16 @@ OpenedFile OpenRegularFile(const std::string& path) {
     opened.file = std::move(file);
     opened.size = static_cast<std::uint64_t>(info.st_size);
     return opened;
+}
+
+std::optional<std::size_t> ReadAt(int fd, std::uint64_t offset, std::span<std::uint8_t> into) {
+    std::size_t got = 0;
+    while (got < into.size()) {
+        const ssize_t r = pread(fd, into.data() + got, into.size() - got, static_cast<off_t>(offset + got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return std::nullopt;
+        if (r == 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    return got;
 }

@@ -1,9 +1,6 @@
 #include "textures/image_bytes.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <utility>
 
@@ -19,12 +16,7 @@ ReadResult<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) {
     if (file.size > kMaxImageBytes) return Result::Failure("file too large: " + path);
     Result read;
     read.value.resize(static_cast<std::size_t>(file.size));
-    for (std::size_t got = 0; got < read.value.size();) {
-        const ssize_t r = ::read(file.file.get(), read.value.data() + got, read.value.size() - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return Result::Failure("cannot read " + path);
-        got += static_cast<std::size_t>(r);
-    }
+    if (ReadAt(file.file.get(), 0, read.value) != read.value.size()) return Result::Failure("cannot read " + path);
     return read;
 }
 

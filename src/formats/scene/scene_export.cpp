@@ -6,10 +6,8 @@
 #include <assimp/material.h>
 #include <assimp/scene.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <exception>
 #include <filesystem>
 #include <limits>
@@ -90,13 +88,7 @@ std::vector<std::uint8_t> FileBytes(const std::string& path) {
     const OpenedFile file = OpenRegularFile(path);
     if (!file || file.size > std::uint64_t{1} << 30) return {};
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size));
-    for (std::size_t got = 0; got < bytes.size();) {
-        const ssize_t r = read(file.file.get(), bytes.data() + got, bytes.size() - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return {};
-        got += static_cast<std::size_t>(r);
-    }
-    return bytes;
+    return ReadAt(file.file.get(), 0, bytes) == bytes.size() ? bytes : std::vector<std::uint8_t>{};
 }
 
 // The kind of image the bytes hold, as the library's format hint.

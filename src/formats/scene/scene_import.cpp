@@ -466,19 +466,6 @@ LoadResult ImportFile(const std::string& path, const ModelFormatInfo& format, st
     return result;
 }
 
-// Fills into from offset on until it is full or the file ends.
-std::optional<std::size_t> ReadAt(int fd, std::uint64_t offset, std::span<std::uint8_t> into) {
-    std::size_t got = 0;
-    while (got < into.size()) {
-        const ssize_t r = pread(fd, into.data() + got, into.size() - got, static_cast<off_t>(offset + got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) return std::nullopt;
-        if (r == 0) break;
-        got += static_cast<std::size_t>(r);
-    }
-    return got;
-}
-
 LoadResult ReadFailure() { return LoadResult::Failure("cannot read the file: " + std::string(std::strerror(errno))); }
 
 }  // namespace
