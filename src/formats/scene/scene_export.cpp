@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/regular_file.h"
+#include "textures/image_signature.h"
 
 namespace {
 
@@ -93,10 +94,13 @@ std::vector<std::uint8_t> FileBytes(const std::string& path) {
 
 // The kind of image the bytes hold, as the library's format hint.
 std::string ImageHint(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() >= 4 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G') return "png";
-    if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) return "jpg";
-    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return "bmp";
-    return "tga";
+    switch (ImageSignatureOf(bytes)) {
+    case ImageSignature::PNG: return "png";
+    case ImageSignature::JPEG: return "jpg";
+    case ImageSignature::BMP: return "bmp";
+    case ImageSignature::None: break;
+    }
+    return "tga";  // the one kind without a signature
 }
 
 // The materials of the mesh as the library's; a texture file becomes an
