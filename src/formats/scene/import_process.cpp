@@ -212,7 +212,7 @@ bool SendModel(int fd, int sharedFd, Mesh& mesh) {
 // Handlers and descriptors the child inherits but must not use: every
 // handler back to the default (a sanitizer's or fuzzer's handler would report
 // the library's crash as the caller's), a closed pipe is a failed write,
-// only the pipe to the parent stays open, and output the parent had not yet
+// only the pipe to the parent and the memory file stay open, and output the parent had not yet
 // written is dropped (the library flushes stdio when it fails an assertion,
 // which would print it twice).
 void DetachFromParent(int pipeFd, int sharedFd, pid_t parent) {
@@ -336,16 +336,18 @@ void ApplyLimits(int pipeFd, const ChildLimits& limits) {
 class Child {
 public:
     explicit Child(pid_t pid) : pid_(pid) {}
-    ~Child() {
-        if (reaped_) return;
-        kill(pid_, SIGKILL);
-        Wait(0);
-    }
+    ~Child() { Stop(); }
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
     // True once the child has ended (and is reaped).
     bool Ended() { return reaped_ || Wait(WNOHANG); }
+    // Kills the child unless it has ended, and reaps it.
+    void Stop() {
+        if (reaped_) return;
+        kill(pid_, SIGKILL);
+        Wait(0);
+    }
     // Waits for the end of a child that closed its pipe; the reason it gave no result.
     std::string WhyNoResult(const ChildLimits& limits) {
         if (!reaped_) Wait(0);
@@ -582,6 +584,8 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
             break;
         case Record::Model:
         case Record::SharedModel: {
+            // It has nothing more to say: ended, it can't touch the memory file while it is checked.
+            child.Stop();
             LoadResult result = reader.kind() == Record::Model ? AcceptModel(payload, look, out)
                                 : shared.valid() ? AcceptSharedModel(payload, look, shared.get(), out)
                                                  : LoadResult::Failure("the import process sent a model it could not have");
