@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "formats/scene/scene_export.h"
+#include "formats/scene_library.h"
 #include "formats/staged_output.h"
 #include "mesh/mesh_limits.h"
 
@@ -13,11 +13,13 @@ WriteResult WriteModel(const Mesh& mesh, const std::string& path, ModelFormat fo
                                          : std::string("the file's format is not known"));
     std::string why = CheckMeshArrays(mesh);
     if (why.empty() && info->write && info->writeCheck) why = info->writeCheck(mesh);
+    const SceneLibraryFunctions* library = nullptr;
+    if (why.empty() && !info->write) library = SceneLibrary(why);
     StagedOutput staged(path);
     // A companion whose name is taken is refused before anything is written
     // (and again as it moves into place).
-    if (!info->write)
-        for (const std::string& companion : SceneCompanions(path, *info, mesh))
+    if (library)
+        for (const std::string& companion : library->companions(path, *info, mesh))
             if (why.empty()) why = staged.CompanionTaken(companion);
     if (!why.empty()) return WriteResult::Failure(std::move(why));
     if (info->write) {
@@ -25,7 +27,7 @@ WriteResult WriteModel(const Mesh& mesh, const std::string& path, ModelFormat fo
         if (!file.file) return WriteResult::Failure(file.reason);
         // A write that fails stops the writer; Commit says why.
         info->write(mesh, [&file](std::span<const std::uint8_t> bytes) { return file.file->Write(bytes); });
-    } else if (WriteResult exported = ExportScene(mesh, staged, path, *info); !exported) {
+    } else if (WriteResult exported = library->write(mesh, staged, path, *info); !exported) {
         return exported;
     }
     if (std::string failed = staged.Commit(); !failed.empty()) return WriteResult::Failure(std::move(failed));

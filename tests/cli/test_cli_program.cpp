@@ -15,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -591,6 +592,12 @@ TEST_F(ProgramTest, InstalledProgramFindsItsAssetsFromAnyFolder) {
     std::filesystem::create_directories(scratch.File("empty"));
     const RgbaImage installed = Snapshot({}, scratch.File("empty"), prefix + "/bin/tessaview");
     EXPECT_EQ(MeanDifference(installed, Snapshot({})), 0.0);
+    // The import library's module, installed beside it, reads a common format.
+    const std::string obj = scratch.File("triangle.obj");
+    std::ofstream(obj) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    const ProgramResult info = RunProgram({prefix + "/bin/tessaview", "--info", obj});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_TRUE(Contains(info.out, "faces: 1")) << info.out;
 }
 
 // The installed desktop entry offers the program for every format it reads.
@@ -625,3 +632,66 @@ TEST_F(ProgramTest, ASnapshotOfAModelNeedsNoDefaultModel) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the dynamic loader reports loading for a run of the program (its
+// "file=" lines under LD_DEBUG=files), one string.
+std::string LibrariesLoadedBy(std::vector<std::string> args) {
+    args.insert(args.begin(), {"/usr/bin/env", "LD_DEBUG=files", kProgram});
+    const ProgramResult result = RunProgram(args);
+    EXPECT_EQ(result.status, 0) << args.back() << "\n" << result.err.substr(result.err.size() - std::min<std::size_t>(result.err.size(), 2000));
+    std::string loaded;
+    std::istringstream lines(result.err);
+    for (std::string line; std::getline(lines, line);)
+        if (const std::size_t at = line.find("file="); at != std::string::npos) loaded += line.substr(at) + "\n";
+    return loaded;
+}
+
+}  // namespace
+
+// Headless runs of the exporter's models map neither the toolkit nor the
+// import library; a model of a common format brings in the library alone.
+TEST_F(ProgramTest, HeadlessRunsLoadTheToolkitAndTheImportLibraryOnlyWhenNeeded) {
+    const std::string torus = std::filesystem::absolute("Assets/examples/torus.bin").string();
+    const std::string obj = scratch.File("triangle.obj");
+    std::ofstream(obj) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    const std::vector<std::vector<std::string>> headless = {
+        {"--snapshot", scratch.File("default.png")},
+        {"--snapshot", scratch.File("thumb.png"), "--fit", "--size", "128x128", "--", torus},
+        {"--info", "Assets/TexturedCube.xml"},
+        {"--convert", "Assets/TexturedCube.xml", scratch.File("cube.bin")},
+    };
+    for (const std::vector<std::string>& args : headless) {
+        const std::string loaded = LibrariesLoadedBy(args);
+        EXPECT_TRUE(Contains(loaded, "libxml2")) << args[0] << ": the check sees no library at all";
+        EXPECT_FALSE(Contains(loaded, "libQt6")) << args[0] << "\n" << loaded;
+        EXPECT_FALSE(Contains(loaded, "libassimp")) << args[0] << "\n" << loaded;
+        EXPECT_FALSE(Contains(loaded, "tessaview-window")) << args[0];
+    }
+    const std::string forObj = LibrariesLoadedBy({"--info", obj});
+    EXPECT_TRUE(Contains(forObj, "tessaview-scene.so")) << forObj;
+    EXPECT_TRUE(Contains(forObj, "libassimp")) << forObj;
+    EXPECT_FALSE(Contains(forObj, "libQt6")) << forObj;
+}
+
+// A copy of the program without the modules beside it still does everything
+// headless with the exporter's formats, and says what is missing for the rest.
+TEST_F(ProgramTest, AProgramWithoutItsModulesSaysWhatIsMissing) {
+    const std::filesystem::path bin = scratch.File("lone");
+    std::filesystem::create_directories(bin);
+    std::filesystem::copy_file(kProgram, bin / "tessaview");
+    const std::string lone = (bin / "tessaview").string();
+    const std::string obj = scratch.File("triangle.obj");
+    std::ofstream(obj) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+
+    EXPECT_EQ(RunProgram({lone, "--info", "Assets/TexturedCube.xml"}).status, 0);
+    const ProgramResult info = RunProgram({lone, "--info", obj});
+    EXPECT_NE(info.status, 0);
+    EXPECT_TRUE(Contains(info.out + info.err, "the import library's module can't be loaded")) << info.out << info.err;
+    EXPECT_TRUE(Contains(info.out + info.err, "tessaview-scene.so")) << info.out << info.err;
+    const ProgramResult window = RunProgram({lone, "Assets/TexturedCube.xml"});
+    EXPECT_EQ(window.status, 1);
+    EXPECT_TRUE(Contains(window.err, "the window can't be opened")) << window.err;
+    EXPECT_TRUE(Contains(window.err, "tessaview-window.so")) << window.err;
+}

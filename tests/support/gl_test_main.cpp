@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "support/gl_test_support.h"
+#include "support/test_environment.h"
 
 namespace {
 std::unique_ptr<HeadlessContext> gContext;
@@ -17,6 +18,7 @@ HeadlessContext& TestContext() { return *gContext; }
 namespace {}  // namespace
 
 int main(int argc, char** argv) {
+    UseBuiltModules();
     testing::InitGoogleTest(&argc, argv);
     std::string error;
     gContext = HeadlessContext::Create(256, 256, error);

@@ -11,6 +11,7 @@
 #include "offscreen/headless_context.h"
 #include "app/shell/gl_view.h"
 #include "support/temp_dir.h"
+#include "support/test_environment.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ class PinAfterEachTest : public testing::EmptyTestEventListener {
 int main(int argc, char** argv) {
     // The windows remember things between runs (recent files, their size):
     // in a folder of this run's own, never in the user's settings.
+    UseBuiltModules();
     const TempDir config;
     setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
     QSurfaceFormat::setDefaultFormat(GLView::ViewerFormat());
