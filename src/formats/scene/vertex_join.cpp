@@ -69,11 +69,13 @@ MadeNormals NormalsFromTriangles(std::span<const float> positions, std::span<con
                     if (flat || unset || minCosine < -1.0f || cosine >= minCosine) break;
                     link = &groups[*link].next;
                 }
-                if (*link == kUnusedVertex) {
-                    *link = static_cast<std::uint32_t>(groups.size());
+                g = *link;
+                if (g == kUnusedVertex) {
+                    g = static_cast<std::uint32_t>(groups.size());
+                    *link = g;  // before the push, which may move the group link points into
                     groups.push_back({});
                 }
-                g = made.joined[v] = *link;
+                made.joined[v] = g;
             }
             Group& group = groups[g];
             if (group.first == std::array<float, 3>{}) group.first = n;
