@@ -36,6 +36,13 @@ bool ZeroedBlock::Allocate(std::size_t bytes) {
     return true;
 }
 
+void ZeroedBlock::AdoptMapping(void* data, std::size_t bytes) {
+    Release();
+    data_ = data;
+    bytes_ = bytes;
+    mapped_ = data != nullptr;
+}
+
 void ZeroedBlock::Release() {
     if (data_) {
         if (mapped_)

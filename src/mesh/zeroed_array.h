@@ -29,6 +29,9 @@ public:
 
     // Replaces the block by bytes zero bytes; false (and empty) when they can't be had.
     bool Allocate(std::size_t bytes);
+    // Replaces the block by bytes at data, the start of pages mapped with
+    // mmap (a mapped file's, say), which it unmaps when released.
+    void AdoptMapping(void* data, std::size_t bytes);
     void Release();
     void* data() const { return data_; }
     std::size_t bytes() const { return bytes_; }
@@ -68,6 +71,12 @@ public:
         const bool ok = block_.Allocate(count * sizeof(T));
         size_ = ok ? count : 0;
         return ok;
+    }
+    // Replaces the contents by count elements at data, the start of pages
+    // mapped with mmap, which the array unmaps when it lets them go.
+    void AdoptMapping(T* data, std::size_t count) {
+        block_.AdoptMapping(data, count * sizeof(T));
+        size_ = count;
     }
     void Reset() {
         block_.Release();

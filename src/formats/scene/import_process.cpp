@@ -24,6 +24,7 @@
 
 #include "formats/bin/bin_format.h"
 #include "formats/scene/look_record.h"
+#include "formats/scene/shared_model.h"
 #include "base/file_descriptor.h"
 #include "mesh/mesh_limits.h"
 
@@ -33,11 +34,16 @@
 //   Refusal   the reason (at most kMaxReasonBytes)
 //   Model     uint32 path size, the own texture's path, the model in the BIN layout
 //   Warning   one line for the user (at most kMaxReasonBytes), before Model
-// Refusal and Model end the stream.
+//   Look      the make-up (look_record.h), before Model
+//   SharedModel  uint32 path size, the own texture's path, the BIN header:
+//             the model's arrays are in the memory file (shared_model.h)
+// Refusal, Model and SharedModel end the stream. The child sends SharedModel
+// where the parent could make the memory file, else Model.
 
 namespace {
 
-enum class Record : std::uint8_t { Progress = 1, Refusal = 2, Model = 3, Warning = 4, Look = 5 };
+// (6 was never used; a record of that kind is refused as unknown.)
+enum class Record : std::uint8_t { Progress = 1, Refusal = 2, Model = 3, Warning = 4, Look = 5, SharedModel = 7 };
 
 constexpr std::size_t kRecordHeaderBytes = 9;
 constexpr std::size_t kProgressBytes = 8;
@@ -182,12 +188,21 @@ bool SendLook(int fd, const Mesh& mesh) {
            PutLook(mesh, [fd](std::span<const std::uint8_t> bytes) { return WriteAll(fd, bytes); });
 }
 
-bool SendModel(int fd, const Mesh& mesh) {
+bool SendModel(int fd, int sharedFd, Mesh& mesh) {
     if (std::string why = CheckMeshArrays(mesh); !why.empty()) return SendRefusal(fd, why);
     const std::string& path = mesh.texturePath;
     if (path.size() > kMaxPathBytes) return SendRefusal(fd, "the texture path is too long");
     const auto pathBytes = static_cast<std::uint32_t>(path.size());
     const BinHeader header{mesh.numVerts, mesh.numFaces, mesh.numTextures};
+    if (sharedFd >= 0) {
+        if (!PutSharedArrays(sharedFd, mesh))
+            return SendRefusal(fd, "cannot hand the model over: " + std::string(std::strerror(errno)));
+        const RecordWrite whole;
+        return SendHeader(fd, Record::SharedModel, 4 + path.size() + kBinHeaderBytes) &&
+               WriteAll(fd, BytesOf(pathBytes)) &&
+               WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(path.data()), path.size()}) &&
+               WriteAll(fd, BytesOf(header));
+    }
     const RecordWrite whole;
     return SendHeader(fd, Record::Model, 4 + path.size() + BinFileBytes(header)) && WriteAll(fd, BytesOf(pathBytes)) &&
            WriteAll(fd, {reinterpret_cast<const std::uint8_t*>(path.data()), path.size()}) &&
@@ -197,10 +212,10 @@ bool SendModel(int fd, const Mesh& mesh) {
 // Handlers and descriptors the child inherits but must not use: every
 // handler back to the default (a sanitizer's or fuzzer's handler would report
 // the library's crash as the caller's), a closed pipe is a failed write,
-// only the pipe to the parent stays open, and output the parent had not yet
+// only the pipe to the parent and the memory file stay open, and output the parent had not yet
 // written is dropped (the library flushes stdio when it fails an assertion,
 // which would print it twice).
-void DetachFromParent(int pipeFd, pid_t parent) {
+void DetachFromParent(int pipeFd, int sharedFd, pid_t parent) {
     struct sigaction byDefault {};
     byDefault.sa_handler = SIG_DFL;
     for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &byDefault, nullptr);  // fails harmlessly where it can't
@@ -211,8 +226,15 @@ void DetachFromParent(int pipeFd, pid_t parent) {
     // Not outlive the parent (a killed fuzzer, a viewer that crashed elsewhere).
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(1);
-    if (pipeFd > 3) close_range(3, static_cast<unsigned>(pipeFd) - 1, 0);
-    close_range(static_cast<unsigned>(pipeFd) + 1, ~0u, 0);
+    // Closes everything from 3 up but the kept descriptors (sharedFd may be -1).
+    const auto [low, high] = std::minmax(pipeFd, sharedFd);
+    unsigned from = 3;
+    for (const int kept : {low, high}) {
+        if (kept < 0) continue;
+        if (static_cast<unsigned>(kept) > from) close_range(from, static_cast<unsigned>(kept) - 1, 0);
+        from = static_cast<unsigned>(kept) + 1;
+    }
+    close_range(from, ~0u, 0);
     __fpurge(stdout);
     __fpurge(stderr);
 }
@@ -283,9 +305,9 @@ void ApplyLimits(int pipeFd, const ChildLimits& limits) {
         state.memoryBytes = 0;
 }
 
-[[noreturn]] void RunChild(int pipeFd, pid_t parent, const ChildImport& import, bool reportProgress,
+[[noreturn]] void RunChild(int pipeFd, int sharedFd, pid_t parent, const ChildImport& import, bool reportProgress,
                            const ChildLimits& limits) {
-    DetachFromParent(pipeFd, parent);
+    DetachFromParent(pipeFd, sharedFd, parent);
     ApplyLimits(pipeFd, limits);
     bool sent = false;
     try {
@@ -297,7 +319,8 @@ void ApplyLimits(int pipeFd, const ChildLimits& limits) {
         };
         Mesh mesh;
         const LoadResult result = import(mesh, reportProgress ? report : LoadProgress{});
-        sent = result ? SendWarnings(pipeFd, result.warnings) && SendLook(pipeFd, mesh) && SendModel(pipeFd, mesh)
+        sent = result ? SendWarnings(pipeFd, result.warnings) && SendLook(pipeFd, mesh) &&
+                            SendModel(pipeFd, sharedFd, mesh)
                       : SendRefusal(pipeFd, result.reason.empty() ? "the import gave no reason" : result.reason);
     } catch (const std::exception& e) {
         sent = SendRefusal(pipeFd, std::string("the import failed: ") + e.what());
@@ -313,16 +336,18 @@ void ApplyLimits(int pipeFd, const ChildLimits& limits) {
 class Child {
 public:
     explicit Child(pid_t pid) : pid_(pid) {}
-    ~Child() {
-        if (reaped_) return;
-        kill(pid_, SIGKILL);
-        Wait(0);
-    }
+    ~Child() { Stop(); }
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
     // True once the child has ended (and is reaped).
     bool Ended() { return reaped_ || Wait(WNOHANG); }
+    // Kills the child unless it has ended, and reaps it.
+    void Stop() {
+        if (reaped_) return;
+        kill(pid_, SIGKILL);
+        Wait(0);
+    }
     // Waits for the end of a child that closed its pipe; the reason it gave no result.
     std::string WhyNoResult(const ChildLimits& limits) {
         if (!reaped_) Wait(0);
@@ -389,7 +414,9 @@ private:
         const bool fits = (kind_ == Record::Progress && bytes == kProgressBytes) ||
                           ((kind_ == Record::Refusal || kind_ == Record::Warning) && bytes <= kMaxReasonBytes) ||
                           ((kind_ == Record::Model || kind_ == Record::Look) && bytes <= kMaxModelBytes &&
-                           FitsInPhysicalMemory(bytes));
+                           FitsInPhysicalMemory(bytes)) ||
+                          (kind_ == Record::SharedModel && bytes >= 4 + kBinHeaderBytes &&
+                           bytes <= 4 + kMaxPathBytes + kBinHeaderBytes);
         if (!fits) {
             problem_ = "the import process sent a record of kind " + std::to_string(header_[0]) + " with " +
                        std::to_string(bytes) + " bytes";
@@ -411,26 +438,59 @@ private:
     std::string problem_;
 };
 
-// The model record, checked as a BIN file from disk would be.
-LoadResult AcceptModel(std::span<const std::uint8_t> payload, std::span<const std::uint8_t> look, Mesh& out) {
+// The own texture's path at the start of a model record, and the rest; no
+// value when the sizes don't fit.
+std::optional<std::pair<std::string, std::span<const std::uint8_t>>> SplitModelRecord(
+    std::span<const std::uint8_t> payload) {
     std::uint32_t pathBytes = 0;
     if (payload.size() >= 4) std::memcpy(&pathBytes, payload.data(), 4);
-    if (payload.size() < 4 || pathBytes > kMaxPathBytes || pathBytes > payload.size() - 4)
-        return LoadResult::Failure("the import process sent a malformed model");
-    const std::string path(reinterpret_cast<const char*>(payload.data() + 4), pathBytes);
-    const auto bin = payload.subspan(4 + pathBytes);
-    Mesh mesh;
-    if (LoadResult result = ParseBIN(bin, mesh); !result)
-        return LoadResult::Failure("the import process sent an invalid model: " + result.reason);
-    if (BinFileBytes({mesh.numVerts, mesh.numFaces, mesh.numTextures}) != bin.size() || mesh.numTextures > 1 ||
-        (mesh.numTextures == 1) == path.empty() || path.find('\0') != std::string::npos)
+    if (payload.size() < 4 || pathBytes > kMaxPathBytes || pathBytes > payload.size() - 4) return std::nullopt;
+    return std::pair{std::string(reinterpret_cast<const char*>(payload.data() + 4), pathBytes),
+                     payload.subspan(4 + pathBytes)};
+}
+
+// The texture and make-up of a model whose arrays are valid.
+LoadResult FinishModel(Mesh& mesh, std::string path, std::span<const std::uint8_t> look, Mesh& out) {
+    if (mesh.numTextures > 1 || (mesh.numTextures == 1) == path.empty() || path.find('\0') != std::string::npos)
         return LoadResult::Failure("the import process sent an inconsistent model");
-    mesh.texturePath = path;
+    mesh.texturePath = std::move(path);
     if (!look.empty())
         if (LoadResult result = ParseLook(look, mesh); !result)
             return LoadResult::Failure("the import process sent an invalid model: " + result.reason);
     out = std::move(mesh);
     return LoadResult::Success();
+}
+
+// The model record, checked as a BIN file from disk would be.
+LoadResult AcceptModel(std::span<const std::uint8_t> payload, std::span<const std::uint8_t> look, Mesh& out) {
+    auto split = SplitModelRecord(payload);
+    if (!split) return LoadResult::Failure("the import process sent a malformed model");
+    auto& [path, bin] = *split;
+    Mesh mesh;
+    if (LoadResult result = ParseBIN(bin, mesh); !result)
+        return LoadResult::Failure("the import process sent an invalid model: " + result.reason);
+    if (BinFileBytes({mesh.numVerts, mesh.numFaces, mesh.numTextures}) != bin.size())
+        return LoadResult::Failure("the import process sent an inconsistent model");
+    return FinishModel(mesh, std::move(path), look, out);
+}
+
+// The shared model record: the header here, the arrays in the memory file,
+// checked in place.
+LoadResult AcceptSharedModel(std::span<const std::uint8_t> payload, std::span<const std::uint8_t> look, int sharedFd,
+                             Mesh& out) {
+    auto split = SplitModelRecord(payload);
+    if (!split || split->second.size() != kBinHeaderBytes)
+        return LoadResult::Failure("the import process sent a malformed model");
+    BinHeader header;
+    std::memcpy(&header, split->second.data(), kBinHeaderBytes);
+    if (std::string why = CheckBinHeader(header, BinFileBytes(header)); !why.empty())
+        return LoadResult::Failure("the import process sent an invalid model: " + why);
+    Mesh mesh;
+    if (std::string why = TakeSharedArrays(sharedFd, header, mesh); !why.empty()) return LoadResult::Failure(why);
+    mesh.numVerts = header.numVerts;
+    mesh.numFaces = header.numFaces;
+    mesh.numTextures = header.numTextures;
+    return FinishModel(mesh, std::move(split->first), look, out);
 }
 
 LoadResult Cancelled() { return {false, true, "loading was cancelled"}; }
@@ -467,11 +527,13 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
     if (pipe2(ends.data(), O_CLOEXEC) != 0) return SystemFailure("cannot start the import process");
     FileDescriptor readEnd(ends[0]), writeEnd(ends[1]);
     fcntl(writeEnd.get(), F_SETPIPE_SZ, kPipeBytes);  // only a speed-up: may fail under a user's pipe limit
+    // Where it can't be made, the model comes through the pipe.
+    const FileDescriptor shared(CreateSharedArraysFile());
 
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) return SystemFailure("cannot start the import process");
-    if (pid == 0) RunChild(writeEnd.get(), parent, import, static_cast<bool>(progress), limits);
+    if (pid == 0) RunChild(writeEnd.get(), shared.get(), parent, import, static_cast<bool>(progress), limits);
     writeEnd.Close();  // so that the child's end closing ends the stream
     Child child(pid);
 
@@ -520,8 +582,13 @@ LoadResult ImportInChildProcess(const ChildImport& import, std::uint64_t totalBy
             look.assign(payload.begin(), payload.end());
             reader.Next();
             break;
-        case Record::Model: {
-            LoadResult result = AcceptModel(payload, look, out);
+        case Record::Model:
+        case Record::SharedModel: {
+            // It has nothing more to say: ended, it can't touch the memory file while it is checked.
+            child.Stop();
+            LoadResult result = reader.kind() == Record::Model ? AcceptModel(payload, look, out)
+                                : shared.valid() ? AcceptSharedModel(payload, look, shared.get(), out)
+                                                 : LoadResult::Failure("the import process sent a model it could not have");
             if (result) result.warnings = std::move(warnings);
             return result;
         }

@@ -1,12 +1,14 @@
 // A model import run in a process of its own (fork, no exec), so that a
 // library that aborts or crashes on a bad file costs only that process.
 // The child runs the import and sends progress, a refusal with its reason or
-// the model (the BIN layout and the own texture's path) through a pipe, then
-// ends with _exit: it never returns, runs no atexit handlers and flushes no
+// the model (its counts and the own texture's path) through a pipe, the
+// model's arrays in a sealed memory file the parent maps (shared_model.h;
+// through the pipe too where that file can't be made), then ends with _exit: it never returns, runs no atexit handlers and flushes no
 // stdio. Its signal handlers are reset first, so that handlers the caller
 // installed (a sanitizer's, a fuzzer's) don't act in it. The parent trusts
 // nothing it receives: sizes are checked against the mesh limits before
-// anything is allocated, and the model is validated as a BIN file is.
+// anything is allocated, the memory file's seals and size are checked before
+// it is mapped, and the model is validated as a BIN file is.
 // The caller may have other threads: the child only imports and writes to the
 // pipe, but a lock another thread held at the fork stays held in the child,
 // so the import must not depend on such locks (the allocator's are reset).

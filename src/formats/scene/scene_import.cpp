@@ -31,14 +31,58 @@
 
 #include "base/regular_file.h"
 #include "formats/scene/import_process.h"
+#include "formats/scene/vertex_join.h"
 #include "formats/texture_format.h"
 #include "mesh/mesh_limits.h"
 
 namespace {
 
-constexpr unsigned kPostProcessing = aiProcess_ValidateDataStructure | aiProcess_PreTransformVertices |
-                                     aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenSmoothNormals |
-                                     aiProcess_JoinIdenticalVertices;
+// The most nodes StepsFor walks before it leaves the walk to the library's step.
+constexpr std::size_t kMaxNodesWalked = 1 << 16;
+
+// Whether the scene is one mesh, placed once, by transforms that leave it as
+// it is: then the library's step that applies the node transforms (and
+// merges meshes of one material) has nothing to do.
+bool OneMeshInPlace(const aiScene& scene) {
+    if (scene.mNumMeshes != 1 || !scene.mRootNode) return false;
+    std::vector<std::pair<const aiNode*, aiMatrix4x4>> open{{scene.mRootNode, scene.mRootNode->mTransformation}};
+    std::size_t placed = 0, walked = 0;
+    while (!open.empty()) {
+        const auto [node, transform] = open.back();
+        open.pop_back();
+        if (++walked > kMaxNodesWalked) return false;
+        if (node->mNumMeshes != 0 && !transform.IsIdentity()) return false;
+        placed += node->mNumMeshes;
+        for (unsigned c = 0; node->mChildren && c < node->mNumChildren; ++c)
+            if (const aiNode* child = node->mChildren[c]) open.emplace_back(child, transform * child->mTransformation);
+    }
+    return placed == 1;
+}
+
+// The library's validation, which the reading runs first, before anything
+// else looks at the scene; not for a binary or text STL, whose reader makes
+// every face itself, three corners each, all in range (MeshFromScene
+// checks the corners it uses either way).
+unsigned ReadSteps(const ModelFormatInfo& format) {
+    return format.id == ModelFormat::STL ? 0u : unsigned{aiProcess_ValidateDataStructure};
+}
+
+// The library's post-processing steps that the scene needs after it was
+// read: the node transforms applied where it is more than one mesh in place,
+// polygons triangulated (and points and lines left out) where it has any
+// face that is not a triangle. Joining identical vertices and normals where
+// there are none are done by MeshFromScene, at a fraction of the library's
+// time and memory.
+unsigned StepsFor(const aiScene& scene) {
+    unsigned steps = OneMeshInPlace(scene) ? 0u : unsigned{aiProcess_PreTransformVertices};
+    for (unsigned m = 0; m < scene.mNumMeshes && !(steps & aiProcess_Triangulate); ++m) {
+        const aiMesh* mesh = scene.mMeshes[m];
+        bool allTriangles = mesh && (mesh->mFaces || mesh->mNumFaces == 0);
+        for (unsigned f = 0; allTriangles && f < mesh->mNumFaces; ++f) allTriangles = mesh->mFaces[f].mNumIndices == 3;
+        if (!allTriangles) steps |= aiProcess_Triangulate | aiProcess_SortByPType;
+    }
+    return steps;
+}
 
 // An importer that knows exactly one reader: with no other registered, the
 // library's detection by content has nothing else to fall back on.
@@ -330,45 +374,210 @@ void LookFromScene(const aiScene& scene, const std::filesystem::path& folder, Me
     }
 }
 
-// The colour each vertex is drawn with when any mesh of the scene has vertex
-// colours: its own colour times its part's base colour, or the base colour
-// alone for a mesh without colours.
-bool ColorsFromScene(const aiScene& scene, Mesh& mesh, const std::vector<std::uint32_t>& meshFaces) {
-    bool any = false;
-    for (unsigned m = 0; m < scene.mNumMeshes; ++m) any = any || scene.mMeshes[m]->mColors[0] != nullptr;
-    if (!any) return true;
-    if (!mesh.AllocColors()) return false;
-    std::size_t v = 0, part = 0;
-    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
-        const aiMesh& source = *scene.mMeshes[m];
-        std::array<float, 4> base{1.0f, 1.0f, 1.0f, 1.0f};
-        if (meshFaces[m] != 0 && part < mesh.parts.size()) base = mesh.materials[mesh.parts[part++].material].baseColor;
-        for (unsigned i = 0; i < source.mNumVertices; ++i, ++v) {
-            const aiColor4D c = source.mColors[0] ? source.mColors[0][i] : aiColor4D(1.0f, 1.0f, 1.0f, 1.0f);
-            const float own[4] = {c.r, c.g, c.b, c.a};
-            for (int k = 0; k < 4; ++k)
-                mesh.colors[4 * v + k] = (std::isfinite(own[k]) ? std::clamp(own[k], 0.0f, 1.0f) : 1.0f) * base[k];
-        }
-    }
-    return true;
-}
-
 std::string TooLarge(std::uint64_t verts, std::uint64_t faces) {
     return "the scene has " + std::to_string(verts) + " vertices and " + std::to_string(faces) +
            " triangles, more than one model can hold";
 }
 
-// Appends every mesh's vertices and triangles; the node transforms are
-// already applied, every face is a triangle or was dropped.
-LoadResult MeshFromScene(const aiScene& scene, const std::filesystem::path& folder, Mesh& out) {
-    std::uint64_t verts = 0, faces = 0;
+// A library mesh's triangles, their corners joined.
+struct JoinedPart {
+    std::vector<std::uint32_t> corners;  // the source's vertex indices, 3 per triangle
+    std::vector<std::uint32_t> joined;   // source vertex to joined vertex (JoinVertices)
+    std::vector<float> normals;          // made here: 3 per joined vertex, or per source vertex (normalsBySource)
+    bool normalsBySource = false;
+    std::uint32_t count = 0;             // joined vertices
+    std::uint32_t first = 0;             // the first joined vertex's place in the model
+};
+
+std::uint64_t TrianglesOf(const aiMesh& mesh) {
+    std::uint64_t triangles = 0;
+    for (unsigned f = 0; mesh.mFaces && f < mesh.mNumFaces; ++f) triangles += mesh.mFaces[f].mNumIndices == 3 ? 1 : 0;
+    return triangles;
+}
+
+// The corners of mesh's triangles (its points and lines are left out), or
+// why they can't be used. The faces are freed after: the corners take
+// their place at a fraction of their memory.
+std::string TakeCorners(aiMesh& mesh, std::uint64_t triangles, std::vector<std::uint32_t>& corners) {
+    if (mesh.mNumVertices != 0 && !mesh.mVertices) return "a mesh has vertices without positions";
+    if (mesh.mNumFaces != 0 && !mesh.mFaces) return "a mesh has faces without corners";
+    corners.reserve(static_cast<std::size_t>(3 * triangles));
+    for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        if (face.mNumIndices != 3) continue;
+        if (!face.mIndices) return "a face has no corners";
+        for (unsigned k = 0; k < 3; ++k) {
+            if (face.mIndices[k] >= mesh.mNumVertices)
+                return "a face uses vertex " + std::to_string(face.mIndices[k]) + " of a mesh with " +
+                       std::to_string(mesh.mNumVertices);
+            corners.push_back(face.mIndices[k]);
+        }
+    }
+    delete[] mesh.mFaces;  // each face frees its own indices
+    mesh.mFaces = nullptr;
+    mesh.mNumFaces = 0;
+    return {};
+}
+
+std::span<float> Floats(aiVector3D* values, unsigned count) {
+    return values ? std::span<float>(&values->x, 3 * std::size_t{count}) : std::span<float>{};
+}
+
+// Corners at one position whose triangles' normals lie closer than this
+// angle (cos 30 degrees) share a vertex where the normals are made from the
+// triangles of a file that gives one per triangle: a sharper edge stays sharp.
+constexpr float kCreaseCosine = 0.8660254f;
+
+// Whether the mesh has nothing at its vertices but positions (and normals).
+bool OnlyPositions(const aiMesh& mesh) {
+    bool none = !mesh.mTangents && !mesh.mBitangents;
+    for (unsigned c = 0; c < AI_MAX_NUMBER_OF_TEXTURECOORDS; ++c) none = none && !mesh.mTextureCoords[c];
+    for (unsigned c = 0; c < AI_MAX_NUMBER_OF_COLOR_SETS; ++c) none = none && !mesh.mColors[c];
+    return none;
+}
+
+// Joins part's corners where every attribute the library gives is equal (the
+// library's own step compared them all). Normals are made from the
+// triangles where the mesh has none, and where the file gives one per
+// triangle (facetNormals): joined across gentle edges, kept apart across
+// sharp ones.
+void JoinPart(aiMesh& mesh, JoinedPart& part, bool facetNormals) {
+    const unsigned n = mesh.mNumVertices;
+    ClearNegativeZeros(Floats(mesh.mVertices, n));
+    if (!mesh.mNormals || facetNormals) {
+        MadeNormals made =
+            NormalsFromTriangles(Floats(mesh.mVertices, n), part.corners, facetNormals ? kCreaseCosine : -2.0f);
+        if (OnlyPositions(mesh)) {  // the groups are the joined vertices
+            part.normals = std::move(made.normals);
+            part.joined = std::move(made.joined);
+            part.count = made.count;
+            return;
+        }
+        // Other attributes may keep corners of one group apart: each vertex gets its group's normal.
+        part.normals.assign(3 * std::size_t{n}, 0.0f);
+        part.normalsBySource = true;
+        for (unsigned v = 0; v < n; ++v)
+            if (made.joined[v] != kUnusedVertex)
+                std::copy_n(&made.normals[3 * std::size_t{made.joined[v]}], 3, &part.normals[3 * std::size_t{v}]);
+    }
+    std::vector<VertexStream> streams;
+    const auto add = [&streams](const void* data, std::size_t bytes) {
+        if (data && streams.size() < kMaxJoinStreams) streams.push_back({data, bytes, bytes});
+    };
+    add(mesh.mVertices, sizeof(aiVector3D));
+    if (part.normals.empty()) {
+        ClearNegativeZeros(Floats(mesh.mNormals, n));
+        add(mesh.mNormals, sizeof(aiVector3D));
+    } else {
+        add(part.normals.data(), 3 * sizeof(float));
+    }
+    for (unsigned c = 0; c < AI_MAX_NUMBER_OF_TEXTURECOORDS; ++c)
+        if (mesh.mTextureCoords[c]) {
+            ClearNegativeZeros(Floats(mesh.mTextureCoords[c], n));
+            add(mesh.mTextureCoords[c], sizeof(aiVector3D));
+        }
+    for (unsigned c = 0; c < AI_MAX_NUMBER_OF_COLOR_SETS; ++c) add(mesh.mColors[c], sizeof(aiColor4D));
+    add(mesh.mTangents, sizeof(aiVector3D));
+    add(mesh.mBitangents, sizeof(aiVector3D));
+    part.count = JoinVertices(part.corners, n, streams, part.joined);
+}
+
+// Calls put(source vertex, model vertex) once for each joined vertex of
+// part: its first corner gives it its number, in order.
+template <class Put>
+void EachJoined(const JoinedPart& part, Put&& put) {
+    std::uint32_t next = 0;
+    for (const std::uint32_t v : part.corners)
+        if (part.joined[v] == next) put(v, std::size_t{part.first} + next++);
+}
+
+// The colour each vertex is drawn with when any mesh of the scene has vertex
+// colours: its own colour times its part's base colour, or the base colour
+// alone for a mesh without colours.
+bool ColorsFromScene(const aiScene& scene, Mesh& mesh, const std::vector<JoinedPart>& parts) {
+    bool any = false;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) any = any || scene.mMeshes[m]->mColors[0] != nullptr;
+    if (!any) return true;
+    if (!mesh.AllocColors()) return false;
+    std::size_t drawn = 0;
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
-        const aiMesh& mesh = *scene.mMeshes[m];
-        verts += mesh.mNumVertices;
-        for (unsigned f = 0; f < mesh.mNumFaces; ++f) faces += mesh.mFaces[f].mNumIndices == 3 ? 1 : 0;
+        if (parts[m].count == 0) continue;
+        const aiColor4D* own = scene.mMeshes[m]->mColors[0];
+        const std::array<float, 4> base =
+            drawn < mesh.parts.size() ? mesh.materials[mesh.parts[drawn++].material].baseColor
+                                      : std::array<float, 4>{1.0f, 1.0f, 1.0f, 1.0f};
+        EachJoined(parts[m], [&](std::uint32_t from, std::size_t to) {
+            const aiColor4D c = own ? own[from] : aiColor4D(1.0f, 1.0f, 1.0f, 1.0f);
+            const float rgba[4] = {c.r, c.g, c.b, c.a};
+            for (int k = 0; k < 4; ++k)
+                mesh.colors[4 * to + k] = (std::isfinite(rgba[k]) ? std::clamp(rgba[k], 0.0f, 1.0f) : 1.0f) * base[k];
+        });
+    }
+    return true;
+}
+
+// Each array of the model in turn, from every part, the library's array
+// freed as soon as it is copied: the scene and the model are not both held
+// whole.
+void CopyVertices(aiScene& scene, std::vector<JoinedPart>& parts, Mesh& mesh) {
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        aiMesh& source = *scene.mMeshes[m];
+        EachJoined(parts[m], [&](std::uint32_t from, std::size_t to) {
+            std::copy_n(&source.mVertices[from].x, 3, &mesh.verts[3 * to]);
+        });
+        delete[] std::exchange(source.mVertices, nullptr);
+    }
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        aiMesh& source = *scene.mMeshes[m];
+        if (!parts[m].normals.empty() && !parts[m].normalsBySource) {
+            std::copy(parts[m].normals.begin(), parts[m].normals.end(), &mesh.normals[3 * std::size_t{parts[m].first}]);
+        } else {
+            const float* normals = parts[m].normals.empty() ? &source.mNormals->x : parts[m].normals.data();
+            EachJoined(parts[m], [&](std::uint32_t from, std::size_t to) {
+                std::copy_n(normals + 3 * std::size_t{from}, 3, &mesh.normals[3 * to]);
+            });
+        }
+        delete[] std::exchange(source.mNormals, nullptr);
+        std::vector<float>().swap(parts[m].normals);
+    }
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        aiMesh& source = *scene.mMeshes[m];
+        if (!source.mTextureCoords[0]) continue;
+        const aiVector3D* uvs = source.mTextureCoords[0];
+        EachJoined(parts[m], [&](std::uint32_t from, std::size_t to) { std::copy_n(&uvs[from].x, 2, &mesh.uvs[2 * to]); });
+        delete[] std::exchange(source.mTextureCoords[0], nullptr);
+    }
+}
+
+// Every mesh's triangles, their corners joined, into one model; the node
+// transforms are already applied.
+LoadResult MeshFromScene(aiScene& scene, const std::filesystem::path& folder, bool facetNormals, Mesh& out) {
+    std::uint64_t faces = 0, sourceVerts = 0;
+    std::vector<std::uint64_t> triangles(scene.mNumMeshes, 0);
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        faces += triangles[m] = TrianglesOf(*scene.mMeshes[m]);
+        sourceVerts += scene.mMeshes[m]->mNumVertices;
     }
     if (scene.mNumMeshes == 0 || faces == 0) return LoadResult::Failure("the file holds no triangles");
-    if (verts > UINT32_MAX || faces > INT32_MAX) return LoadResult::Failure(TooLarge(verts, faces));
+    if (faces > INT32_MAX) return LoadResult::Failure(TooLarge(sourceVerts, faces));
+
+    std::vector<JoinedPart> parts(scene.mNumMeshes);
+    std::uint64_t verts = 0;
+    std::vector<std::uint32_t> meshFaces(scene.mNumMeshes, 0);
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        aiMesh& source = *scene.mMeshes[m];
+        JoinedPart& part = parts[m];
+        if (std::string why = TakeCorners(source, triangles[m], part.corners); !why.empty())
+            return LoadResult::Failure(why);
+        if (part.corners.empty()) continue;
+        if (std::string why = CheckFinitePositions(Floats(source.mVertices, source.mNumVertices)); !why.empty())
+            return LoadResult::Failure(why);
+        JoinPart(source, part, facetNormals);
+        part.first = static_cast<std::uint32_t>(std::min<std::uint64_t>(verts, UINT32_MAX));
+        verts += part.count;
+        meshFaces[m] = static_cast<std::uint32_t>(triangles[m]);
+    }
+    if (verts > UINT32_MAX) return LoadResult::Failure(TooLarge(verts, faces));
     if (!FitsInPhysicalMemory(MeshArrayBytes(verts, faces)))
         return LoadResult::Failure(TooLarge(verts, faces) + " on this machine");
 
@@ -378,37 +587,14 @@ LoadResult MeshFromScene(const aiScene& scene, const std::filesystem::path& fold
     if (!mesh.AllocVerts() || !mesh.AllocNormals() || !mesh.AllocUVs() || !mesh.AllocFaces())
         return LoadResult::Failure("not enough memory for " + std::to_string(verts) + " vertices and " +
                                    std::to_string(faces) + " faces");
-    std::size_t v = 0, f = 0;
-    std::vector<std::uint32_t> meshFaces(scene.mNumMeshes, 0);
-    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
-        const aiMesh& part = *scene.mMeshes[m];
-        const std::size_t firstFace = f;
-        const aiVector3D* uvs = part.mTextureCoords[0];
-        for (unsigned i = 0; i < part.mNumVertices; ++i) {
-            const std::size_t at = v + i;
-            std::copy_n(&part.mVertices[i].x, 3, &mesh.verts[3 * at]);
-            if (part.mNormals) std::copy_n(&part.mNormals[i].x, 3, &mesh.normals[3 * at]);
-            if (uvs) std::copy_n(&uvs[i].x, 2, &mesh.uvs[2 * at]);
-        }
-        for (unsigned i = 0; i < part.mNumFaces; ++i) {
-            const aiFace& face = part.mFaces[i];
-            if (face.mNumIndices != 3) continue;
-            for (unsigned k = 0; k < 3; ++k) {
-                if (face.mIndices[k] >= part.mNumVertices)
-                    return LoadResult::Failure("a face uses vertex " + std::to_string(face.mIndices[k]) +
-                                               " of a mesh with " + std::to_string(part.mNumVertices));
-                mesh.faces[3 * f + k] = static_cast<std::uint32_t>(v + face.mIndices[k]);
-            }
-            ++f;
-        }
-        meshFaces[m] = static_cast<std::uint32_t>(f - firstFace);
-        v += part.mNumVertices;
-    }
-    if (std::string why = CheckFinitePositions(mesh.verts.span()); !why.empty()) return LoadResult::Failure(why);
+    CopyVertices(scene, parts, mesh);
+    std::size_t f = 0;
+    for (const JoinedPart& part : parts)
+        for (const std::uint32_t v : part.corners) mesh.faces[f++] = part.first + part.joined[v];
     mesh.texturePath = OwnTexture(scene, folder);
     mesh.numTextures = mesh.texturePath.empty() ? 0 : 1;
     LookFromScene(scene, folder, mesh, meshFaces);
-    if (!ColorsFromScene(scene, mesh, meshFaces))
+    if (!ColorsFromScene(scene, mesh, parts))
         return LoadResult::Failure("not enough memory for the colours of " + std::to_string(verts) + " vertices");
     out = std::move(mesh);
     return LoadResult::Success();
@@ -421,7 +607,15 @@ LoadResult Import(const ModelFormatInfo& format, const std::filesystem::path& fo
     try {
         SingleReaderImporter importer(format.library.reader);
         if (!importer.Ready()) return LoadResult::Failure(ReaderMissing(format));
-        return read(importer.Get(), [&](const aiScene& scene) { return MeshFromScene(scene, folder, out); });
+        // After the file is read: only the steps it needs, then the model.
+        return read(importer.Get(), [&](Assimp::Importer& reader) {
+            const aiScene* scene = reader.GetScene();
+            if (const unsigned steps = StepsFor(*scene); steps != 0) scene = reader.ApplyPostProcessing(steps);
+            if (!scene) return LoadResult::Failure(LibraryError(reader));
+            const std::unique_ptr<aiScene> owned(reader.GetOrphanedScene());
+            // An STL file's normals are one per triangle, and often wrong: they are made from the corners.
+            return MeshFromScene(*owned, folder, format.id == ModelFormat::STL, out);
+        });
     } catch (const std::exception& e) {
         return LoadResult::Failure(std::string("the import library failed: ") + e.what());
     }
@@ -438,10 +632,10 @@ LoadResult ImportFile(const std::string& path, const ModelFormatInfo& format, st
         importer.SetIOHandler(new ModelFolderIOSystem(path, options, warnings));
         ProgressRelay* relay = nullptr;
         if (progress) importer.SetProgressHandler(relay = new ProgressRelay(progress, fileBytes));
-        const aiScene* scene = importer.ReadFile(path, kPostProcessing);
+        const aiScene* scene = importer.ReadFile(path, ReadSteps(format));
+        LoadResult converted = scene ? convert(importer) : LoadResult::Failure(LibraryError(importer));
         if (relay && relay->Cancelled()) return LoadResult{false, true, "loading was cancelled"};
-        if (!scene) return LoadResult::Failure(LibraryError(importer));
-        return convert(*scene);
+        return converted;
     });
     // A model that could not do without what was refused says why.
     if (!result && !result.cancelled)
@@ -517,8 +711,7 @@ LoadResult ParseScene(std::span<const std::uint8_t> bytes, ModelFormat id, Mesh&
         importer.SetIOHandler(new NoFilesIOSystem);  // the importer owns it from here
         // The library's memory reader is given the format's first extension as its hint.
         const std::string hint(format->extensions.front());
-        const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), kPostProcessing, hint.c_str());
-        if (!scene) return LoadResult::Failure(LibraryError(importer));
-        return convert(*scene);
+        const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), ReadSteps(*format), hint.c_str());
+        return scene ? convert(importer) : LoadResult::Failure(LibraryError(importer));
     });
 }

@@ -3,8 +3,10 @@
 // library into one mesh:
 //   - every mesh of the scene, with its node transforms applied;
 //   - polygons triangulated; points and lines dropped;
-//   - smooth normals generated where the file has none;
-//   - identical vertices joined;
+//   - smooth normals made where the file has none, and for STL (whose
+//     normals are one per triangle) made from the corners, smooth across
+//     edges under 30 degrees and sharp across the others;
+//   - identical vertices joined (vertex_join.h), within each mesh;
 //   - texture coordinates from the first channel (zero where there are none);
 //   - the own texture (numTextures 1, texturePath) is the diffuse texture of
 //     the first mesh's material when it is a BMP, TGA, PNG or JPEG file (by

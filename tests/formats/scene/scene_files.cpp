@@ -1,5 +1,6 @@
 #include "formats/scene/scene_files.h"
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -59,6 +60,56 @@ Bytes OneTriangleStl() {
     stl.insert(stl.end(), bytes, bytes + sizeof record);
     stl.push_back(0), stl.push_back(0);  // attribute byte count
     return stl;
+}
+
+Bytes CubeStl(bool zeroNormals) {
+    Bytes stl(80, ' ');
+    Put32(stl, 12);
+    const auto put = [&stl](const std::array<float, 3>& v) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(v.data());
+        stl.insert(stl.end(), bytes, bytes + sizeof v);
+    };
+    for (int axis = 0; axis < 3; ++axis)
+        for (const float side : {0.0f, 1.0f}) {
+            // The side's corners around its normal, counter-clockwise from outside.
+            const int u = (axis + 1) % 3, w = (axis + 2) % 3;
+            std::array<std::array<float, 3>, 4> quad{};
+            const float du[4] = {0, 1, 1, 0}, dw[4] = {0, 0, 1, 1};
+            for (int i = 0; i < 4; ++i) {
+                quad[i][axis] = side;
+                quad[i][u] = du[i];
+                quad[i][w] = dw[i];
+            }
+            if (side == 0.0f) std::swap(quad[1], quad[3]);  // the other winding faces the other way
+            for (int half = 0; half < 2; ++half) {
+                std::array<float, 3> normal{};
+                if (!zeroNormals) normal[axis] = side == 0.0f ? -1.0f : 1.0f;
+                put(normal);
+                put(quad[0]);
+                put(quad[half == 0 ? 1 : 2]);
+                put(quad[half == 0 ? 2 : 3]);
+                stl.push_back(0), stl.push_back(0);
+            }
+        }
+    return stl;
+}
+
+Bytes StlOf(const std::vector<std::array<float, 9>>& triangles) {
+    Bytes stl(80, ' ');
+    Put32(stl, static_cast<std::uint32_t>(triangles.size()));
+    for (const std::array<float, 9>& corners : triangles) {
+        const float record[12] = {0,          0,          0,          corners[0], corners[1], corners[2],
+                                  corners[3], corners[4], corners[5], corners[6], corners[7], corners[8]};
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(record);
+        stl.insert(stl.end(), bytes, bytes + sizeof record);
+        stl.push_back(0), stl.push_back(0);
+    }
+    return stl;
+}
+
+std::string OctahedronObj() {
+    return "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\n"
+           "f 1 3 5\nf 3 2 5\nf 2 4 5\nf 4 1 5\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n";
 }
 
 Bytes Glb(std::string json, const Bytes& binary) {

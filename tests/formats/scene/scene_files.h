@@ -1,6 +1,7 @@
 // Small model files in the common formats, written out by hand.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,6 +30,19 @@ Bytes Glb(std::string json, const Bytes& binary);
 // A binary STL of one triangle, (0,0,0) (1,0,0) (0,1,0): the 84-byte header
 // and one 50-byte record, 134 bytes.
 Bytes OneTriangleStl();
+
+// A binary STL of the unit cube: 12 triangles, two for each side, wound
+// counter-clockwise seen from outside, each with its side's outward normal,
+// or with (0,0,0) for a normal when zeroNormals.
+Bytes CubeStl(bool zeroNormals = false);
+
+// A binary STL of the given triangles (9 floats each, the corners), every
+// normal (0,0,0).
+Bytes StlOf(const std::vector<std::array<float, 9>>& triangles);
+
+// A regular octahedron as OBJ without normals: 6 positions at 1 on each
+// axis, 8 triangles facing outwards.
+std::string OctahedronObj();
 
 // Bytes as text and back.
 inline Bytes ToBytes(const std::string& text) { return {text.begin(), text.end()}; }

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -139,6 +141,7 @@ const ForgedRecord kForgedRecords[] = {
     {"UnknownKind0", 0, 8, 8, "record of kind 0 with 8 bytes"},
     {"OverlongWarning", 4, 4097, 4097, "record of kind 4 with 4097 bytes"},
     {"UnknownKind6", 6, 8, 8, "record of kind 6 with 8 bytes"},
+    {"ShortSharedModel", 7, 8, 8, "record of kind 7 with 8 bytes"},
 };
 
 void PrintTo(const ForgedRecord& record, std::ostream* out) { *out << record.name; }
@@ -193,6 +196,90 @@ TEST_P(MalformedRecord, IsRefusedWithAReason) {
 
 INSTANTIATE_TEST_SUITE_P(SizeWrongForItsKind, MalformedRecord, testing::ValuesIn(kForgedRecords),
                          [](const testing::TestParamInfo<ForgedRecord>& test) { return test.param.name; });
+
+// A child that hands over a model through the memory file the parent made
+// (its one descriptor whose link names a memfd), forged: a triangle in the
+// layout the parent maps (positions, normals, texture coordinates and faces,
+// each from a page of its own), with some of it wrong.
+struct ForgedShared {
+    const char* name;
+    int seals;               // the seals added before the record is sent
+    long long sizeChange;    // bytes added to (or taken from) the file's right size
+    std::uint32_t badIndex;  // written as the last corner
+    float firstX;            // the first position's x
+    std::uint32_t declaredVerts;
+    std::string reasonHas;   // empty: the model comes back
+};
+
+constexpr int kAllSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE;
+
+const ForgedShared kForgedShared[] = {
+    {"Valid", kAllSeals, 0, 2, 0.0f, 3, ""},
+    {"Unsealed", 0, 0, 2, 0.0f, 3, "open to change"},
+    {"NotSealedAgainstWrites", F_SEAL_SHRINK | F_SEAL_GROW, 0, 2, 0.0f, 3, "open to change"},
+    {"NotSealedAgainstShrinking", F_SEAL_GROW | F_SEAL_WRITE, 0, 2, 0.0f, 3, "open to change"},
+    {"ShortFile", kAllSeals, -4096, 2, 0.0f, 3, "bytes in"},
+    {"LongFile", kAllSeals, 4096, 2, 0.0f, 3, "bytes in"},
+    {"CountsBeyondTheFile", kAllSeals, 0, 2, 0.0f, 2000, "bytes in"},
+    {"IndexOutOfRange", kAllSeals, 0, 3, 0.0f, 3, "invalid model"},
+    {"PositionNotFinite", kAllSeals, 0, 2, std::numeric_limits<float>::infinity(), 3, "invalid model"},
+};
+
+void PrintTo(const ForgedShared& forged, std::ostream* out) { *out << forged.name; }
+
+int SharedFile() {
+    for (int fd = 3; fd < 1024; ++fd) {
+        char target[64] = {};
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        if (readlink(link.c_str(), target, sizeof target - 1) > 0 && std::string_view(target).starts_with("/memfd:"))
+            return fd;
+    }
+    return -1;
+}
+
+class MalformedSharedModel : public testing::TestWithParam<ForgedShared> {};
+
+TEST_P(MalformedSharedModel, IsRefusedWithAReasonUnlessWhole) {
+    const ForgedShared& forged = GetParam();
+    const ChildImport forger = [&forged](Mesh&, const LoadProgress&) -> LoadResult {
+        const int pipe = PipeToParent(), shared = SharedFile();
+        if (pipe < 0 || shared < 0) return LoadResult::Failure("the test found no pipe or memory file");
+        const long page = sysconf(_SC_PAGESIZE);
+        const float verts[9] = {forged.firstX, 0, 0, 1, 0, 0, 0, 1, 0}, normals[9] = {0, 0, 1, 0, 0, 1, 0, 0, 1};
+        const std::uint32_t faces[3] = {0, 1, forged.badIndex};
+        if (ftruncate(shared, 4 * page + forged.sizeChange) != 0 || pwrite(shared, verts, sizeof verts, 0) < 0 ||
+            pwrite(shared, normals, sizeof normals, page) < 0 || pwrite(shared, faces, sizeof faces, 3 * page) < 0)
+            _exit(8);
+        if (forged.seals != 0 && fcntl(shared, F_ADD_SEALS, forged.seals) != 0) _exit(9);
+        std::vector<std::uint8_t> payload(4 + 12, 0);  // no texture path, then the counts
+        const std::uint32_t counts[3] = {forged.declaredVerts, 1, 0};
+        std::memcpy(payload.data() + 4, counts, sizeof counts);
+        WriteRecord(pipe, 7, payload.size(), payload);
+        _exit(0);
+    };
+    const std::size_t descriptors = OpenDescriptors();
+    Mesh mesh = MakeMesh(4, 2);
+    const MeshSnapshot before = Snapshot(mesh);
+    const LoadResult result = ImportInChildProcess(forger, 100, mesh, [](std::uint64_t, std::uint64_t) { return true; });
+    if (forged.reasonHas.empty()) {
+        ASSERT_TRUE(result) << result.reason;
+        EXPECT_EQ(mesh.numVerts, 3u);
+        EXPECT_EQ(mesh.numFaces, 1);
+        EXPECT_EQ(mesh.verts[3], 1.0f);
+        EXPECT_EQ(mesh.faces[2], 2u);
+        mesh.verts[0] = 5.0f;  // the pages are the mesh's own to change
+        EXPECT_EQ(mesh.verts[0], 5.0f);
+    } else {
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.reason.find(forged.reasonHas), std::string::npos) << result.reason;
+        EXPECT_EQ(Snapshot(mesh), before);
+    }
+    EXPECT_TRUE(NoChildLeft());
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+INSTANTIATE_TEST_SUITE_P(SealsSizesAndContents, MalformedSharedModel, testing::ValuesIn(kForgedShared),
+                         [](const testing::TestParamInfo<ForgedShared>& test) { return test.param.name; });
 
 // Files on which the import library aborts or crashes (found by fuzz_scene,
 // with headers that pass the count check): refused with the signal, the

@@ -115,6 +115,95 @@ TEST_F(SceneImport, MeshesOfTwoMaterialsKeepTheirOwnTriangles) {
     EXPECT_EQ(mesh.numVerts, 8u);  // the groups share no corner: none is joined across them
 }
 
+// A binary STL gives each triangle its own corners and a normal that is
+// often wrong: normals are made from the corners' order, and corners at one
+// position are joined where their triangles meet at a gentle angle, so
+// that the sides of a cube stay flat (4 vertices a side) and a curved
+// surface shades smooth.
+TEST_F(SceneImport, StlNormalsComeFromTheCornersAndOnlySharpEdgesSplitVertices) {
+    for (const bool zeroNormals : {false, true}) {
+        SCOPED_TRACE(zeroNormals ? "zero normals in the file" : "the file's normals");
+        Mesh mesh;
+        const LoadResult result = ReadScene(Write("cube.stl", CubeStl(zeroNormals)), mesh);
+        ASSERT_TRUE(result) << result.reason;
+        EXPECT_EQ(mesh.numFaces, 12);
+        EXPECT_EQ(mesh.numVerts, 24u);
+        std::set<Point> positions;
+        for (std::uint32_t v = 0; v < mesh.numVerts; ++v) {
+            const Point p = At(mesh.verts, v), n = At(mesh.normals, v);
+            positions.insert(p);
+            // One component is +-1, toward the side the vertex lies on.
+            int axes = 0;
+            for (int k = 0; k < 3; ++k)
+                if (n[k] != 0.0f) {
+                    ++axes;
+                    EXPECT_EQ(n[k], p[k] == 1.0f ? 1.0f : -1.0f) << "vertex " << v;
+                }
+            EXPECT_EQ(axes, 1) << "vertex " << v;
+        }
+        EXPECT_EQ(positions.size(), 8u);
+    }
+    // Two triangles folded along the x axis by 20 degrees share their edge's
+    // two vertices, with the normal halfway; folded by 90 degrees they don't.
+    const auto fold = [&](float degrees) {
+        const float radians = degrees * 3.14159265f / 180.0f;
+        const float y = std::cos(radians), z = std::sin(radians);
+        Mesh mesh;
+        const LoadResult result =
+            ReadScene(Write("fold.stl", StlOf({{0, 0, 0, 1, 0, 0, 0, -1, 0}, {1, 0, 0, 0, 0, 0, 0, y, z}})), mesh);
+        EXPECT_TRUE(result) << result.reason;
+        return mesh;
+    };
+    const Mesh gentle = fold(20.0f);
+    EXPECT_EQ(gentle.numVerts, 4u);
+    for (std::uint32_t v = 0; v < gentle.numVerts; ++v)
+        if (At(gentle.verts, v)[1] == 0.0f) {  // on the fold
+            const Point n = At(gentle.normals, v);
+            EXPECT_NEAR(n[1], std::sin(10.0f * 3.14159265f / 180.0f), 1e-5f) << "vertex " << v;
+            EXPECT_NEAR(n[2], -std::cos(10.0f * 3.14159265f / 180.0f), 1e-5f) << "vertex " << v;
+        }
+    EXPECT_EQ(fold(90.0f).numVerts, 6u);
+}
+
+// A file without normals gets smooth ones: at each position the triangles
+// around it are averaged, and the corners there become one vertex.
+TEST_F(SceneImport, MissingNormalsAreSmoothAndCornersAtOnePositionJoin) {
+    Mesh mesh;
+    const LoadResult result = ReadScene(Write("octahedron.obj", ToBytes(OctahedronObj())), mesh);
+    ASSERT_TRUE(result) << result.reason;
+    EXPECT_EQ(mesh.numFaces, 8);
+    EXPECT_EQ(mesh.numVerts, 6u);
+    for (std::uint32_t v = 0; v < mesh.numVerts; ++v) {
+        const Point p = At(mesh.verts, v), n = At(mesh.normals, v);
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(n[k], p[k], 1e-6f) << "vertex " << v;  // the corner's direction
+    }
+}
+
+// A single mesh moved by its one node is moved (the library's step that
+// applies transforms is needed even for one mesh).
+TEST_F(SceneImport, OneMeshUnderAMovedNodeIsMoved) {
+    std::string json = TwoNodeGltfJson("");
+    const std::string nodes = R"("nodes":[{"mesh":0,"translation":[10,0,0]},{"scale":[2,2,2],"children":[2]},)"
+                              R"({"mesh":0,"translation":[0,0,5]}],)";
+    json.replace(json.find(nodes), nodes.size(), R"("nodes":[{"children":[1]},{"mesh":0,"translation":[0,3,0]}],)");
+    json.replace(json.find(R"("nodes":[0,1])"), 13, R"("nodes":[0])");
+    Mesh mesh;
+    const LoadResult result = ReadScene(Write("moved.glb", Glb(json, TriangleBuffer())), mesh);
+    ASSERT_TRUE(result) << result.reason;
+    EXPECT_EQ(Triangles(mesh), (std::multiset<std::set<Point>>{{{0, 3, 0}, {1, 3, 0}, {0, 4, 0}}}));
+}
+
+// Lines and points are left out, and so are the vertices only they use.
+TEST_F(SceneImport, LinesAndPointsAndTheirVerticesAreLeftOut) {
+    Mesh mesh;
+    const std::string obj = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 5 5 5\nv 6 6 6\nf 1 2 3\nl 4 5\np 5\n";
+    const LoadResult result = ReadScene(Write("mixed.obj", ToBytes(obj)), mesh);
+    ASSERT_TRUE(result) << result.reason;
+    EXPECT_EQ(mesh.numFaces, 1);
+    EXPECT_EQ(mesh.numVerts, 3u);
+    EXPECT_EQ(Triangles(mesh), (std::multiset<std::set<Point>>{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}}));
+}
+
 // What makes a model look as its author made it comes through the import
 // process: each material's part of the faces with its colour, vertex
 // colours, and an image the file holds, byte for byte. A file without
