@@ -192,7 +192,6 @@ void ParseWithLibxml(Work& work, std::size_t k, Piece& piece, std::uint64_t done
 void ReadPiece(Work& work, std::size_t k, std::vector<char>& scratch) {
     if (!work.WaitFor([&work, k] { return work.head != Head::Pending && work.CountedUpTo(k); })) return;
     const TagCounts& own = work.counts[k];
-    if (own.markup) return work.Fail();
     if (k > 0 && !own.firstEntry) return;  // the piece before goes on through this range
     PlainPieceBounds bounds;
     bounds.begin = k == 0 ? work.listsBegin : *own.firstEntry;
@@ -223,6 +222,7 @@ void ReadPiece(Work& work, std::size_t k, std::vector<char>& scratch) {
         return;
     }
     if (work.stop) return;
+    // What it wrote goes: libxml2 may place the piece in the other list.
     Undo(work.mesh, piece);
     ParseWithLibxml(work, k, piece, done, scratch);
 }

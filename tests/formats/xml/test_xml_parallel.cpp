@@ -134,6 +134,18 @@ SplitLoad LoadInPieces(const std::string& document, unsigned pieces) {
     return split;
 }
 
+// The exporter's text of a model of 40 vertices and 60 faces, with the
+// vertex list one short and a vertex in place of the last face, before the
+// 31st: the one parser stores it at the face's index, 30. A piece taking it
+// for the vertex list would store it at index 40.
+std::string VertexInTheFaceList(std::string plain) {
+    ReplaceNth(plain, "<face>", 30, "<vertex><vertY>-9</vertY></vertex><face>");
+    ReplaceNth(plain, "<numVerts>40", 0, "<numVerts>41");
+    const std::size_t lastFace = plain.rfind("<face>");
+    plain.erase(lastFace, plain.find("</face>", lastFace) + 7 - lastFace);
+    return plain;
+}
+
 // The exporter's text, and any in its strict form, is read by hand in every
 // piece; a piece outside it (still in the plain layout) goes to libxml2 on
 // its own, the others stay by hand, and the result is the whole parse's.
@@ -165,6 +177,9 @@ TEST(XmlParallel, PiecesInTheStrictFormAreReadByHandTheOthersByLibxml2) {
     variant("</vertZ>", 20, "</vertZ><vertZ></vertZ>", Read::OneByLibxml2);
     // A comment leaves the plain layout: the one parser reads the lists.
     variant("<vertU>", 20, "<vertU><!---->", Read::InOrder);
+    // So does a vertex in the face list, which a piece that starts there
+    // takes for one of the vertex list, and writes before it fails.
+    documents.push_back({VertexInTheFaceList(plain), Read::InOrder});
 
     for (std::size_t d = 0; d < documents.size(); ++d) {
         SCOPED_TRACE(d);
@@ -208,6 +223,22 @@ TEST(XmlParallel, ManyPiecesOverUnevenEntriesGiveTheWholeParse) {
         EXPECT_GE(split.load.piecesParsed, 2u);
         EXPECT_LT(split.load.piecesParsed, pieces);
         EXPECT_EQ(split.load.piecesByHand, split.load.piecesParsed);
+    }
+}
+
+// However the ranges fall, also where a piece holds nothing but the vertex
+// in the face list, the pieces see that their lists do not follow on, and
+// the one parser reads the lists.
+TEST(XmlParallel, AVertexInTheFaceListIsNeverTakenForOneOfTheVertexList) {
+    const Mesh model = MakeMesh(40, 60);
+    const std::string text = VertexInTheFaceList(ExporterText(model));
+    const Loaded whole = LoadWith([&](Mesh& m, TextureHook hook) { return ParseXML(text, m, hook); });
+    ASSERT_TRUE(whole.result) << whole.result.reason;
+    for (unsigned pieces = 2; pieces <= 400; ++pieces) {
+        SCOPED_TRACE(pieces);
+        const SplitLoad split = LoadInPieces(text, pieces);
+        EXPECT_EQ(split.loaded.mesh, whole.mesh);
+        EXPECT_EQ(split.load.piecesParsed, 0u);
     }
 }
 
