@@ -305,6 +305,13 @@ ListsOutcome ParseListsInParallel(XmlModelParser& parser, Mesh& mesh, const Docu
     bool cancelled = false;
     {
         std::vector<std::jthread> workers;
+        // Declared after the workers, so gone before they are joined: should
+        // this thread leave early (an exception), they stop instead of
+        // waiting for the head. After a normal end they are all done.
+        struct StopOnLeaving {
+            Work& work;
+            ~StopOnLeaving() { work.Stop(); }
+        } stopOnLeaving{work};
         for (unsigned t = 0; t < threads; ++t) workers.emplace_back([&work] { Worker(work); });
         // The workers count while the head is read here: its texture hook is
         // the caller's, and the arrays it allocates are there once it is read.
