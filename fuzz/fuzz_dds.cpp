@@ -7,13 +7,12 @@
 namespace {
 
 // Worked out here rather than by the reader's own size functions: 4x4
-// blocks of 8 bytes (DXT1) or 16, or the components of every pixel.
+// blocks of the row's block size, or the bytes of every pixel.
 std::uint64_t LevelBytes(const DDSImage& image, const DDSSurface& level) {
     const auto w = static_cast<std::uint64_t>(level.GetWidth());
     const auto h = static_cast<std::uint64_t>(level.GetHeight());
     if (!image.IsCompressed()) return w * h * static_cast<std::uint64_t>(image.GetComponents());
-    const std::uint64_t blockBytes = image.GetComponents() == 3 ? 8 : 16;
-    return (w + 3) / 4 * ((h + 3) / 4) * blockBytes;
+    return (w + 3) / 4 * ((h + 3) / 4) * image.GetDDSFormat()->blockBytes;
 }
 
 void CheckLevel(const DDSImage& image, const DDSSurface& level) {
@@ -32,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const DDSImage& image = read.value;
     Require(image.GetNumImages() == (image.IsCubemap() ? 6 : 1), "one image, or six for a cube map");
+    Require(image.IsTopDown() == (image.IsCompressed() && image.GetDDSFormat()->flipBlocks == nullptr),
+            "only blocks that cannot be flipped stay top row first");
     std::uint64_t total = 0;
     for (int i = 0; i < image.GetNumImages(); ++i) {
         const DDSTexture& texture = image.GetImage(i);

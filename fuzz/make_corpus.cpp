@@ -171,6 +171,34 @@ void WriteDDSs(const fs::path& dir) {
     Write(dir, "cube_rgb24_2x2.dds",
           EncodeDDS({.width = 2, .height = 2, .formatFlags = 0x40, .fourCC = "", .bitCount = 24, .caps2 = kCubeMap},
                     Pixels(2, 12, 3, 1)));  // six 2 x 2 faces
+
+    // The DX10 header: block formats of each kind (BC4 8-byte blocks, BC5
+    // and BC7 16-byte ones, BC6H read top row first), a cube map by the
+    // misc flag, and pixel formats of 8, 16 and 32 bits.
+    const auto dx10 = [](std::uint32_t dxgi, std::uint32_t w, std::uint32_t h, std::uint32_t mips) {
+        return DDSOptions{.width = w, .height = h, .mipCount = mips, .fourCC = "DX10", .dxgiFormat = dxgi};
+    };
+    Write(dir, "dx10_bc4_8x8_mips.dds", EncodeDDS(dx10(80, 8, 8, 4), Blocks(8, 8, 8, 20, 4)));
+    Write(dir, "dx10_bc5s_12x4_mips.dds", EncodeDDS(dx10(84, 12, 4, 4), Blocks(12, 4, 16, 21, 4)));
+    Write(dir, "dx10_bc6h_8x8.dds", EncodeDDS(dx10(95, 8, 8, 1), Blocks(8, 8, 16, 22, 1)));
+    Write(dir, "dx10_bc7_srgb_6x6_mips.dds", EncodeDDS(dx10(99, 6, 6, 3), Blocks(6, 6, 16, 23, 3)));
+    DDSOptions cube = dx10(98, 8, 8, 4);
+    cube.miscFlag = 0x4;
+    Bytes bc7Faces;
+    for (std::uint32_t face = 0; face < 6; ++face) {
+        const Bytes one = Blocks(8, 8, 16, 30 + face, 4);
+        bc7Faces.insert(bc7Faces.end(), one.begin(), one.end());
+    }
+    Write(dir, "dx10_cube_bc7_8x8_mips.dds", EncodeDDS(cube, bc7Faces));
+    Write(dir, "dx10_bgra8_srgb_4x3_mips.dds", EncodeDDS(dx10(91, 4, 3, 3), Pixels(4, 3, 4, 3)));
+    Write(dir, "dx10_b5g6r5_4x4.dds", EncodeDDS(dx10(85, 4, 4, 1), Pixels(4, 4, 2, 1)));
+    Write(dir, "dx10_r8_5x3_mips.dds", EncodeDDS(dx10(61, 5, 3, 3), Pixels(5, 3, 1, 3)));
+    // Legacy headers of the newer formats: an RGTC code and luminance masks.
+    Write(dir, "ati2_8x8.dds", EncodeDDS({.width = 8, .height = 8, .fourCC = "ATI2"}, Blocks(8, 8, 16, 24, 1)));
+    Write(dir, "l8a8_4x4.dds",
+          EncodeDDS({.width = 4, .height = 4, .formatFlags = 0x20001, .fourCC = "", .bitCount = 16,
+                     .masks = {0x00FF, 0, 0, 0xFF00}},
+                    Pixels(4, 4, 2, 1)));
 }
 
 Bytes BinBytes(const Mesh& mesh, const fs::path& scratch) {

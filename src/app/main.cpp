@@ -2,6 +2,7 @@
 // its window, from a module loaded then; the headless modes never map the
 // toolkit.
 #include <iostream>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -9,12 +10,17 @@
 #include "app/cli/run_command_line.h"
 #include "app/shell/window_module.h"
 #include "base/loadable_module.h"
+#include "viewer/open_model.h"
 #include "viewer/startup_dir.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const CommandLine line = ParseCommandLine(args);
     if (line.mode != CliMode::Window) return RunHeadless(line, std::cout, std::cerr);
+
+    // The model is read while the toolkit loads and the window is made.
+    std::optional<ModelReadAhead> readAhead;
+    if (!line.model.empty()) readAhead.emplace(line.model, line.read);
 
     std::string why;
     const auto run = reinterpret_cast<WindowEntry>(ModuleEntry(kWindowModule, kWindowEntry, why));
@@ -27,6 +33,6 @@ int main(int argc, char** argv) {
     int toolkitArgc = 1;
     const std::string startupDir = StartupDirForThisProcess();
     const WindowStart start{kWindowModuleVersion, sizeof(ReadOptions), &toolkitArgc, argv, &line.model, &startupDir,
-                            &line.read};
+                            &line.read, readAhead ? &*readAhead : nullptr};
     return run(start);
 }

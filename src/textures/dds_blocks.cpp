@@ -64,3 +64,16 @@ void FlipDXT5Blocks(std::span<std::uint8_t> blocks, int rows) {
         FlipColourBlock(block.subspan(8), rows);
     });
 }
+
+void FlipBC4Blocks(std::span<std::uint8_t> blocks, int rows) {
+    rows = ClampRows(rows);
+    ForEachBlock(blocks, 8, [rows](std::span<std::uint8_t> block) { FlipInterpolatedAlphaBlock(block, rows); });
+}
+
+void FlipBC5Blocks(std::span<std::uint8_t> blocks, int rows) {
+    rows = ClampRows(rows);
+    ForEachBlock(blocks, 16, [rows](std::span<std::uint8_t> block) {
+        FlipInterpolatedAlphaBlock(block.first(8), rows);
+        FlipInterpolatedAlphaBlock(block.subspan(8), rows);
+    });
+}

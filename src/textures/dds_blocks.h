@@ -1,4 +1,4 @@
-// S3TC blocks turned upside down in place, for the DDS reader, which hands
+// S3TC and RGTC blocks turned upside down in place, for the DDS reader, which hands
 // the GL every level bottom row first.
 #pragma once
 
@@ -16,3 +16,7 @@ void FlipDXT3Blocks(std::span<std::uint8_t> blocks, int rows = 4);
 // The alpha half of a DXT5 block holds sixteen 3-bit indices in 48 bits,
 // four rows of 12 bits, which are reversed as rows.
 void FlipDXT5Blocks(std::span<std::uint8_t> blocks, int rows = 4);
+// RGTC: a BC4 block is one 8-byte interpolated block (the alpha half of
+// DXT5) for its one channel, a BC5 block two of them, red then green.
+void FlipBC4Blocks(std::span<std::uint8_t> blocks, int rows = 4);
+void FlipBC5Blocks(std::span<std::uint8_t> blocks, int rows = 4);

@@ -1,9 +1,12 @@
-// Reader for DDS files: the pixel formats of dds_formats.h (S3TC blocks,
-// uncompressed 24- and 32-bit pixels), single images or six-face cube maps,
-// with their stored mip levels. Every level is turned upside down on
+// Reader for DDS files: the pixel formats of dds_formats.h (S3TC, RGTC and
+// BPTC blocks, uncompressed 8- to 32-bit pixels), named by the legacy
+// header or by the DX10 header after it; single images or six-face cube
+// maps, with their stored mip levels. Every level is turned upside down on
 // reading, so that its first row in memory is the bottom row of the
-// picture, as the GL expects. No GL: formats are GL enumerant values
-// (textures/image_formats.h).
+// picture, as the GL expects; except for formats whose blocks cannot be
+// turned over (BC6H, BC7), which stay top row first and say so
+// (IsTopDown), for whoever draws them to flip their texture coordinates.
+// No GL: formats are GL enumerant values (textures/image_formats.h).
 #pragma once
 
 #include <cstdint>
@@ -80,6 +83,9 @@ public:
     int GetComponents() const { return format_ ? format_->components : 0; }
     bool IsCompressed() const { return format_ && format_->IsCompressed(); }
     bool IsCubemap() const { return cubemap_; }
+    // Levels lie top row first (formats that cannot be flipped); the faces
+    // of a cube map then keep their own places too.
+    bool IsTopDown() const { return format_ && format_->ReadsTopDown(); }
 
     // Byte counts of one level under the current format (0 when empty),
     // computed in 64 bits (saturating) so that oversized headers can be refused.
@@ -88,7 +94,8 @@ public:
 
     // Turns one level of the current format upside down in place. A block
     // of fewer than 4 rows has only its used rows reversed. Pixels of the
-    // wrong size for (width, height) are left alone.
+    // wrong size for (width, height), and formats that read top down, are
+    // left alone.
     void Flip(std::span<std::uint8_t> pixels, std::int32_t width, std::int32_t height) const;
 
 private:
@@ -102,3 +109,15 @@ private:
 // Reads a DDS file, or parses one in memory. A refused image is empty.
 ReadResult<DDSImage> ReadDDS(const std::string& path);
 ReadResult<DDSImage> ParseDDS(std::span<const std::uint8_t> bytes);
+
+// A DDS file read for a loader: the image, or what the loader shows. That
+// is lead alone for a file that could not be read at all (missing), and
+// lead, ": " and the reader's reason for one whose contents were refused.
+struct DDSFileRead {
+    DDSImage image;
+    std::string message;  // empty when the image was read
+    explicit operator bool() const { return message.empty(); }
+};
+DDSFileRead ReadDDSFile(const std::string& path, std::string_view lead);
+// lead, ": " and why.
+std::string DDSRefusal(std::string_view lead, std::string_view why);

@@ -15,16 +15,26 @@ namespace {
 using FileLoader = bool (*)(const std::string& path, unsigned int name, MessageSink& messages);
 using CubeLoader = bool (*)(const CubeFacePaths& paths, unsigned int name, MessageSink& messages);
 
+CubeFacePaths Faces(std::span<const std::string> files) {
+    CubeFacePaths faces;
+    std::copy_n(files.begin(), faces.size(), faces.begin());
+    return faces;
+}
+
+// The BMP and TGA loaders fill every texture bottom row first.
 template <FileLoader Load>
-bool OneFile(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
-    return Load(files.front(), name, messages);
+TextureLoad OneFile(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
+    return {.loaded = Load(files.front(), name, messages), .topDown = false};
 }
 
 template <CubeLoader Load>
-bool SixFaces(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
-    CubeFacePaths faces;
-    std::copy_n(files.begin(), faces.size(), faces.begin());
-    return Load(faces, name, messages);
+TextureLoad SixFaces(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
+    return {.loaded = Load(Faces(files), name, messages), .topDown = false};
+}
+
+template <class Image>
+std::string Readable(const ReadResult<Image>& read, std::string_view message) {
+    return read ? std::string() : std::string(message);
 }
 
 // The directory is taken exactly as recorded, separators and all; a path
@@ -38,30 +48,30 @@ std::vector<std::string> FilePaths(const TextureModeRow& row, const std::string&
 }  // namespace
 
 namespace test_images {
-bool LoadBMP(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
+TextureLoad LoadBMP(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
     return OneFile<LoadBMPTexture>(files, name, messages);
 }
-bool LoadBMPCompressed(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
+TextureLoad LoadBMPCompressed(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
     return OneFile<LoadBMPTextureCompressed>(files, name, messages);
 }
-bool LoadBMPCube(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
+TextureLoad LoadBMPCube(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
     return SixFaces<LoadBMPCubeMap>(files, name, messages);
 }
-bool LoadTGA(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
+TextureLoad LoadTGA(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
     return OneFile<LoadTGATexture>(files, name, messages);
 }
-bool LoadTGACompressed(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
+TextureLoad LoadTGACompressed(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
     return OneFile<LoadTGATextureCompressed>(files, name, messages);
 }
-bool LoadDDS(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
-    return OneFile<LoadDDSTexture>(files, name, messages);
+TextureLoad LoadDDS(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
+    return LoadDDSTexture(files.front(), name, messages);
 }
-bool LoadDDSCube(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
-    return SixFaces<LoadDDSCubeMap>(files, name, messages);
+TextureLoad LoadDDSCube(std::span<const std::string> files, unsigned int name, MessageSink& messages) {
+    return LoadDDSCubeMap(Faces(files), name, messages);
 }
-bool ReadsAsBMP(const std::string& path) { return static_cast<bool>(ReadBMP(path)); }
-bool ReadsAsTGA(const std::string& path) { return static_cast<bool>(ReadTGA(path)); }
-bool ReadsAsDDS(const std::string& path) { return static_cast<bool>(ReadDDS(path)); }
+std::string ReadsAsBMP(const std::string& path, std::string_view message) { return Readable(ReadBMP(path), message); }
+std::string ReadsAsTGA(const std::string& path, std::string_view message) { return Readable(ReadTGA(path), message); }
+std::string ReadsAsDDS(const std::string& path, std::string_view message) { return ReadDDSFile(path, message).message; }
 }  // namespace test_images
 
 std::string_view TextureModeName(TextureMode mode) {
@@ -69,8 +79,8 @@ std::string_view TextureModeName(TextureMode mode) {
     return index < kTextureModes.size() ? kTextureModes[index].name : std::string_view{};
 }
 
-void ReloadTestTexture(TextureMode mode, const std::string& startupDir, unsigned int& testTexture,
-                       MessageSink& messages) {
+TextureLoad ReloadTestTexture(TextureMode mode, const std::string& startupDir, unsigned int& testTexture,
+                              MessageSink& messages) {
     // A fresh name each time, so that a 2D image never goes into a former
     // cube map or the other way round.
     if (testTexture != 0) glDeleteTextures(1, &testTexture);
@@ -79,7 +89,7 @@ void ReloadTestTexture(TextureMode mode, const std::string& startupDir, unsigned
 
     // The loaders report their own failures; the mode keeps the empty texture then.
     const TextureModeRow& row = TextureModeRowOf(mode);
-    if (row.load != nullptr) row.load(FilePaths(row, startupDir), testTexture, messages);
+    return row.load != nullptr ? row.load(FilePaths(row, startupDir), testTexture, messages) : TextureLoad{};
 }
 
 bool CheckTestTexture(TextureMode mode, const std::string& startupDir, MessageSink& messages) {
@@ -87,8 +97,8 @@ bool CheckTestTexture(TextureMode mode, const std::string& startupDir, MessageSi
     const TextureModeRow& row = TextureModeRowOf(mode);
     if (row.check == nullptr) return true;
     for (const std::string& path : FilePaths(row, startupDir)) {
-        if (!row.check(path)) {
-            messages.ShowMessage(row.message, kErrorCaption);
+        if (const std::string shown = row.check(path, row.message); !shown.empty()) {
+            messages.ShowMessage(shown, kErrorCaption);
             return false;
         }
     }

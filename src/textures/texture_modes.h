@@ -14,6 +14,7 @@
 
 #include "base/message_sink.h"
 #include "textures/loader_messages.h"
+#include "textures/texture_load.h"
 
 // The numbers are the row indices of kTextureModes.
 enum class TextureMode : int {
@@ -38,10 +39,13 @@ enum class TextureKind {
 
 // Loads a mode's test image from its files (one, or six faces in the order
 // +X, -X, +Y, -Y, +Z, -Z) into the texture name, and reports its own
-// failure through messages. A GL context must be current.
-using TestImageLoader = bool (*)(std::span<const std::string> files, unsigned int name, MessageSink& messages);
-// Whether the reader of the image's format takes one file. No GL.
-using TestImageCheck = bool (*)(const std::string& path);
+// failure through messages; says whether its rows lie top first. A GL
+// context must be current.
+using TestImageLoader = TextureLoad (*)(std::span<const std::string> files, unsigned int name, MessageSink& messages);
+// Whether the reader of the image's format takes one file, without GL: ""
+// when it does, else what the loader shows (message, the row's, or that
+// followed by the reader's reason where the loader gives it).
+using TestImageCheck = std::string (*)(const std::string& path, std::string_view message);
 
 struct TextureModeRow {
     TextureMode mode;
@@ -59,16 +63,16 @@ struct TextureModeRow {
 
 // The loaders and checks the rows name, each in the one shape of its kind.
 namespace test_images {
-bool LoadBMP(std::span<const std::string> files, unsigned int name, MessageSink& messages);
-bool LoadBMPCompressed(std::span<const std::string> files, unsigned int name, MessageSink& messages);
-bool LoadBMPCube(std::span<const std::string> files, unsigned int name, MessageSink& messages);
-bool LoadTGA(std::span<const std::string> files, unsigned int name, MessageSink& messages);
-bool LoadTGACompressed(std::span<const std::string> files, unsigned int name, MessageSink& messages);
-bool LoadDDS(std::span<const std::string> files, unsigned int name, MessageSink& messages);
-bool LoadDDSCube(std::span<const std::string> files, unsigned int name, MessageSink& messages);
-bool ReadsAsBMP(const std::string& path);
-bool ReadsAsTGA(const std::string& path);
-bool ReadsAsDDS(const std::string& path);
+TextureLoad LoadBMP(std::span<const std::string> files, unsigned int name, MessageSink& messages);
+TextureLoad LoadBMPCompressed(std::span<const std::string> files, unsigned int name, MessageSink& messages);
+TextureLoad LoadBMPCube(std::span<const std::string> files, unsigned int name, MessageSink& messages);
+TextureLoad LoadTGA(std::span<const std::string> files, unsigned int name, MessageSink& messages);
+TextureLoad LoadTGACompressed(std::span<const std::string> files, unsigned int name, MessageSink& messages);
+TextureLoad LoadDDS(std::span<const std::string> files, unsigned int name, MessageSink& messages);
+TextureLoad LoadDDSCube(std::span<const std::string> files, unsigned int name, MessageSink& messages);
+std::string ReadsAsBMP(const std::string& path, std::string_view message);
+std::string ReadsAsTGA(const std::string& path, std::string_view message);
+std::string ReadsAsDDS(const std::string& path, std::string_view message);
 
 inline constexpr std::string_view kSphereMapBMP[] = {"/Assets/spheremap.bmp"};
 inline constexpr std::string_view kSphereMapTGA[] = {"/Assets/spheremap.tga"};
@@ -163,8 +167,9 @@ std::string_view TextureModeName(TextureMode mode);
 // mode (modes with a test image; others leave it empty). The images are
 // found under startupDir: each path is it followed by a file of the row,
 // such as "/Assets/spheremap.bmp". Problems are reported through messages,
-// and the mode keeps the empty texture then.
-void ReloadTestTexture(TextureMode mode, const std::string& startupDir, unsigned int& testTexture,
+// and the mode keeps the empty texture then. Returns the loader's result:
+// a texture whose rows lie top first is drawn with t flipped.
+TextureLoad ReloadTestTexture(TextureMode mode, const std::string& startupDir, unsigned int& testTexture,
                        MessageSink& messages);
 
 // Reads the test image files of mode without GL and reports what

@@ -11,6 +11,21 @@ static_assert(kGlCompressedLuminance == GL_COMPRESSED_LUMINANCE && kGlCompressed
 static_assert(kGlCompressedRgbaDxt1 == GL_COMPRESSED_RGBA_S3TC_DXT1_EXT &&
               kGlCompressedRgbaDxt3 == GL_COMPRESSED_RGBA_S3TC_DXT3_EXT &&
               kGlCompressedRgbaDxt5 == GL_COMPRESSED_RGBA_S3TC_DXT5_EXT);
+static_assert(kGlUnsignedShort565 == GL_UNSIGNED_SHORT_5_6_5 && kGlUnsignedShort4444Rev == GL_UNSIGNED_SHORT_4_4_4_4_REV &&
+              kGlUnsignedShort1555Rev == GL_UNSIGNED_SHORT_1_5_5_5_REV && kGlRed == GL_RED && kGlRg == GL_RG &&
+              kGlLuminanceAlpha == GL_LUMINANCE_ALPHA && kGlLuminance8Alpha8 == GL_LUMINANCE8_ALPHA8 && kGlR8 == GL_R8 &&
+              kGlRg8 == GL_RG8 && kGlRgb5 == GL_RGB5 && kGlRgb565 == GL_RGB565 && kGlRgba4 == GL_RGBA4 && kGlRgb5A1 == GL_RGB5_A1 &&
+              kGlSrgb8 == GL_SRGB8 && kGlSrgb8Alpha8 == GL_SRGB8_ALPHA8);
+static_assert(kGlCompressedSrgbAlphaDxt1 == GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT1_EXT &&
+              kGlCompressedSrgbAlphaDxt3 == GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT3_EXT &&
+              kGlCompressedSrgbAlphaDxt5 == GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT5_EXT);
+static_assert(kGlCompressedRedRgtc1 == GL_COMPRESSED_RED_RGTC1 &&
+              kGlCompressedSignedRedRgtc1 == GL_COMPRESSED_SIGNED_RED_RGTC1 &&
+              kGlCompressedRgRgtc2 == GL_COMPRESSED_RG_RGTC2 && kGlCompressedSignedRgRgtc2 == GL_COMPRESSED_SIGNED_RG_RGTC2);
+static_assert(kGlCompressedRgbaBptcUnorm == GL_COMPRESSED_RGBA_BPTC_UNORM &&
+              kGlCompressedSrgbAlphaBptcUnorm == GL_COMPRESSED_SRGB_ALPHA_BPTC_UNORM &&
+              kGlCompressedRgbBptcSignedFloat == GL_COMPRESSED_RGB_BPTC_SIGNED_FLOAT &&
+              kGlCompressedRgbBptcUnsignedFloat == GL_COMPRESSED_RGB_BPTC_UNSIGNED_FLOAT);
 
 namespace {
 void ClearErrors() {

@@ -108,25 +108,59 @@ void SetTexGen(bool on) {
     }
 }
 
-void DrawReflectionMapped(const Mesh& model, unsigned int testTexture) {
+// For its lifetime, a texture matrix that turns a texture whose rows lie
+// top first the right way up (none for other textures). In 2D t becomes
+// 1 - t; in a cube map the direction's y is negated, which flips every
+// face and trades the +Y and -Y faces.
+class TopDownTextureMatrix {
+public:
+    TopDownTextureMatrix(bool topDown, GLenum target) : active_(topDown) {
+        if (!active_) return;
+        glMatrixMode(GL_TEXTURE);
+        glPushMatrix();
+        glLoadIdentity();
+        if (target == GL_TEXTURE_2D) glTranslatef(0.0f, 1.0f, 0.0f);
+        glScalef(1.0f, -1.0f, 1.0f);
+        glMatrixMode(GL_MODELVIEW);
+    }
+    ~TopDownTextureMatrix() {
+        if (!active_) return;
+        glMatrixMode(GL_TEXTURE);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    }
+    TopDownTextureMatrix(const TopDownTextureMatrix&) = delete;
+    TopDownTextureMatrix& operator=(const TopDownTextureMatrix&) = delete;
+
+private:
+    bool active_;
+};
+
+void DrawReflectionMapped(const Mesh& model, unsigned int testTexture, bool topDown) {
     for (const GLenum coord : {GL_S, GL_T, GL_R}) glTexGeni(coord, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP);
     SetTexGen(true);
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_TEXTURE_CUBE_MAP);
     glBindTexture(GL_TEXTURE_CUBE_MAP, testTexture);
-    Draw(model);
+    {
+        const TopDownTextureMatrix flip(topDown, GL_TEXTURE_CUBE_MAP);
+        Draw(model);
+    }
     glDisable(GL_TEXTURE_CUBE_MAP);
     glEnable(GL_TEXTURE_2D);
     SetTexGen(false);
 }
 
-void DrawSphereMapped(const Mesh& model, unsigned int testTexture) {
+void DrawSphereMapped(const Mesh& model, unsigned int testTexture, bool topDown) {
     glBindTexture(GL_TEXTURE_2D, testTexture);
     SetTexGen(true);
     // Sphere mapping exists for S and T only; R keeps its mode (unused by a 2D texture).
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    Draw(model);
+    {
+        const TopDownTextureMatrix flip(topDown, GL_TEXTURE_2D);
+        Draw(model);
+    }
     SetTexGen(false);
 }
 
@@ -149,8 +183,8 @@ void RenderFrame(const Viewer& viewer) {
     switch (TextureModeRowOf(viewer.textureMode).kind) {
     case TextureKind::Model: DrawOwnLook(viewer.model, viewer.textures); break;
     case TextureKind::None: Draw(viewer.model); break;
-    case TextureKind::Cube: DrawReflectionMapped(viewer.model, viewer.testTexture); break;
-    case TextureKind::Flat: DrawSphereMapped(viewer.model, viewer.testTexture); break;
+    case TextureKind::Cube: DrawReflectionMapped(viewer.model, viewer.testTexture, viewer.testTextureTopDown); break;
+    case TextureKind::Flat: DrawSphereMapped(viewer.model, viewer.testTexture, viewer.testTextureTopDown); break;
     }
     if (viewer.showNormals) DrawNormals(viewer.model);
     glPopMatrix();
@@ -173,7 +207,8 @@ void ResizeViewport(Viewer& viewer, int width, int height) {
 
 void LoadTestTexture(Viewer& viewer, MessageSink& messages) {
     if (!viewer.deferTestTextures) {
-        ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
+        viewer.testTextureTopDown =
+            ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages).topDown;
         return;
     }
     CheckTestTexture(viewer.textureMode, viewer.startupDir, messages);
@@ -184,13 +219,15 @@ void UploadPendingTestTexture(Viewer& viewer, MessageSink& messages) {
     if (!viewer.testTexturePending) return;
     viewer.testTexturePending = false;
     if (HasTestImage(viewer.textureMode))
-        ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages);
+        viewer.testTextureTopDown =
+            ReloadTestTexture(viewer.textureMode, viewer.startupDir, viewer.testTexture, messages).topDown;
 }
 
 void DeleteTestTexture(Viewer& viewer) {
     glDeleteTextures(1, &viewer.testTexture);
     // The name may be handed out again; don't keep a stale one.
     viewer.testTexture = 0;
+    viewer.testTextureTopDown = false;
 }
 
 void ShutdownScene(Viewer& viewer) {

@@ -43,6 +43,8 @@ struct Viewer {
 
     TextureMode textureMode = TextureMode::Off;
     unsigned int testTexture = 0;  // GL name; released by ShutdownScene
+    // The test texture's rows lie top first (BC6H, BC7 DDS): drawn with t flipped.
+    bool testTextureTopDown = false;
     // A run that draws one frame only checks the test images as the modes
     // change and uploads the one its frame uses (UploadPendingTestTexture).
     bool deferTestTextures = false;

@@ -431,7 +431,7 @@ TEST(DDSImage, MalformedFilesAreRefusedAndLeaveNothing) {
         {"empty", {}},
         {"not DDS", notDDS},
         {"short header", Bytes(notDDS.begin(), notDDS.begin() + 100)},
-        {"unknown code", EncodeDDS({.width = 4, .height = 4, .fourCC = "ATI2"}, Filled(16, 0))},
+        {"unknown code", EncodeDDS({.width = 4, .height = 4, .fourCC = "ATI9"}, Filled(16, 0))},
         {"zero width", EncodeDDS({.width = 0, .height = 4}, Filled(8, 0))},
         {"truncated base", EncodeDDS({.width = 8, .height = 8}, Filled(31, 0))},
         {"truncated mip", EncodeDDS({.width = 8, .height = 8, .mipCount = 4}, Filled(32 + 8 + 7, 0))},

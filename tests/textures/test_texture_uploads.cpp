@@ -227,7 +227,11 @@ TEST_F(TextureUpload, ACubeMapStopsAtTheFirstMissingFace) {
         const char* message;
     };
     Case cases[] = {{"BMP", WriteFaces(dir, "bmp", bmps), LoadBMPCubeMap, "Cube Texture File Not Found (BMP)"},
-                    {"DDS", WriteFaces(dir, "dds", ddss), LoadDDSCubeMap, "Cube Texture File Not Found (DDS)"}};
+                    {"DDS", WriteFaces(dir, "dds", ddss),
+                     [](const CubeFacePaths& paths, unsigned int name, MessageSink& messages) {
+                         return LoadDDSCubeMap(paths, name, messages).loaded;
+                     },
+                     "Cube Texture File Not Found (DDS)"}};
     for (Case& c : cases) {
         std::filesystem::remove(c.paths[2]);
         RecordingSink faceSink;
@@ -268,6 +272,11 @@ TEST_F(TextureUpload, RefusedFilesShowTheirMessageOnceAndUploadNothing) {
     const char* kBMP = "Texture File Not Found (BMP)";
     const char* kTGA = "Texture File Not Found (TGA)";
     const char* kDDS = "Texture File Not Found (DDS)";
+    const Loader dds2D = [](const std::string& path, unsigned int name, MessageSink& messages) {
+        return LoadDDSTexture(path, name, messages).loaded;
+    };
+    const Bytes ddsArray = EncodeDDS({.width = 8, .height = 8, .fourCC = "DX10", .dxgiFormat = 71, .arraySize = 3},
+                                     RandomBlocks(12, 8, 1, false));
     const struct {
         const char* what;
         Bytes file;  // empty: no file at all
@@ -293,12 +302,18 @@ TEST_F(TextureUpload, RefusedFilesShowTheirMessageOnceAndUploadNothing) {
         {"TGA truncated", cut(tga, 1), LoadTGATexture, kTGA},
         {"TGA truncated run-length", cut(rle, 1), LoadTGATexture, kTGA},
         {"TGA 65535 x 65535 x 4", u16(u16(byte(tga, 16, 32), 12, 65535), 14, 65535), LoadTGATexture, kTGA},
-        {"missing DDS", {}, LoadDDSTexture, kDDS},
-        {"not DDS", byte(dds, 0, 'X'), LoadDDSTexture, kDDS},
-        {"DDS unknown code", byte(dds, 87, '9'), LoadDDSTexture, kDDS},
-        {"DDS truncated", cut(dds, 1), LoadDDSTexture, kDDS},
-        {"DDS oversized header", u32(u32(dds, 12, 0xFFFFFFFF), 16, 0xFFFFFFFF), LoadDDSTexture, kDDS},
-        {"DDS 24 bits with alpha flag", u32(u32(u32(dds, 80, 0x41), 88, 24), 84, 0), LoadDDSTexture, kDDS},
+        // A DDS file that was read but refused: the message, then the reader's reason.
+        {"missing DDS", {}, dds2D, kDDS},
+        {"not DDS", byte(dds, 0, 'X'), dds2D, "Texture File Not Found (DDS): not a DDS file"},
+        {"DDS unknown code", byte(dds, 87, '9'), dds2D,
+         "Texture File Not Found (DDS): unsupported DDS compression \"DXT9\""},
+        {"DDS truncated", cut(dds, 1), dds2D, "Texture File Not Found (DDS): truncated DDS file"},
+        {"DDS oversized header", u32(u32(dds, 12, 0xFFFFFFFF), 16, 0xFFFFFFFF), dds2D,
+         "Texture File Not Found (DDS): DDS image too large"},
+        {"DDS 24 bits with alpha flag", u32(u32(u32(dds, 80, 0x41), 88, 24), 84, 0), dds2D,
+         "Texture File Not Found (DDS): unsupported DDS pixel format"},
+        {"DDS DX10 texture array", ddsArray, dds2D,
+         "Texture File Not Found (DDS): texture array of 3 slices, which is not drawn"},
     };
     for (const auto& c : cases) {
         const std::string path = c.file.empty() ? (dir.Path() / "absent").string() : dir.Write("bad", c.file);

@@ -7,6 +7,12 @@
 
 #include "math/camera.h"
 #include "mesh/mesh.h"
+#include "support/temp_dir.h"
+#include "textures/dds_image.h"
+#include "textures/encode/image_encoders.h"
+#include "textures/gl_block_codec.h"
+#include "textures/gl_texture_checks.h"
+#include "textures/texture_upload.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -158,6 +164,57 @@ TEST_F(PictureTest, EveryTestImageShowsSkyAtTheTop) {
         const int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
         const int dy = (box.bottom - box.top) * 3 / 10;  // image rows count from the top
         EXPECT_GT(Blueness(image, x, y - dy), Blueness(image, x, y + dy) + 20) << mode.name << " upside down";
+    }
+    EXPECT_TRUE(shell.messages.empty()) << shell.messages.front().text;
+}
+
+// A committed DDS asset as a BC7 file (DX10 header), its picture
+// compressed by the GL's encoder from the asset's top row down.
+Bytes AsBC7File(const std::string& asset) {
+    const ReadResult<DDSImage> read = ReadDDS(std::string(TESSA_SOURCE_DIR) + "/Assets/" + asset);
+    EXPECT_TRUE(read) << read.reason;
+    if (!read) return {};
+    const DDSTexture& base = read.value.GetImage(0);
+    const int w = base.GetWidth(), h = base.GetHeight();
+    const TextureName name;
+    glBindTexture(GL_TEXTURE_2D, name.get());
+    glCompressedTexImage2D(GL_TEXTURE_2D, 0, read.value.GetDDSFormat()->glInternalFormat, w, h, 0, base.GetSize(),
+                           base.GetPixels().data());
+    // The reader hands rows bottom first; the encoder gets them top first.
+    const std::vector<std::uint8_t> topFirst = ReversedRows(ReadRgba(GL_TEXTURE_2D, GL_UNSIGNED_BYTE, w, h), 4u * w);
+    const std::vector<std::uint8_t> blocks =
+        EncodeBlocksWithGL(GL_COMPRESSED_RGBA_BPTC_UNORM, topFirst, GL_UNSIGNED_BYTE, w, h);
+    return EncodeDDS({.width = static_cast<std::uint32_t>(w), .height = static_cast<std::uint32_t>(h), .fourCC = "DX10",
+                      .dxgiFormat = 98},
+                     blocks);
+}
+
+// BC7 test images are loaded as stored, top row first: drawn with t
+// flipped they show what the committed assets show.
+TEST_F(PictureTest, TopDownTestImagesAreDrawnTheRightWayUp) {
+    ASSERT_TRUE(OpenModel(viewer, std::string(TESSA_SOURCE_DIR) + "/Assets/examples/sphere.xml", shell).ok);
+    const TempDir assets;
+    for (const char* file : {"spheremap.dds", "cube_face_posx.dds", "cube_face_negx.dds", "cube_face_posy.dds",
+                             "cube_face_negy.dds", "cube_face_posz.dds", "cube_face_negz.dds"})
+        assets.Write(std::string("Assets/") + file, AsBC7File(file));
+    for (const auto& [id, name] : {std::pair{CommandId::TexDDS, "dds"}, {CommandId::TexDDSCubemap, "dds_cubemap"}}) {
+        viewer.startupDir = TESSA_SOURCE_DIR;
+        DoCommand(viewer, id, shell);
+        EXPECT_FALSE(viewer.testTextureTopDown);
+        const RgbaImage committed = Frame(std::string("sphere_") + name);
+        viewer.startupDir = assets.Path().string();
+        DoCommand(viewer, id, shell);
+        EXPECT_TRUE(viewer.testTextureTopDown) << name;
+        const RgbaImage bc7 = Frame(std::string("sphere_bc7_") + name);
+        EXPECT_LT(MeanDifference(bc7, committed), 4.0) << name;
+        const Box box = ModelPixels(bc7);
+        const int x = (box.left + box.right) / 2, y = (box.top + box.bottom) / 2;
+        const int dy = (box.bottom - box.top) * 3 / 10;
+        EXPECT_GT(Blueness(bc7, x, y - dy), Blueness(bc7, x, y + dy) + 20) << name << " upside down";
+        // The texture matrix is put back.
+        GLfloat matrix[16];
+        glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+        EXPECT_EQ(matrix[5], 1.0f) << name;
     }
     EXPECT_TRUE(shell.messages.empty()) << shell.messages.front().text;
 }

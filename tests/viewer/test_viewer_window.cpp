@@ -30,6 +30,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,7 @@
 #include "app/shell/gl_view.h"
 #include "app/shell/main_window.h"
 #include "app/shell/window_settings.h"
+#include "viewer/open_model.h"
 #include "viewer/viewer.h"
 #include "math/camera.h"
 #include "formats/bin/bin_format.h"
@@ -1042,6 +1044,47 @@ TEST(WindowStart, MessagesFromTheSceneSetUpShowOnceTheSceneIsReady) {
     EXPECT_TRUE(readyWhenShown);
     EXPECT_EQ(window->ViewerState().model.numVerts, 0u);
     window->close();
+}
+
+// A model named at the start replaces the default model, which is never
+// read (here there is none: no message says so); read ahead or not, it is
+// the model shown. One that can't be opened says why, and the default model
+// is shown instead.
+TEST(WindowStart, AModelNamedAtTheStartIsShownInsteadOfTheDefaultModel) {
+    const std::string torus = TESSA_SOURCE_DIR "/Assets/examples/torus.bin";
+    Mesh expected;
+    ASSERT_TRUE(ReadModel(torus, ModelFormat::BIN, expected));
+    const TempDir empty;
+    for (const bool readAhead : {false, true}) {
+        std::vector<std::string> messages;
+        ShellDialogs dialogs;
+        dialogs.message = [&](std::string_view text, std::string_view) { messages.emplace_back(text); };
+        std::optional<ModelReadAhead> read;
+        if (readAhead) read.emplace(torus, ReadOptions{});
+        MainWindow window(std::move(dialogs), empty.Path().string());
+        window.OpenAtStart(torus, read ? &*read : nullptr);
+        window.show();
+        const Viewer& viewer = window.ViewerState();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return viewer.modelPath == torus; }, 5000)) << readAhead;
+        EXPECT_EQ(viewer.model.numVerts, expected.numVerts) << readAhead;
+        EXPECT_EQ(messages, std::vector<std::string>{"Texture File Not Found (BMP)"}) << readAhead;
+        window.close();
+    }
+
+    std::vector<std::string> messages;
+    ShellDialogs dialogs;
+    dialogs.message = [&](std::string_view text, std::string_view) { messages.emplace_back(text); };
+    MainWindow window(std::move(dialogs), TESSA_SOURCE_DIR);
+    const std::string missing = empty.File("missing.bin");
+    window.OpenAtStart(missing, nullptr);
+    window.show();
+    const Viewer& viewer = window.ViewerState();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.model.numVerts != 0; }, 5000));
+    EXPECT_TRUE(viewer.modelPath.empty());
+    EXPECT_TRUE(viewer.model.HasOwnLook()) << "the default model is the textured cube";
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(missing), std::string::npos) << messages[0];
+    window.close();
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ void GLView::initializeGL() {
     if (viewer_.startupDir.empty()) viewer_.startupDir = QDir::currentPath().toStdString();
     if (shutDown_) return;
     if (!sceneSetUp_) {
-        InitViewer(viewer_, shell_);
+        InitViewer(viewer_, shell_, loadDefaultModel_ ? DefaultModel::Load : DefaultModel::Skip);
         sceneSetUp_ = true;
     } else {
         RestoreScene(viewer_, shell_);

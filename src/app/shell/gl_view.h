@@ -29,6 +29,9 @@ public:
     bool MakeCurrentIfReady();
     // A context exists and the scene is set up in it.
     bool IsSceneReady() const { return sceneReady_; }
+    // The scene set-up leaves the default model out: a model opened at the
+    // start replaces it (the window loads it only if that model fails).
+    void SkipDefaultModel() { loadDefaultModel_ = false; }
 
     // The format the viewer asks for: compatibility profile, RGBA 8888,
     // depth 24 with stencil 8, double buffered.
@@ -61,6 +64,7 @@ private:
     bool sceneReady_ = false;
     // InitViewer has run once; a later context is restored, not set up anew.
     bool sceneSetUp_ = false;
+    bool loadDefaultModel_ = true;
     bool shutDown_ = false;
     QMetaObject::Connection contextGoes_;
 };

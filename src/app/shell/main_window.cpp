@@ -154,15 +154,29 @@ void MainWindow::RunCommand(CommandId id) {
     UpdateStatus();
 }
 
+void MainWindow::OpenAtStart(const std::string& path, ModelReadAhead* readAhead) {
+    startModel_ = path;
+    startRead_ = readAhead;
+    view_->SkipDefaultModel();
+}
+
 void MainWindow::OpenFile(const std::string& path) {
     if (!view_->IsSceneReady()) {
         pendingFiles_.push_back(path);
         return;
     }
+    OpenNow(path, false);
+}
+
+void MainWindow::OpenNow(const std::string& path, bool atStart) {
     if (!view_->MakeCurrentIfReady()) return;
     SetLastWarning({});
+    ModelReadAhead* readAhead = atStart ? std::exchange(startRead_, nullptr) : nullptr;
+    const LoadResult result = readAhead ? readAhead->Open(viewer_, *this) : OpenModel(viewer_, path, *this);
     // A model opened afresh is shown as it now is, whatever an earlier reload said.
-    if (OpenModel(viewer_, path, *this)) reloadProblem_.clear();
+    if (result) reloadProblem_.clear();
+    // The set-up left the default model out for this one.
+    if (atStart && !result) InitViewer(viewer_, *this, DefaultModel::Load);
     DropStaleCheckMarks();
     SyncEnabledItems();
     FollowShownModel();
@@ -216,6 +230,7 @@ void MainWindow::SceneIsReady() {
     SyncEnabledItems();
     UpdateStatus();
     ShowDeferredMessages();
+    if (startModel_) OpenNow(*std::exchange(startModel_, std::nullopt), true);
     for (const std::string& path : std::exchange(pendingFiles_, {})) OpenFile(path);
 }
 

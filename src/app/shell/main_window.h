@@ -18,6 +18,7 @@
 
 #include "app/shell/file_follower.h"
 #include "viewer/command_ids.h"
+#include "viewer/open_model.h"
 #include "viewer/viewer_shell.h"
 #include "viewer/viewer_state.h"
 
@@ -55,6 +56,11 @@ public:
     // on the command line or dropped on the window). Before the scene is set
     // up the file waits for it.
     void OpenFile(const std::string& path);
+    // The model named on the command line, before the window is shown: the
+    // scene set-up skips the default model, and the model is opened once the
+    // scene is ready, from readAhead when given (a read begun before the
+    // toolkit started). If it can't be opened, the default model is shown.
+    void OpenAtStart(const std::string& path, ModelReadAhead* readAhead);
     // Reads the shown model's file again (F5, and soon after it changed on
     // disk). A failure keeps the shown model and shows why in the title.
     void ReloadShownModel();
@@ -116,7 +122,11 @@ private:
     std::uint64_t progressTotal_ = 0;
     // Messages from the scene set-up wait until it has finished.
     std::vector<std::pair<std::string, std::string>> deferredMessages_;
+    // Opens path now (the scene is ready); atStart: the model named at the start.
+    void OpenNow(const std::string& path, bool atStart);
     std::vector<std::string> pendingFiles_;
+    std::optional<std::string> startModel_;
+    ModelReadAhead* startRead_ = nullptr;
     bool sizeFitted_ = false;
 
     // Follows the shown model's file (none for the default model).

@@ -10,7 +10,7 @@
 #include "app/shell/main_window.h"
 
 int RunViewer(int& argc, char** argv, const std::string& model, const std::string& startupDir,
-              const ReadOptions& read) {
+              const ReadOptions& read, ModelReadAhead* readAhead) {
     QSurfaceFormat::setDefaultFormat(GLView::ViewerFormat());
     QApplication app(argc, argv);
     // QApplication adopts the user's locale; model files always use a decimal point.
@@ -20,9 +20,9 @@ int RunViewer(int& argc, char** argv, const std::string& model, const std::strin
 
     MainWindow window({}, startupDir);
     window.ViewerState().read = read;
+    if (!model.empty()) window.OpenAtStart(model, readAhead);
     window.show();
     if (!model.empty()) {
-        window.OpenFile(model);
         // For the benchmark of the time to the first picture: the program
         // ends once a frame with the model given has been shown.
         if (qEnvironmentVariableIsSet("TESSAVIEW_QUIT_AFTER_FIRST_FRAME")) {

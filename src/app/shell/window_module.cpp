@@ -10,5 +10,5 @@ extern "C" __attribute__((visibility("default"))) int tessa_run_window(const Win
         std::fputs("tessaview: the window's module is from another build of the program\n", stderr);
         return 1;
     }
-    return RunViewer(*start.argc, start.argv, *start.model, *start.startupDir, *start.read);
+    return RunViewer(*start.argc, start.argv, *start.model, *start.startupDir, *start.read, start.readAhead);
 }

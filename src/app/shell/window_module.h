@@ -8,6 +8,8 @@
 
 #include "mesh/load_result.h"
 
+class ModelReadAhead;
+
 // What RunViewer takes. Program and module are built together; version and
 // the sizes catch a module from another build.
 struct WindowStart {
@@ -18,6 +20,7 @@ struct WindowStart {
     const std::string* model;
     const std::string* startupDir;
     const ReadOptions* read;
+    ModelReadAhead* readAhead;  // null: none
 };
 inline constexpr std::uint32_t kWindowModuleVersion = 1;
 inline constexpr const char* kWindowModule = "tessaview-window.so";

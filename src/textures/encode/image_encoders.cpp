@@ -139,6 +139,7 @@ Bytes EncodeDDS(const DDSOptions& options, const Bytes& data) {
     header.width = options.width;
     header.pitchOrLinearSize = options.linearSize;
     header.mipMapCount = options.mipCount;
+    header.depth = options.depth;
     DDSPixelFormat& format = header.pixelFormat;
     format.size = sizeof(DDSPixelFormat);
     format.flags = options.formatFlags;
@@ -146,7 +147,7 @@ Bytes EncodeDDS(const DDSOptions& options, const Bytes& data) {
         format.fourCC |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(options.fourCC[i])) << (8 * i);
     format.rgbBitCount = options.bitCount;
     // Channel masks belong to uncompressed pixels; compressed files leave them zero.
-    if (options.formatFlags & kDDSRgb) {
+    if (options.formatFlags & (kDDSRgb | kDDSLuminance)) {
         format.redMask = options.masks[0];
         format.greenMask = options.masks[1];
         format.blueMask = options.masks[2];
@@ -158,6 +159,12 @@ Bytes EncodeDDS(const DDSOptions& options, const Bytes& data) {
     Bytes out(kDDSDataOffset);
     std::copy(kDDSMagic.begin(), kDDSMagic.end(), out.begin());
     std::memcpy(out.data() + kDDSMagic.size(), &header, sizeof header);
+    if (options.fourCC == "DX10") {
+        const DDSHeaderDX10 dx10 = {options.dxgiFormat, options.resourceDimension, options.miscFlag, options.arraySize,
+                                    options.miscFlags2};
+        out.resize(kDDSDX10DataOffset);
+        std::memcpy(out.data() + kDDSDataOffset, &dx10, sizeof dx10);
+    }
     out.insert(out.end(), data.begin(), data.end());
     return out;
 }

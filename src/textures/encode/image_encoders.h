@@ -51,10 +51,21 @@ struct DDSOptions {
     std::uint32_t bitCount = 0;
     std::uint32_t caps = 0x1000;  // texture
     std::uint32_t caps2 = 0;
-    // Red, green, blue, alpha, written with the RGB flag (0x40): bytes stored B, G, R, A.
+    // Red, green, blue, alpha, written with the RGB (0x40) or luminance
+    // (0x20000) flag: bytes stored B, G, R, A.
     std::array<std::uint32_t, 4> masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    std::uint32_t depth = 0;
+    // With fourCC "DX10", the DX10 header that follows: the DXGI format,
+    // the resource dimension (3: 2D), the misc flag (4: cube map), the
+    // array size and the second misc flags.
+    std::uint32_t dxgiFormat = 0;
+    std::uint32_t resourceDimension = 3;
+    std::uint32_t miscFlag = 0;
+    std::uint32_t arraySize = 1;
+    std::uint32_t miscFlags2 = 0;
 };
-// The header, then data as given (every level of every face, in file order).
+// The header (and the DX10 one when fourCC is "DX10"), then data as given
+// (every level of every face, in file order).
 Bytes EncodeDDS(const DDSOptions& options, const Bytes& data);
 
 // Little-endian stores; std::out_of_range when the field does not fit.
