@@ -136,17 +136,6 @@ void MeshContentHandler::CollectLong(std::string_view text) {
 
 namespace {
 
-// Where each vertex leaf goes: which array (verts, normals, uvs), how many
-// floats per vertex, which of them.
-struct VertexField {
-    std::uint8_t array;
-    std::uint8_t stride;
-    std::uint8_t component;
-};
-constexpr VertexField kVertexFields[] = {{0, 3, 0}, {0, 3, 1}, {0, 3, 2}, {1, 3, 0},
-                                         {1, 3, 1}, {1, 3, 2}, {2, 2, 0}, {2, 2, 1}};
-static_assert(std::size(kVertexFields) == static_cast<int>(TagKind::VertV) - static_cast<int>(TagKind::VertX) + 1);
-
 constexpr bool Between(TagKind kind, TagKind first, TagKind last) {
     return static_cast<int>(kind) >= static_cast<int>(first) && static_cast<int>(kind) <= static_cast<int>(last);
 }
@@ -219,9 +208,7 @@ void MeshContentHandler::StoreVertexValue(std::size_t field) {
                                           std::to_string(mesh->numVerts) + " vertices declared by numVerts");
         return;
     }
-    const VertexField f = kVertexFields[field];
-    float* const base = f.array == 0 ? mesh->verts.data() : f.array == 1 ? mesh->normals.data() : mesh->uvs.data();
-    base[f.stride * index + f.component] = ReadReal(Text());
+    VertexSlot(*mesh, field, index) = ReadReal(Text());
     verticesWritten_ = std::max<std::size_t>(verticesWritten_, index + 1);
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -93,6 +94,23 @@ constexpr bool CollectsText(TagKind kind) {
     case TagKind::FaceC: return true;
     default: return false;
     }
+}
+
+// The float a vertex leaf's number goes to: field counts from vertX in
+// TagKind order (vertX, vertY, vertZ, vertNX, vertNY, vertNZ, vertU, vertV),
+// index is the vertex's. The arrays must have room for it.
+inline float& VertexSlot(Mesh& mesh, std::size_t field, std::size_t index) {
+    struct Field {
+        std::uint8_t array;  // verts, normals, uvs
+        std::uint8_t stride;
+        std::uint8_t component;
+    };
+    static constexpr Field kFields[] = {{0, 3, 0}, {0, 3, 1}, {0, 3, 2}, {1, 3, 0},
+                                        {1, 3, 1}, {1, 3, 2}, {2, 2, 0}, {2, 2, 1}};
+    static_assert(std::size(kFields) == static_cast<int>(TagKind::VertV) - static_cast<int>(TagKind::VertX) + 1);
+    const Field f = kFields[field];
+    float* const base = f.array == 0 ? mesh.verts.data() : f.array == 1 ? mesh.normals.data() : mesh.uvs.data();
+    return base[f.stride * index + f.component];
 }
 
 class MeshContentHandler {

@@ -33,7 +33,7 @@ XmlLoadResult ParseXMLParallel(std::string_view document, Mesh& out, const Textu
     const ListsOutcome lists = ParseListsInParallel(parser, out, MemoryBytes(document), pieces, {});
     if (lists.done) return {*lists.done};
     FeedFrom(parser, document, lists.resumeAt, kXmlChunkBytes);
-    return {parser.Finish(), lists.piecesParsed};
+    return {parser.Finish(), lists.piecesParsed, lists.piecesByHand};
 }
 
 LoadResult ParseXML(std::string_view document, Mesh& out, const TextureHook& textureHook, std::size_t chunkBytes) {
@@ -55,11 +55,13 @@ XmlLoadResult ReadXmlFile(const std::string& path, Mesh& out, const TextureHook&
     XmlModelParser parser(out, textureHook, path);
     std::uint64_t fed = 0;
     unsigned piecesParsed = 0;
+    unsigned piecesByHand = 0;
     if (const unsigned count = pieces.value_or(XmlPieceCount(total)); count >= 2) {
         const ListsOutcome lists = ParseListsInParallel(parser, out, FileBytes(fd, total), count, progress);
         if (lists.done) return {*lists.done};
         fed = lists.resumeAt;
         piecesParsed = lists.piecesParsed;
+        piecesByHand = lists.piecesByHand;
         if (lseek(fd, static_cast<off_t>(fed), SEEK_SET) < 0)
             return {LoadResult::Failure("read error: " + std::string(std::strerror(errno)))};
     }
@@ -74,7 +76,7 @@ XmlLoadResult ReadXmlFile(const std::string& path, Mesh& out, const TextureHook&
         fed += static_cast<std::uint64_t>(got);
         if (progress && !progress(fed, std::max(total, fed))) return {{false, true, "loading was cancelled"}};
     }
-    return {parser.Finish(), piecesParsed};
+    return {parser.Finish(), piecesParsed, piecesByHand};
 }
 
 }  // namespace

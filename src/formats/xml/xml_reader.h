@@ -23,6 +23,8 @@ struct XmlLoadResult {
     // them in order (a document outside the plain layout, or a piece that
     // failed and left them to it). A result never shows which.
     unsigned piecesParsed = 0;
+    // Of those, the pieces in the exporter's strict form, read without libxml2.
+    unsigned piecesByHand = 0;
 };
 
 // The same with the vertex and face lists of a document in the exporter's

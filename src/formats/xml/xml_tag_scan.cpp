@@ -1,6 +1,6 @@
 #include "formats/xml/xml_tag_scan.h"
 
-#include <string_view>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,11 +12,15 @@ namespace {
 // white space: a document holding one there is refused by the parser anyway.
 bool EndsName(char c) { return static_cast<unsigned char>(c) <= ' ' || c == '>' || c == '/'; }
 
-bool IsTag(std::string_view rest, std::string_view name) {
-    return rest.size() > name.size() && rest.starts_with(name) && EndsName(rest[name.size()]);
+// name is a literal: with its length known the comparison is a load or two,
+// which matters at every '<' of the lists.
+template <std::size_t N>
+[[gnu::always_inline]] inline bool IsTag(std::string_view rest, const char (&name)[N]) {
+    constexpr std::size_t length = N - 1;
+    return rest.size() > length && std::memcmp(rest.data(), name, length) == 0 && EndsName(rest[length]);
 }
 
-void CountAt(std::span<const char> bytes, std::size_t at, std::uint64_t base, TagCounts& counts) {
+[[gnu::always_inline]] inline void CountAt(std::span<const char> bytes, std::size_t at, std::uint64_t base, TagCounts& counts) {
     const std::string_view rest(bytes.data() + at, bytes.size() - at);
     if (rest.size() < 2) return;
     const auto entry = [&](std::uint64_t& count) {
@@ -40,6 +44,12 @@ void CountAt(std::span<const char> bytes, std::size_t at, std::uint64_t base, Ta
 }
 
 }  // namespace
+
+EntryTag EntryTagAt(std::string_view text) {
+    if (IsTag(text, "<vertex")) return EntryTag::Vertex;
+    if (IsTag(text, "<face")) return EntryTag::Face;
+    return EntryTag::None;
+}
 
 void CountTags(std::span<const char> bytes, std::size_t limit, std::uint64_t base, TagCounts& counts) {
     limit = std::min(limit, bytes.size());

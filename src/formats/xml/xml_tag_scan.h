@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 struct TagCounts {
     std::uint64_t vertices = 0;                  // "<vertex" start tags
@@ -17,6 +18,12 @@ struct TagCounts {
     // instruction, whose text could hold tags that are none.
     bool markup = false;
 };
+
+// Which entry's start tag begins text (at its '<'): "<vertex" or "<face"
+// followed by what may end a name. The one test of an entry's start for the
+// counting pass and for the pieces that stop where the next one starts.
+enum class EntryTag { None, Vertex, Face };
+EntryTag EntryTagAt(std::string_view text);
 
 // Adds the tags whose '<' lies in the first `limit` bytes of `bytes`; the
 // bytes after limit are only looked at to finish a tag's name. base is the

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "formats/xml/plain_list_reader.h"
 #include "formats/xml/xml_parallel.h"
 #include "formats/xml/xml_reader.h"
 #include "formats/xml/xml_tag_scan.h"
@@ -109,6 +110,160 @@ TEST(XmlParallel, PiecesGiveTheWholeParsesResult) {
             }
         }
     }
+}
+
+// Replaces the n-th (from 0) occurrence of what.
+void ReplaceNth(std::string& text, const std::string& what, std::size_t n, const std::string& with) {
+    std::size_t at = text.find(what);
+    for (std::size_t i = 0; i < n && at != std::string::npos; ++i) at = text.find(what, at + 1);
+    ASSERT_NE(at, std::string::npos) << what << " #" << n;
+    text.replace(at, what.size(), with);
+}
+
+struct SplitLoad {
+    Loaded loaded;
+    XmlLoadResult load;
+};
+
+SplitLoad LoadInPieces(const std::string& document, unsigned pieces) {
+    SplitLoad split;
+    split.loaded = LoadWith([&](Mesh& m, TextureHook hook) {
+        split.load = ParseXMLParallel(document, m, hook, pieces);
+        return split.load.result;
+    });
+    return split;
+}
+
+// The exporter's text of a model of 40 vertices and 60 faces, with the
+// vertex list one short and a vertex in place of the last face, before the
+// 31st: the one parser stores it at the face's index, 30. A piece taking it
+// for the vertex list would store it at index 40.
+std::string VertexInTheFaceList(std::string plain) {
+    ReplaceNth(plain, "<face>", 30, "<vertex><vertY>-9</vertY></vertex><face>");
+    ReplaceNth(plain, "<numVerts>40", 0, "<numVerts>41");
+    const std::size_t lastFace = plain.rfind("<face>");
+    plain.erase(lastFace, plain.find("</face>", lastFace) + 7 - lastFace);
+    return plain;
+}
+
+// The exporter's text, and any in its strict form, is read by hand in every
+// piece; a piece outside it (still in the plain layout) goes to libxml2 on
+// its own, the others stay by hand, and the result is the whole parse's.
+TEST(XmlParallel, PiecesInTheStrictFormAreReadByHandTheOthersByLibxml2) {
+    Mesh model = MakeMesh(40, 60, 1);
+    model.texturePath = "Assets/crate.bmp";
+    const std::string plain = ExporterText(model);
+    enum class Read { AllByHand, OneByLibxml2, InOrder };
+    struct Document {
+        std::string text;
+        Read read;
+    };
+    std::vector<Document> documents{{plain, Read::AllByHand}};
+    // Windows line ends are XML white space like any other.
+    documents.push_back({plain, Read::AllByHand});
+    for (std::size_t at = 0; (at = documents.back().text.find('\n', at)) != std::string::npos; at += 2)
+        documents.back().text.replace(at, 1, "\r\n");
+    // Each outside the strict form, in one place: the 21st vertex or the 31st face.
+    const auto variant = [&](const std::string& what, std::size_t n, const std::string& with, Read read) {
+        documents.push_back({plain, read});
+        ReplaceNth(documents.back().text, what, n, with);
+    };
+    variant("<vertex>", 20, "<vertex >", Read::OneByLibxml2);
+    variant("<vertY>", 20, "<vertY> ", Read::OneByLibxml2);
+    variant("<vertNX>", 20, "<vertNX>" + std::string(kMaxPlainNumber, '0'), Read::OneByLibxml2);
+    variant("<faceB>", 30, "<faceB>&#48;", Read::OneByLibxml2);
+    // No text: the handler stores nothing, the leaf stays zero.
+    variant("<faceC>", 30, "<faceC></faceC><faceC>", Read::OneByLibxml2);
+    variant("</vertZ>", 20, "</vertZ><vertZ></vertZ>", Read::OneByLibxml2);
+    // A comment leaves the plain layout: the one parser reads the lists.
+    variant("<vertU>", 20, "<vertU><!---->", Read::InOrder);
+    // So does a vertex in the face list, which a piece that starts there
+    // takes for one of the vertex list, and writes before it fails.
+    documents.push_back({VertexInTheFaceList(plain), Read::InOrder});
+
+    for (std::size_t d = 0; d < documents.size(); ++d) {
+        SCOPED_TRACE(d);
+        const auto& [document, read] = documents[d];
+        const Loaded whole = LoadWith([&](Mesh& m, TextureHook hook) { return ParseXML(document, m, hook); });
+        ASSERT_TRUE(whole.result) << whole.result.reason;
+        for (unsigned pieces = 2; pieces <= 16; ++pieces) {
+            SCOPED_TRACE(pieces);
+            const SplitLoad split = LoadInPieces(document, pieces);
+            EXPECT_EQ(split.loaded.result.reason, whole.result.reason);
+            EXPECT_EQ(split.loaded.mesh, whole.mesh);
+            EXPECT_EQ(split.loaded.textures, whole.textures);
+            if (read == Read::InOrder) {
+                EXPECT_EQ(split.load.piecesParsed, 0u);
+                continue;
+            }
+            EXPECT_GE(split.load.piecesParsed, 2u);
+            EXPECT_EQ(split.load.piecesByHand, split.load.piecesParsed - (read == Read::AllByHand ? 0 : 1));
+        }
+    }
+}
+
+// Far more pieces than workers, over entries of very different sizes: the
+// ranges inside a long entry start no piece, the piece before reads on over
+// them, and the result is the whole parse's.
+TEST(XmlParallel, ManyPiecesOverUnevenEntriesGiveTheWholeParse) {
+    const Mesh model = MakeMesh(300, 500);
+    std::string text = ExporterText(model);
+    std::string longLeaves;
+    for (int i = 0; i < 300; ++i) longLeaves += "<vertU>" + std::to_string(i) + ".5</vertU>\n";
+    for (const std::size_t n : {7, 8, 150, 299}) ReplaceNth(text, "<vertV>", n, longLeaves + "<vertV>");
+    const Loaded whole = LoadWith([&](Mesh& m, TextureHook hook) { return ParseXML(text, m, hook); });
+    ASSERT_TRUE(whole.result) << whole.result.reason;
+    // The added leaves count: the last of each vertex's is its vertU.
+    EXPECT_NE(whole.mesh.uvs, Snapshot(model).uvs);
+    for (const unsigned pieces : {24u, 64u, 101u}) {
+        SCOPED_TRACE(pieces);
+        const SplitLoad split = LoadInPieces(text, pieces);
+        EXPECT_EQ(split.loaded.result.reason, whole.result.reason);
+        EXPECT_EQ(split.loaded.mesh, whole.mesh);
+        EXPECT_GE(split.load.piecesParsed, 2u);
+        EXPECT_LT(split.load.piecesParsed, pieces);
+        EXPECT_EQ(split.load.piecesByHand, split.load.piecesParsed);
+    }
+}
+
+// However the ranges fall, also where a piece holds nothing but the vertex
+// in the face list, the pieces see that their lists do not follow on, and
+// the one parser reads the lists.
+TEST(XmlParallel, AVertexInTheFaceListIsNeverTakenForOneOfTheVertexList) {
+    const Mesh model = MakeMesh(40, 60);
+    const std::string text = VertexInTheFaceList(ExporterText(model));
+    const Loaded whole = LoadWith([&](Mesh& m, TextureHook hook) { return ParseXML(text, m, hook); });
+    ASSERT_TRUE(whole.result) << whole.result.reason;
+    for (unsigned pieces = 2; pieces <= 400; ++pieces) {
+        SCOPED_TRACE(pieces);
+        const SplitLoad split = LoadInPieces(text, pieces);
+        EXPECT_EQ(split.loaded.mesh, whole.mesh);
+        EXPECT_EQ(split.load.piecesParsed, 0u);
+    }
+}
+
+// A piece that leaves the strict form after reading part of itself by hand
+// is read again by libxml2; progress counts each byte once all the same:
+// it never goes back, and never past the file's size.
+TEST(XmlParallel, ProgressCountsAByteOnceWhenAPieceIsReadAgain) {
+    const Mesh model = MakeMesh(6000, 9000);
+    std::string text = ExporterText(model);
+    ReplaceNth(text, "<vertex>", 1200, "<vertex >");
+    TempDir dir;
+    const std::string path = dir.File("again.xml");
+    ASSERT_TRUE(WriteFile(path, text));
+
+    std::vector<std::uint64_t> seen;
+    Mesh mesh;
+    const XmlLoadResult load = ReadXMLInPieces(path, mesh, 4, {}, [&](std::uint64_t done, std::uint64_t) {
+        seen.push_back(done);
+        return true;
+    });
+    ASSERT_TRUE(load.result) << load.result.reason;
+    EXPECT_EQ(load.piecesParsed, 4u);
+    EXPECT_EQ(load.piecesByHand, 3u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(seen.back(), text.size());
 }
 
 // A file in the plain layout read in pieces, whatever the machine's cores:
