@@ -8,6 +8,7 @@
 
 #include "textures/dds_blocks.h"
 #include "textures/image_bytes.h"
+#include "textures/loader_messages.h"
 
 DDSSurface::DDSSurface(std::int32_t width, std::int32_t height, std::int32_t size) { Create(width, height, size); }
 
@@ -201,17 +202,10 @@ ReadResult<DDSImage> ParseDDS(std::span<const std::uint8_t> bytes) {
     return ReadResult<DDSImage>::Success(std::move(image));
 }
 
-std::string DDSRefusal(std::string_view lead, std::string_view why) {
-    std::string text(lead);
-    text += ": ";
-    text += why;
-    return text;
-}
-
 DDSFileRead ReadDDSFile(const std::string& path, std::string_view lead) {
     ReadResult<std::vector<std::uint8_t>> file = ReadFileBytes(path);
     if (!file) return {.image = {}, .message = std::string(lead)};
     ReadResult<DDSImage> read = ParseDDS(file.value);
-    if (!read) return {.image = {}, .message = DDSRefusal(lead, read.reason)};
+    if (!read) return {.image = {}, .message = WithReason(lead, read.reason)};
     return {.image = std::move(read.value), .message = {}};
 }

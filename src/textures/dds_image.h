@@ -119,5 +119,3 @@ struct DDSFileRead {
     explicit operator bool() const { return message.empty(); }
 };
 DDSFileRead ReadDDSFile(const std::string& path, std::string_view lead);
-// lead, ": " and why.
-std::string DDSRefusal(std::string_view lead, std::string_view why);

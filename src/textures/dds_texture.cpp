@@ -50,7 +50,7 @@ TextureLoad LoadDDSTexture(const std::string& path, unsigned int name, MessageSi
     if (!read) return Fail(messages, read.message);
     SetTextureState(GL_TEXTURE_2D);
     if (const std::string why = UploadDDS(GL_TEXTURE_2D, read.image); !why.empty())
-        return Fail(messages, DDSRefusal(kDDSNotFound, why));
+        return Fail(messages, WithReason(kDDSNotFound, why));
     return {.loaded = true, .topDown = read.image.IsTopDown()};
 }
 
@@ -65,7 +65,7 @@ TextureLoad LoadDDSCubeMap(const CubeFacePaths& paths, unsigned int name, Messag
         // One texture matrix serves the whole cube map.
         if (face == 0) topDown = read.image.IsTopDown();
         if (read.image.IsTopDown() != topDown)
-            return Fail(messages, DDSRefusal(kDDSCubeNotFound, "its faces mix formats read top row first (BC6H, BC7) "
+            return Fail(messages, WithReason(kDDSCubeNotFound, "its faces mix formats read top row first (BC6H, BC7) "
                                                                "with formats read bottom row first"));
         // Faces kept top row first are drawn with t flipped, which also
         // trades the +Y and -Y faces: each goes into the other's place.
@@ -73,7 +73,7 @@ TextureLoad LoadDDSCubeMap(const CubeFacePaths& paths, unsigned int name, Messag
         if (topDown && (face == 2 || face == 3)) slot = 5 - face;
         SetTextureState(GL_TEXTURE_CUBE_MAP);
         if (const std::string why = UploadDDS(GL_TEXTURE_CUBE_MAP_POSITIVE_X + slot, read.image); !why.empty())
-            return Fail(messages, DDSRefusal(kDDSCubeNotFound, why));
+            return Fail(messages, WithReason(kDDSCubeNotFound, why));
     }
     return {.loaded = true, .topDown = topDown};
 }

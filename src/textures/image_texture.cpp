@@ -62,6 +62,6 @@ bool LoadImageTextureFromBytes(std::span<const std::uint8_t> bytes, unsigned int
         break;
     }
     if (why.empty()) return true;
-    messages.ShowMessage(std::string(kEmbeddedTextureNotRead) + ": " + why, kErrorCaption);
+    messages.ShowMessage(WithReason(kEmbeddedTextureNotRead, why), kErrorCaption);
     return false;
 }

@@ -1,6 +1,7 @@
 // The texts the texture loaders show through their MessageSink.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 inline constexpr std::string_view kErrorCaption = "Error";
@@ -13,3 +14,11 @@ inline constexpr std::string_view kJPEGNotFound = "Texture File Not Found (JPEG)
 inline constexpr std::string_view kEmbeddedTextureNotRead = "Embedded Texture Not Readable";
 inline constexpr std::string_view kDDSNotFound = "Texture File Not Found (DDS)";
 inline constexpr std::string_view kDDSCubeNotFound = "Cube Texture File Not Found (DDS)";
+
+// A message and the reason that goes with it: "lead: why".
+inline std::string WithReason(std::string_view lead, std::string_view why) {
+    std::string text(lead);
+    text += ": ";
+    text += why;
+    return text;
+}

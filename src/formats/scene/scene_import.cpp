@@ -389,8 +389,8 @@ struct JoinedPart {
     std::uint32_t first = 0;             // the first joined vertex's place in the model
 };
 
-std::uint64_t TrianglesOf(const aiMesh& mesh) {
-    std::uint64_t triangles = 0;
+std::uint32_t TrianglesOf(const aiMesh& mesh) {
+    std::uint32_t triangles = 0;
     for (unsigned f = 0; mesh.mFaces && f < mesh.mNumFaces; ++f) triangles += mesh.mFaces[f].mNumIndices == 3 ? 1 : 0;
     return triangles;
 }
@@ -553,9 +553,10 @@ void CopyVertices(aiScene& scene, std::vector<JoinedPart>& parts, Mesh& mesh) {
 // transforms are already applied.
 LoadResult MeshFromScene(aiScene& scene, const std::filesystem::path& folder, bool facetNormals, Mesh& out) {
     std::uint64_t faces = 0, sourceVerts = 0;
-    std::vector<std::uint64_t> triangles(scene.mNumMeshes, 0);
+    // Each mesh's triangles: its faces in the model, in order.
+    std::vector<std::uint32_t> meshFaces(scene.mNumMeshes, 0);
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
-        faces += triangles[m] = TrianglesOf(*scene.mMeshes[m]);
+        faces += meshFaces[m] = TrianglesOf(*scene.mMeshes[m]);
         sourceVerts += scene.mMeshes[m]->mNumVertices;
     }
     if (scene.mNumMeshes == 0 || faces == 0) return LoadResult::Failure("the file holds no triangles");
@@ -563,11 +564,10 @@ LoadResult MeshFromScene(aiScene& scene, const std::filesystem::path& folder, bo
 
     std::vector<JoinedPart> parts(scene.mNumMeshes);
     std::uint64_t verts = 0;
-    std::vector<std::uint32_t> meshFaces(scene.mNumMeshes, 0);
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         aiMesh& source = *scene.mMeshes[m];
         JoinedPart& part = parts[m];
-        if (std::string why = TakeCorners(source, triangles[m], part.corners); !why.empty())
+        if (std::string why = TakeCorners(source, meshFaces[m], part.corners); !why.empty())
             return LoadResult::Failure(why);
         if (part.corners.empty()) continue;
         if (std::string why = CheckFinitePositions(Floats(source.mVertices, source.mNumVertices)); !why.empty())
@@ -575,7 +575,6 @@ LoadResult MeshFromScene(aiScene& scene, const std::filesystem::path& folder, bo
         JoinPart(source, part, facetNormals);
         part.first = static_cast<std::uint32_t>(std::min<std::uint64_t>(verts, UINT32_MAX));
         verts += part.count;
-        meshFaces[m] = static_cast<std::uint32_t>(triangles[m]);
     }
     if (verts > UINT32_MAX) return LoadResult::Failure(TooLarge(verts, faces));
     if (!FitsInPhysicalMemory(MeshArrayBytes(verts, faces)))

@@ -96,20 +96,16 @@ std::string TakeSharedArrays(int fd, const BinHeader& header, Mesh& out) {
         void* mapped = mmap(nullptr, layout.bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
         if (mapped == MAP_FAILED) return "cannot map the model of the import process: " + std::string(std::strerror(errno));
         auto* base = static_cast<std::uint8_t*>(mapped);
-        // Each array owns its pages from here; the padding after each is unmapped with it.
-        const auto adopt = [&](auto& array, std::uint64_t at, std::uint64_t end, std::size_t count) {
+        // Each array owns its pages from here; the padding after each is
+        // unmapped with it. An empty array has no pages (the layout gives it none).
+        const auto adopt = [base](auto& array, std::uint64_t at, std::size_t count) {
             using T = std::remove_reference_t<decltype(array[0])>;
-            if (end == at) return;
-            if (count == 0) {
-                munmap(base + at, end - at);
-                return;
-            }
-            array.AdoptMapping(reinterpret_cast<T*>(base + at), count);
+            if (count != 0) array.AdoptMapping(reinterpret_cast<T*>(base + at), count);
         };
-        adopt(mesh.verts, layout.verts, layout.normals, 3 * n);
-        adopt(mesh.normals, layout.normals, layout.uvs, 3 * n);
-        adopt(mesh.uvs, layout.uvs, layout.faces, 2 * n);
-        adopt(mesh.faces, layout.faces, layout.bytes, 3 * f);
+        adopt(mesh.verts, layout.verts, 3 * n);
+        adopt(mesh.normals, layout.normals, 3 * n);
+        adopt(mesh.uvs, layout.uvs, 2 * n);
+        adopt(mesh.faces, layout.faces, 3 * f);
     }
     if (f != 0 && MaxIndex(mesh.faces.span()) >= n)
         return "the import process sent an invalid model: a face uses a vertex beyond its " + std::to_string(n);

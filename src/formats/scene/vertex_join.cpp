@@ -32,6 +32,8 @@ std::array<float, 3> TriangleNormal(std::span<const float> positions, std::span<
     return {n[0] / length, n[1] / length, n[2] / length};
 }
 
+bool IsZero(const std::array<float, 3>& v) { return v[0] == 0.0f && v[1] == 0.0f && v[2] == 0.0f; }
+
 // The corners at one position whose triangles face alike.
 struct Group {
     std::array<float, 3> first{};  // the first triangle's normal (zero: none with an area yet)
@@ -56,7 +58,7 @@ MadeNormals NormalsFromTriangles(std::span<const float> positions, std::span<con
     groups.reserve(positionCount);
     for (std::size_t c = 0; c + 2 < corners.size(); c += 3) {
         const std::array<float, 3> n = TriangleNormal(positions, corners, c);
-        const bool flat = n[0] == 0.0f && n[1] == 0.0f && n[2] == 0.0f;
+        const bool flat = IsZero(n);
         for (std::size_t k = c; k < c + 3; ++k) {
             const std::uint32_t v = corners[k];
             std::uint32_t g = made.joined[v];
@@ -65,8 +67,7 @@ MadeNormals NormalsFromTriangles(std::span<const float> positions, std::span<con
                 while (*link != kUnusedVertex) {
                     const Group& at = groups[*link];
                     const float cosine = at.first[0] * n[0] + at.first[1] * n[1] + at.first[2] * n[2];
-                    const bool unset = at.first[0] == 0.0f && at.first[1] == 0.0f && at.first[2] == 0.0f;
-                    if (flat || unset || minCosine < -1.0f || cosine >= minCosine) break;
+                    if (flat || IsZero(at.first) || minCosine < -1.0f || cosine >= minCosine) break;
                     link = &groups[*link].next;
                 }
                 g = *link;
@@ -78,7 +79,7 @@ MadeNormals NormalsFromTriangles(std::span<const float> positions, std::span<con
                 made.joined[v] = g;
             }
             Group& group = groups[g];
-            if (group.first == std::array<float, 3>{}) group.first = n;
+            if (IsZero(group.first)) group.first = n;
             for (int i = 0; i < 3; ++i) group.sum[i] += n[i];
         }
     }
